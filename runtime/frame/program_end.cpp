@@ -1,0 +1,175 @@
+#include "runtime/frame/program_end.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "runtime/frame/engine_state.h"
+#include "runtime/frame/renderer.h"
+#include "runtime/frame/service_hooks.h"
+#include "runtime/platform/platform.h"
+
+namespace {
+
+std::function<void(const char*)> g_shutdownObserver;
+
+void Step(const char* name) {
+  if (g_shutdownObserver) g_shutdownObserver(name);
+}
+
+int Truncated(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int>(v);
+}
+
+bool g_shutdownDone = false;
+
+}  // namespace
+
+// Tests watch the shutdown order through this.
+void SetShutdownObserver(std::function<void(const char*)> observer) {
+  g_shutdownObserver = std::move(observer);
+}
+
+void End() {
+  SetRuntimeError(0);
+  ExitProgram();
+}
+
+double SetRuntimeError(double code) {
+  g_engine.errorCode = code;
+  g_engine.errorLine = g_engine.currentLine;
+  return code;
+}
+
+void SetDebugLine(int module, int line) {
+  g_engine.currentModule = module;
+  g_engine.currentLine = line;
+}
+
+void FatalRuntimeError(int code) {
+  SetRuntimeError(code);
+  ExitProgram();
+}
+
+void ExitProgram() {
+  if (g_settings.debugMode) {
+    char line[32];
+    AppendErrorLog("-End On Line");
+    std::snprintf(line, sizeof line, "%d", Truncated(g_engine.errorCode));
+    AppendErrorLog(line);
+    std::snprintf(line, sizeof line, "%d", Truncated(g_engine.errorLine - 1));
+    AppendErrorLog(line);
+    std::snprintf(line, sizeof line, "%d", Truncated(g_engine.currentLine));
+    AppendErrorLog(line);
+    std::snprintf(line, sizeof line, "%d", Truncated(g_engine.currentModule));
+    AppendErrorLog(line);
+  }
+  ShutdownEngine();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // A fatal error must not look like success to whoever started us: the
+  // exit status carries the runtime error code (0 for a normal end).
+  const int status = Truncated(g_engine.errorCode);
+  std::exit(status >= 0 && status <= 255 ? status : 1);
+}
+
+void ShutdownEngine() {
+  if (g_shutdownDone) return;
+  g_shutdownDone = true;
+
+  Step("files");
+  hooks::CloseAllChannels();
+
+  Step("directory");
+  std::string dir = plat::ExecutablePath();
+  while (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir.pop_back();
+  if (!dir.empty()) plat::SetCurrentDirectory(dir);
+
+  Step("music");
+  hooks::StopMusic();
+
+  Step("renderer");
+  if (g_engine.renderer) {
+    delete g_engine.renderer;
+    g_engine.renderer = nullptr;
+  }
+
+  Step("input");
+  hooks::DestroyInput();
+  g_engine.input = nullptr;
+
+  Step("sound slots");
+  hooks::DestroySoundSlots();
+  g_engine.soundSlots = nullptr;
+
+  Step("sound device");
+  hooks::DestroySoundDevice();
+  g_engine.soundDevice = nullptr;
+
+  Step("network");
+  hooks::ShutdownNetwork();
+  g_engine.network = nullptr;
+
+  Step("archives");
+  hooks::ReleaseArchives();
+  g_engine.dataArchive = nullptr;
+  g_engine.musicArchive = nullptr;
+
+  Step("window");
+  g_engine.window = nullptr;
+  plat::Quit();
+}
+
+int DebugBreakpoint(int line) {
+  if (!plat::DebuggerAttached()) return 0;
+  plat::HideWindow(g_engine.window);
+  char text[32];
+  std::snprintf(text, sizeof text, "BP%x", static_cast<unsigned>(line));
+  plat::DebugOutput(text);
+  g_engine.paused = 0;
+  hooks::SampleInput();
+  g_engine.debugBreakShown = true;
+  return 1;
+}
+
+void DebugPrint(const RtString& text) {
+  if (!plat::DebuggerAttached()) return;
+  std::string out = "TX";
+  out.append(text.c_str(), text.Length());
+  plat::DebugOutput(out.c_str());
+}
+
+void StdOut(const RtString& text) {
+  std::fwrite(text.c_str(), 1, text.Length(), stdout);
+  std::fflush(stdout);
+}
+
+void StdErr(const RtString& text) {
+  std::fwrite(text.c_str(), 1, text.Length(), stderr);
+  std::fflush(stderr);
+}
+
+RtString StdIn() {
+  char buf[4096];
+  if (!std::fgets(buf, 4095, stdin)) return RtString();
+  size_t n = std::strlen(buf);
+  if (n > 0 && buf[n - 1] == '\n') buf[--n] = '\0';
+  return RtString(buf);
+}
+
+void OpenConsole() {
+  // A process started without a terminal gets the controlling one, if any;
+  // one that already talks to a terminal keeps it. Standard error stays.
+  if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) return;
+  if (access("/dev/tty", R_OK | W_OK) != 0) return;
+  if (!isatty(STDIN_FILENO)) std::freopen("/dev/tty", "r", stdin);
+  if (!isatty(STDOUT_FILENO)) std::freopen("/dev/tty", "w", stdout);
+}

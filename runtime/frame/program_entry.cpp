@@ -1,0 +1,15 @@
+// The process entry of every program of the runtime.
+#include <string>
+
+#include "runtime/frame/startup.h"
+
+int main(int argc, char** argv) {
+  // Programs see one command-line text, arguments joined by blanks.
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) commandLine.push_back(' ');
+    commandLine.append(argv[i]);
+  }
+  ProgramStart(nullptr, nullptr, commandLine.c_str(), 1);
+  return 0;
+}

@@ -1,0 +1,158 @@
+// Creating the window and its OpenGL context, the software-renderer check,
+// the window procedure and the renderer's teardown.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "runtime/frame/engine_state.h"
+#include "runtime/frame/frame_loop.h"
+#include "runtime/frame/gl_extensions.h"
+#include "runtime/frame/program_end.h"
+#include "runtime/frame/renderer.h"
+#include "runtime/frame/service_hooks.h"
+
+namespace {
+
+bool g_softwareReported = false;
+std::string g_rendererName;
+bool g_rendererNameFetched = false;
+
+constexpr const char* kSoftwareCaption = "!!OpenGL Software Emulation!!";
+constexpr const char* kSoftwareText =
+    "Please update your GFX adapter's driver\nso it can render OpenGL by HARDWARE\n\n\n"
+    "Bitte aktualisieren Sie Ihren\nGrafkkartentreiber, damit er OpenGL\nper HARDWARE "
+    "unterst\xC3\xBCtzt!";
+
+void CheckSoftwareRenderer() {
+  if (g_softwareReported) return;
+  if (!g_rendererNameFetched) {
+    const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    g_rendererName = name ? name : "";
+    g_rendererNameFetched = true;
+  }
+  if (!IsSoftwareRenderer(g_rendererName.c_str())) return;
+  g_softwareReported = true;
+  plat::ShowMessageBox(plat::BoxIcon::kWarning, kSoftwareCaption, kSoftwareText);
+  AppendErrorLog("OpenGL Software Emulation");
+}
+
+}  // namespace
+
+bool IsSoftwareRenderer(const char* name) {
+  if (!name) return false;
+  if (std::strcmp(name, "Mesa Windows GDI Driver") == 0) return true;
+  // Mesa's CPU rasterisers; GDI's generic format has no counterpart here.
+  return std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") ||
+         std::strstr(name, "Software Rasterizer");
+}
+
+int ChooseMultisampleFormat(int samples) {
+  if (!ext::glRenderbufferStorageMultisample) return 0;
+  GLint maxSamples = 0;
+  glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+  if (maxSamples < 2) return 0;
+  // No sample count asked for: the common four, or what the driver allows.
+  if (samples <= 0) samples = 4;
+  while (samples > maxSamples && samples / 2 != 0) samples /= 2;
+  return samples >= 2 ? samples : 0;
+}
+
+bool CreateGLWindow(RareDEZazovire* r, void* instance, int width, int height, int colourBits,
+                    int frameRate, int multisample, int fullScreen) {
+  (void)fullScreen;  // the window always starts windowed; the caller picks the mode
+  r->msPerFrame = frameRate > 0 ? 1000.0 / frameRate : 2.0;
+  if (!plat::Init()) return false;
+  r->instance = instance;
+  r->multisample = multisample;
+
+  int deskW = 0, deskH = 0, deskBits = 0;
+  plat::GetDesktopMode(&deskW, &deskH, &deskBits);
+  if (width <= 0) width = deskW;
+  if (height <= 0) height = deskH;
+  r->screenWidth = width;
+  r->screenHeight = height;
+  r->colourBits = colourBits != 0 ? colourBits : deskBits;
+  r->fullScreen = 0;
+
+  int cw = 0, ch = 0;
+  r->WindowedClientSize(&cw, &ch);
+  if (!r->window) {
+    r->window = plat::CreateWindow("Brakmor", cw, ch);
+    if (!r->window) return false;
+  }
+  if (!plat::CreateGLContext(r->window)) {
+    plat::DestroyWindow(r->window);
+    r->window = nullptr;
+    return false;
+  }
+  plat::SetSwapInterval(0);
+
+  r->multisample = 0;
+  r->screenSamples = multisample ? ChooseMultisampleFormat(0) : 0;
+
+  CheckSoftwareRenderer();
+
+  r->nextFrameTime = TimerNow();
+  ext::LoadArbEntryPoints();
+
+  std::puts("FBO");
+  if (!r->CreateScreenBuffer()) {
+    std::fprintf(stderr, "the logical screen could not be made (framebuffer objects missing)\n");
+    plat::DestroyWindow(r->window);
+    r->window = nullptr;
+    return false;
+  }
+  plat::ShowWindow(r->window);
+  std::puts("Viewport");
+  r->BindScreen();
+  hooks::ResetDrawArea();
+  std::puts("GFX seem OK");
+  std::fflush(stdout);
+  r->glReady = 1;
+  return true;
+}
+
+void DestroyRenderer(RareDEZazovire* r) {
+  if (!r) return;
+  if (r->window && plat::HasGLContext()) {
+    plat::MakeCurrent(r->window);
+    hooks::ReturnDrawingToScreen();
+    hooks::ReleaseGraphics();
+  }
+  if (r->window) EnterWindowed(r);
+  r->DestroyScreenBuffer();
+  plat::ReleaseCurrent();
+  plat::DestroyWindow(r->window);
+  r->window = nullptr;
+  plat::DestroyGLContext();
+  r->glReady = 0;
+}
+
+RareDEZazovire::~RareDEZazovire() { DestroyRenderer(this); }
+
+void HandleWindowEvent(const plat::WindowEvent& e) {
+  switch (e.kind) {
+    case plat::WindowEvent::kActivated:
+    case plat::WindowEvent::kDeactivated: {
+      if (g_settings.debugMode != 0 || !g_engine.autoPause) return;
+      const bool inactive = e.kind == plat::WindowEvent::kDeactivated;
+      if (inactive) {
+        RtString title = g_engine.appName + " <pause>";
+        plat::SetWindowTitle(g_engine.window, title.c_str());
+      } else {
+        plat::SetWindowTitle(g_engine.window, g_engine.appName.c_str());
+      }
+      g_engine.paused = inactive ? 1 : 0;
+      return;
+    }
+    case plat::WindowEvent::kCloseRequested:
+      ExitProgram();
+    case plat::WindowEvent::kKeyDown:
+      // Alt+Enter: the switch every player tries first.
+      if (e.key == 28 && e.alt && !e.repeat) g_engine.modeToggleRequested = true;
+      return;
+    default:
+      return;
+  }
+}

@@ -1,0 +1,363 @@
+#include <SDL.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <fstream>
+
+#include "runtime/platform/keymap.h"
+#include "runtime/platform/platform.h"
+
+struct plat::Window {
+  SDL_Window* sdl = nullptr;
+};
+
+namespace plat {
+namespace {
+
+bool g_videoUp = false;
+SDL_GLContext g_context = nullptr;
+std::function<double()> g_testNow;
+std::function<void(double)> g_testSleep;
+std::function<void(BoxIcon, const std::string&, const std::string&)> g_boxRecorder;
+std::deque<WindowEvent> g_posted;
+int g_testKeys[256] = {};  // 0 = follow the keyboard, 1 = forced down, -1 = forced up
+
+double RealNowMs() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1.0e6;
+}
+
+void RealSleepMs(double ms) {
+  if (!(ms > 0)) return;
+  // Absolute deadline so an interrupted sleep resumes toward the same point.
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const long long ns = static_cast<long long>(ms * 1.0e6);
+  timespec until;
+  until.tv_sec = now.tv_sec + ns / 1000000000LL;
+  until.tv_nsec = now.tv_nsec + ns % 1000000000LL;
+  if (until.tv_nsec >= 1000000000L) {
+    until.tv_sec += 1;
+    until.tv_nsec -= 1000000000L;
+  }
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+  }
+}
+
+WindowEvent Translate(const SDL_Event& ev) {
+  WindowEvent out;
+  switch (ev.type) {
+    case SDL_QUIT:
+      out.kind = WindowEvent::kCloseRequested;
+      break;
+    case SDL_WINDOWEVENT:
+      switch (ev.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          out.kind = WindowEvent::kActivated;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          out.kind = WindowEvent::kDeactivated;
+          break;
+        case SDL_WINDOWEVENT_CLOSE:
+          out.kind = WindowEvent::kCloseRequested;
+          break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          out.kind = WindowEvent::kResized;
+          break;
+        default:
+          break;
+      }
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      out.kind = ev.type == SDL_KEYDOWN ? WindowEvent::kKeyDown : WindowEvent::kKeyUp;
+      out.key = ScanCodeFromSdl(ev.key.keysym.scancode);
+      out.alt = (ev.key.keysym.mod & KMOD_ALT) != 0;
+      out.repeat = ev.key.repeat != 0;
+      break;
+    default:
+      break;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool Init() {
+  if (g_videoUp) return true;
+  // The frame wait sleeps to within half a millisecond of its deadline; the
+  // default 50 us timer slack would eat a tenth of that margin.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "video start failed: %s\n", SDL_GetError());
+    return false;
+  }
+  g_videoUp = true;
+  DisableScreenSaver();
+  return true;
+}
+
+void Quit() {
+  DestroyGLContext();
+  if (g_videoUp) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    SDL_Quit();
+    g_videoUp = false;
+  }
+  g_posted.clear();
+}
+
+double NowMs() { return g_testNow ? g_testNow() : RealNowMs(); }
+
+void SleepMs(double ms) {
+  if (g_testSleep) {
+    g_testSleep(ms);
+    return;
+  }
+  RealSleepMs(ms);
+}
+
+void SetTestClock(std::function<double()> now, std::function<void(double)> sleep) {
+  g_testNow = std::move(now);
+  g_testSleep = std::move(sleep);
+}
+
+Window* CreateWindow(const char* title, int clientW, int clientH) {
+  if (!Init()) return nullptr;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+  if (clientW <= 0) clientW = 1;
+  if (clientH <= 0) clientH = 1;
+  SDL_Window* sdl = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     clientW, clientH,
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (!sdl) {
+    std::fprintf(stderr, "window creation failed: %s\n", SDL_GetError());
+    return nullptr;
+  }
+  return new Window{sdl};
+}
+
+void DestroyWindow(Window* w) {
+  if (!w) return;
+  if (w->sdl) SDL_DestroyWindow(w->sdl);
+  delete w;
+}
+
+void SetWindowTitle(Window* w, const char* title) {
+  if (w) SDL_SetWindowTitle(w->sdl, title ? title : "");
+}
+
+std::string GetWindowTitle(Window* w) { return w ? SDL_GetWindowTitle(w->sdl) : std::string(); }
+
+void ShowWindow(Window* w) {
+  if (w) SDL_ShowWindow(w->sdl);
+}
+
+void HideWindow(Window* w) {
+  if (w) SDL_HideWindow(w->sdl);
+}
+
+void RaiseWindow(Window* w) {
+  if (w) SDL_RaiseWindow(w->sdl);
+}
+
+void SetWindowPosition(Window* w, int x, int y) {
+  if (w) SDL_SetWindowPosition(w->sdl, x, y);
+}
+
+void GetWindowPosition(Window* w, int* x, int* y) {
+  *x = *y = 0;
+  if (w) SDL_GetWindowPosition(w->sdl, x, y);
+}
+
+void SetWindowClientSize(Window* w, int cw, int ch) {
+  if (w && cw > 0 && ch > 0) SDL_SetWindowSize(w->sdl, cw, ch);
+}
+
+void GetDrawableSize(Window* w, int* cw, int* ch) {
+  *cw = *ch = 0;
+  if (w) SDL_GL_GetDrawableSize(w->sdl, cw, ch);
+}
+
+bool SetFullScreen(Window* w, bool on) {
+  if (!w) return false;
+  return SDL_SetWindowFullscreen(w->sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
+bool IsWindowFullScreen(Window* w) {
+  return w && (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+bool IsWindowVisible(Window* w) {
+  return w && (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_SHOWN) != 0;
+}
+
+bool CreateGLContext(Window* w) {
+  if (!w) return false;
+  if (g_context) return MakeCurrent(w);
+  g_context = SDL_GL_CreateContext(w->sdl);
+  if (!g_context) {
+    std::fprintf(stderr, "GL context creation failed: %s\n", SDL_GetError());
+    return false;
+  }
+  return MakeCurrent(w);
+}
+
+bool MakeCurrent(Window* w) {
+  if (!w || !g_context) return false;
+  return SDL_GL_MakeCurrent(w->sdl, g_context) == 0;
+}
+
+void ReleaseCurrent() {
+  if (g_videoUp) SDL_GL_MakeCurrent(nullptr, nullptr);
+}
+
+void DestroyGLContext() {
+  if (!g_context) return;
+  SDL_GL_MakeCurrent(nullptr, nullptr);
+  SDL_GL_DeleteContext(g_context);
+  g_context = nullptr;
+}
+
+bool HasGLContext() { return g_context != nullptr; }
+
+void SwapBuffers(Window* w) {
+  if (w) SDL_GL_SwapWindow(w->sdl);
+}
+
+void* GetProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+void SetSwapInterval(int interval) { SDL_GL_SetSwapInterval(interval); }
+
+void PollEvents(const std::function<void(const WindowEvent&)>& handler) {
+  while (!g_posted.empty()) {
+    WindowEvent e = g_posted.front();
+    g_posted.pop_front();
+    handler(e);
+  }
+  if (!g_videoUp) return;
+  SDL_Event ev;
+  while (SDL_PollEvent(&ev)) {
+    WindowEvent e = Translate(ev);
+    if (e.kind != WindowEvent::kOther) handler(e);
+  }
+}
+
+void PostEvent(const WindowEvent& e) { g_posted.push_back(e); }
+
+void GetKeyboardState(uint8_t out[256]) {
+  std::memset(out, 0, 256);
+  if (g_videoUp) {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    for (int i = 0; i < count; ++i) {
+      if (!state[i]) continue;
+      const int code = ScanCodeFromSdl(i);
+      if (code > 0) out[code] = 0x80;
+    }
+  }
+  for (int i = 0; i < 256; ++i) {
+    if (g_testKeys[i] > 0) out[i] = 0x80;
+    if (g_testKeys[i] < 0) out[i] = 0;
+  }
+}
+
+void SetTestKey(int code, bool down) {
+  if (code >= 0 && code < 256) g_testKeys[code] = down ? 1 : 0;
+}
+
+void GetDesktopMode(int* w, int* h, int* bits) {
+  *w = 1024;
+  *h = 768;
+  *bits = 24;
+  if (!Init()) return;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+    *w = mode.w;
+    *h = mode.h;
+    const int b = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    if (b > 0) *bits = b;
+  }
+}
+
+void DisableScreenSaver() { SDL_DisableScreenSaver(); }
+
+void Beep() {
+  // No system beep exists behind SDL; a terminal bell is the nearest thing
+  // and is harmless when nobody listens.
+  if (isatty(STDERR_FILENO)) std::fputc('\a', stderr);
+}
+
+void ShowMessageBox(BoxIcon icon, const char* caption, const char* text) {
+  if (g_boxRecorder) {
+    g_boxRecorder(icon, caption ? caption : "", text ? text : "");
+    return;
+  }
+  Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+  if (icon == BoxIcon::kWarning) flags = SDL_MESSAGEBOX_WARNING;
+  if (icon == BoxIcon::kError) flags = SDL_MESSAGEBOX_ERROR;
+  if (SDL_ShowSimpleMessageBox(flags, caption, text, nullptr) != 0) {
+    // No way to show a box (no display): the text must not be lost.
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+  }
+}
+
+void SetMessageBoxRecorder(
+    std::function<void(BoxIcon, const std::string&, const std::string&)> recorder) {
+  g_boxRecorder = std::move(recorder);
+}
+
+std::string ExecutablePath() {
+  char buf[PATH_MAX + 1];
+  const ssize_t n = readlink("/proc/self/exe", buf, PATH_MAX);
+  if (n <= 0) return std::string();
+  return std::string(buf, static_cast<size_t>(n));
+}
+
+std::string TempDirectory() {
+  const char* env = std::getenv("TMPDIR");
+  std::string dir = (env && *env) ? env : "/tmp";
+  if (dir.back() != '/') dir.push_back('/');
+  return dir;
+}
+
+std::string CurrentDirectory() {
+  char buf[PATH_MAX + 1];
+  if (!getcwd(buf, sizeof buf)) return std::string();
+  return buf;
+}
+
+bool SetCurrentDirectory(const std::string& dir) { return !dir.empty() && chdir(dir.c_str()) == 0; }
+
+bool DebuggerAttached() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("TracerPid:", 0) == 0) return std::atoi(line.c_str() + 10) != 0;
+  }
+  return false;
+}
+
+void DebugOutput(const char* text) {
+  if (!text) return;
+  std::fputs(text, stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace plat
