@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the project twice (plain, and with
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in both.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh || exit 1
+jobs=$(nproc)
+status=0
+
+run_suite() {
+  local dir=$1; shift
+  echo "== build $dir"
+  mkdir -p "$dir"
+  cmake -S . -B "$dir" "$@" >"$dir/configure.log" 2>&1 || { cat "$dir/configure.log"; return 1; }
+  if ! cmake --build "$dir" -j"$jobs" >"$dir/build.log" 2>&1; then
+    grep -E -A5 'error|Error' "$dir/build.log" | head -n 80
+    echo "build of $dir failed (full log: $dir/build.log)"; return 1
+  fi
+  grep -E 'warning:' "$dir/build.log" | sort -u | head -n 40
+  echo "== test $dir"
+  ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 300 2>&1 | tail -n 40
+  return "${PIPESTATUS[0]}"
+}
+
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON || status=1
+if [ $status -eq 0 ]; then echo "ALL TESTS PASSED (plain and sanitizer builds)"; else echo "TESTS FAILED"; fi
+exit $status

@@ -1,0 +1,148 @@
+// Frame pacing, pause and the clock commands, on a started engine with a
+// virtual clock so no test waits for real time.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "engine_fixture.h"
+
+namespace {
+
+using testenv::FakeClock;
+
+TEST(FramePacing, SixtyFramesASecondFollowTheAbsoluteSchedule) {
+  RareDEZazovire* r = testenv::SharedEngine();
+  FakeClock clock;
+  clock.Install();
+  SetFrameRate(60);
+  EXPECT_DOUBLE_EQ(r->msPerFrame, 1000.0 / 60.0);
+
+  r->nextFrameTime = clock.now + 5;
+  const double base = r->nextFrameTime;
+  for (int k = 0; k < 120; ++k) {
+    PresentFrame(r);
+    const double slot = base + k * (1000.0 / 60.0);
+    // Shown just after its slot, never before and never noticeably late.
+    ASSERT_GT(clock.now, slot) << "frame " << k;
+    ASSERT_LT(clock.now, slot + 0.05) << "frame " << k;
+    // The schedule is absolute: slot k+1 is base + (k+1) periods, not the
+    // previous frame's end plus a period, so nothing drifts.
+    ASSERT_NEAR(r->nextFrameTime, base + (k + 1) * (1000.0 / 60.0), 1e-6);
+  }
+}
+
+TEST(FramePacing, NonPositiveAndAbsurdRatesAreDefined) {
+  EXPECT_DOUBLE_EQ(MsPerFrameFor(0), 2.0);
+  EXPECT_DOUBLE_EQ(MsPerFrameFor(-30), 2.0);
+  EXPECT_DOUBLE_EQ(MsPerFrameFor(0.9), 2.0);
+  EXPECT_DOUBLE_EQ(MsPerFrameFor(std::nan("")), 2.0);
+  EXPECT_DOUBLE_EQ(MsPerFrameFor(60.9), 1000.0 / 60.0);
+  const double huge = MsPerFrameFor(1e300);
+  EXPECT_GT(huge, 0.0);
+  EXPECT_LT(huge, 1e-3);
+  EXPECT_DOUBLE_EQ(MsPerFrameFor(std::numeric_limits<double>::infinity()),
+                   1000.0 / std::numeric_limits<int>::max());
+
+  RareDEZazovire* r = testenv::SharedEngine();
+  FakeClock clock;
+  clock.Install();
+  SetFrameRate(0);
+  r->nextFrameTime = clock.now + 1;
+  const double base = r->nextFrameTime;
+  for (int k = 0; k < 10; ++k) PresentFrame(r);
+  EXPECT_NEAR(clock.now, base + 9 * 2.0, 0.05);
+  SetFrameRate(60);
+}
+
+TEST(FramePacing, SlowFramesSleepNothingAndAreNotMadeUp) {
+  RareDEZazovire* r = testenv::SharedEngine();
+  FakeClock clock;
+  clock.Install();
+  SetFrameRate(60);
+  r->nextFrameTime = clock.now;
+  PresentFrame(r);
+  for (int k = 0; k < 5; ++k) {
+    clock.now += 40;  // the program took 40 ms for this frame
+    clock.sleeps = 0;
+    PresentFrame(r);
+    EXPECT_EQ(clock.sleeps, 0);
+    // The next slot is the first one after now, not a backlog.
+    EXPECT_GT(r->nextFrameTime, clock.now);
+    EXPECT_LE(r->nextFrameTime, clock.now + 1000.0 / 60.0);
+  }
+  // Back to a fast loop: the next frame waits for its slot.
+  clock.sleeps = 0;
+  PresentFrame(r);
+  EXPECT_GT(clock.sleeps, 0);
+}
+
+TEST(FrameTiming, FrameTimeIsNeverZeroAndDelayTruncates) {
+  testenv::SharedEngine();
+  FakeClock clock;
+  clock.Install();
+  g_engine.frameTimePrev = g_engine.frameTimeNow = 500;
+  EXPECT_EQ(FrameTime(), 1.0);
+  g_engine.frameTimePrev = 600;  // a clock that went backwards
+  EXPECT_EQ(FrameTime(), 1.0);
+  EndFrame();
+  EndFrame();
+  EXPECT_GT(FrameTime(), 0.0);
+
+  clock.slept = 0;
+  Delay(7.9);
+  EXPECT_DOUBLE_EQ(clock.slept, 7.0);
+  Delay(-5);
+  Delay(std::nan(""));
+  Delay(0.5);
+  EXPECT_DOUBLE_EQ(clock.slept, 7.0);
+
+  g_engine.startTime = clock.now - 250;
+  EXPECT_NEAR(ElapsedTime(), 250, 0.01);
+}
+
+plat::WindowEvent Event(plat::WindowEvent::Kind kind) {
+  plat::WindowEvent e;
+  e.kind = kind;
+  return e;
+}
+
+TEST(Pause, DeactivationHoldsEndFrameUntilTheWindowIsActiveAgain) {
+  RareDEZazovire* r = testenv::SharedEngine();
+  FakeClock clock;
+  clock.Install();
+  SetAutoPause(1);
+  plat::PostEvent(Event(plat::WindowEvent::kDeactivated));
+  PumpMessages(r);
+  EXPECT_EQ(g_engine.paused, 1);
+  EXPECT_EQ(plat::GetWindowTitle(g_engine.window), "Tester <pause>");
+
+  int pauseSleeps = 0;
+  clock.onSleep = [&] {
+    if (g_engine.paused && ++pauseSleeps == 3)
+      plat::PostEvent(Event(plat::WindowEvent::kActivated));
+  };
+  EndFrame();
+  clock.onSleep = nullptr;
+  EXPECT_EQ(pauseSleeps, 3);
+  EXPECT_EQ(g_engine.paused, 0);
+  EXPECT_EQ(plat::GetWindowTitle(g_engine.window), "Tester");
+}
+
+TEST(Pause, AutoPauseOffOrDebugBuildIgnoresActivation) {
+  RareDEZazovire* r = testenv::SharedEngine();
+  SetAutoPause(0);
+  plat::PostEvent(Event(plat::WindowEvent::kDeactivated));
+  PumpMessages(r);
+  EXPECT_EQ(g_engine.paused, 0);
+  EXPECT_EQ(plat::GetWindowTitle(g_engine.window), "Tester");
+
+  SetAutoPause(1);
+  g_settings.debugMode = 1;
+  plat::PostEvent(Event(plat::WindowEvent::kDeactivated));
+  PumpMessages(r);
+  EXPECT_EQ(g_engine.paused, 0);
+  g_settings.debugMode = 0;
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+// Start-up and every way out of the process. Each case runs the engine in a
+// child process so the exit status, the shutdown order and a fresh error log
+// can be checked from outside.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "engine_fixture.h"
+
+namespace {
+
+using testenv::LogLines;
+
+const std::vector<std::string> kStartupLines = {
+    "Init GFX",   "OpenGL Software Emulation", "Init Network",  "Init Input",
+    "Init Sound", "Init Window",               "Init Finalized"};
+
+class Lifecycle : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    testenv::PrivateTempDir();
+  }
+};
+
+void PrintShutdownSteps() {
+  SetShutdownObserver([](const char* step) { std::fprintf(stderr, "step:%s\n", step); });
+}
+
+TEST_F(Lifecycle, StartupLogsEachStepOnceAndReplacesAnOlderLog) {
+  {
+    std::ofstream old(plat::TempDirectory() + "ErrorLog.txt", std::ios::binary);
+    old << "line of an earlier run\r\n";
+  }
+  EXPECT_EXIT(
+      {
+        testenv::StartEngine();
+        const auto& boxes = testenv::Boxes();
+        std::fprintf(stderr, "boxes=%zu\n", boxes.size());
+        if (boxes.size() == 1) {
+          std::fprintf(stderr, "caption=%s\n", boxes[0].caption.c_str());
+          std::fprintf(stderr, "german=%d\n",
+                       boxes[0].text.find("Grafkkartentreiber, damit er OpenGL\nper HARDWARE") !=
+                           std::string::npos);
+        }
+        std::string exe = plat::ExecutablePath();
+        exe.erase(exe.find_last_of('/'));
+        std::fprintf(stderr, "cwd_is_exe_dir=%d\n", plat::CurrentDirectory() == exe);
+        std::fprintf(stderr, "title=%s\n", plat::GetWindowTitle(g_engine.window).c_str());
+        End();
+      },
+      ::testing::ExitedWithCode(0),
+      "boxes=1\ncaption=!!OpenGL Software Emulation!!\ngerman=1\ncwd_is_exe_dir=1\n"
+      "title=Tester\n");
+  EXPECT_EQ(LogLines(), kStartupLines);
+}
+
+TEST_F(Lifecycle, EndInAReleaseBuildExitsCleanlyAndAddsNothingToTheLog) {
+  EXPECT_EXIT(
+      {
+        testenv::StartEngine();
+        PrintShutdownSteps();
+        EndFrame();
+        End();
+      },
+      ::testing::ExitedWithCode(0),
+      "step:files\nstep:directory\nstep:music\nstep:renderer\nstep:input\nstep:sound slots\n"
+      "step:sound device\nstep:network\nstep:archives\nstep:window\n");
+  EXPECT_EQ(LogLines(), kStartupLines);
+}
+
+TEST_F(Lifecycle, FatalErrorInADebugBuildReportsTheLineAndExitsWithItsCode) {
+  EXPECT_EXIT(
+      {
+        testenv::StartEngine(0, /*debugMode=*/1);
+        PrintShutdownSteps();
+        SetDebugLine(2, 41);
+        FatalRuntimeError(kErrIndexRange);
+      },
+      ::testing::ExitedWithCode(9), "step:files\n(.|\n)*step:window\n");
+  std::vector<std::string> lines = LogLines();
+  ASSERT_GE(lines.size(), 5u);
+  std::vector<std::string> tail(lines.end() - 5, lines.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"-End On Line", "9", "40", "41", "2"}));
+}
+
+TEST_F(Lifecycle, FatalErrorInAReleaseBuildKeepsTheLogQuietButNotTheStatus) {
+  EXPECT_EXIT(
+      {
+        testenv::StartEngine();
+        FatalRuntimeError(kErrInvalidArgument);
+      },
+      ::testing::ExitedWithCode(7), "");
+  EXPECT_EQ(LogLines(), kStartupLines);
+}
+
+TEST_F(Lifecycle, EscapeEndsTheProgramOnlyWhileEscapeQuits) {
+  EXPECT_EXIT(
+      {
+        testenv::StartEngine();
+        plat::SetTestKey(1, true);
+        EndFrame();
+        std::_Exit(42);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        testenv::StartEngine();
+        g_engine.escapeQuits = 0;
+        plat::SetTestKey(1, true);
+        EndFrame();
+        EndFrame();
+        std::_Exit(42);
+      },
+      ::testing::ExitedWithCode(42), "");
+}
+
+TEST_F(Lifecycle, AltF4AndTheCloseBoxEndTheProgram) {
+  EXPECT_EXIT(
+      {
+        testenv::StartEngine();
+        g_engine.escapeQuits = 0;
+        plat::SetTestKey(56, true);
+        plat::SetTestKey(62, true);
+        EndFrame();
+        std::_Exit(42);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        testenv::StartEngine();
+        PrintShutdownSteps();
+        plat::WindowEvent close;
+        close.kind = plat::WindowEvent::kCloseRequested;
+        plat::PostEvent(close);
+        EndFrame();
+        std::_Exit(42);
+      },
+      ::testing::ExitedWithCode(0), "step:renderer\n(.|\n)*step:window\n");
+}
+
+TEST_F(Lifecycle, HiddenStartKeepsRunning) {
+  EXPECT_EXIT(
+      {
+        testenv::PrivateTempDir();
+        g_settings = ProjectSettings{};
+        g_settings.fullScreen = 0;
+        plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string&, const std::string&) {});
+        EngineStart(nullptr, nullptr, "", 0, "Hidden");
+        std::fprintf(stderr, "visible=%d\n", plat::IsWindowVisible(g_engine.window));
+        EndFrame();
+        End();
+      },
+      ::testing::ExitedWithCode(0), "visible=0\n");
+  EXPECT_EQ(LogLines().back(), "Init Finalized");
+}
+
+TEST(DebugOutput, StaysSilentWithoutADebugger) {
+  // The test runner is not traced, so nothing may reach the debugger stream.
+  ::testing::internal::CaptureStderr();
+  DebugPrint(RtString("hello"));
+  EXPECT_EQ(DebugBreakpoint(12), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(ErrorLog, NullTextWritesNullAndLinesEndInCrLf) {
+  testenv::PrivateTempDir();
+  std::remove(ErrorLogPath().c_str());
+  AppendErrorLog(nullptr);
+  AppendErrorLog("second");
+  EXPECT_EQ(testenv::ReadFile(ErrorLogPath()), "NULL\r\nsecond\r\n");
+}
+
+}  // namespace
