@@ -7,7 +7,9 @@
 ProjectSettings g_settings;
 EngineState g_engine;
 
-std::string ErrorLogPath() { return plat::TempDirectory() + "ErrorLog.txt"; }
+std::string ErrorLogPath() {
+  return plat::TempDirectory() + "ErrorLog.txt";
+}
 
 void AppendErrorLog(const char* text) {
   const std::string path = ErrorLogPath();
@@ -23,4 +25,6 @@ void AppendErrorLog(const char* text) {
   // the program.
 }
 
-plat::Window* MainWindowHandle() { return g_engine.window; }
+plat::Window* MainWindowHandle() {
+  return g_engine.window;
+}

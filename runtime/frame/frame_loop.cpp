@@ -22,9 +22,13 @@ constexpr double kPauseSleepMs = 100.0;
 
 }  // namespace
 
-double TimerNow() { return plat::NowMs(); }
+double TimerNow() {
+  return plat::NowMs();
+}
 
-double ElapsedTime() { return TimerNow() - g_engine.startTime; }
+double ElapsedTime() {
+  return TimerNow() - g_engine.startTime;
+}
 
 double FrameTime() {
   const double d = g_engine.frameTimeNow - g_engine.frameTimePrev;
@@ -33,7 +37,8 @@ double FrameTime() {
 
 void Delay(double ms) {
   if (!(ms >= 1)) return;  // also rejects NaN
-  const double whole = std::trunc(std::min(ms, static_cast<double>(std::numeric_limits<int>::max())));
+  const double whole =
+      std::trunc(std::min(ms, static_cast<double>(std::numeric_limits<int>::max())));
   plat::SleepMs(whole);
 }
 
@@ -49,9 +54,13 @@ void SetFrameRate(double fps) {
   if (g_engine.renderer) g_engine.renderer->msPerFrame = MsPerFrameFor(fps);
 }
 
-int IsFullScreen() { return g_engine.renderer && g_engine.renderer->fullScreen ? 1 : 0; }
+int IsFullScreen() {
+  return g_engine.renderer && g_engine.renderer->fullScreen ? 1 : 0;
+}
 
-void SetAutoPause(int flag) { g_engine.autoPause = flag != 0 ? 1 : 0; }
+void SetAutoPause(int flag) {
+  g_engine.autoPause = flag != 0 ? 1 : 0;
+}
 
 int PumpMessages(RareDEZazovire*) {
   plat::PollEvents(HandleWindowEvent);

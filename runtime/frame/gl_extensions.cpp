@@ -41,8 +41,8 @@ void LoadArbEntryPoints() {
 }
 
 bool LoadFramebufferEntryPoints() {
-#define RT_GL_FETCH_FB(type, name)                                          \
-  name = reinterpret_cast<type>(plat::GetProcAddress(#name));               \
+#define RT_GL_FETCH_FB(type, name)                            \
+  name = reinterpret_cast<type>(plat::GetProcAddress(#name)); \
   if (!name) name = reinterpret_cast<type>(plat::GetProcAddress(#name "EXT"));
   RT_GL_FRAMEBUFFER(RT_GL_FETCH_FB)
 #undef RT_GL_FETCH_FB

@@ -19,37 +19,37 @@ namespace ext {
   X(PFNGLUNMAPBUFFERARBPROC, glUnmapBufferARB)                 \
   X(PFNGLGETBUFFERPARAMETERIVARBPROC, glGetBufferParameterivARB)
 
-#define RT_GL_SHADER_OBJECTS(X)                                \
-  X(PFNGLCREATEPROGRAMOBJECTARBPROC, glCreateProgramObjectARB) \
-  X(PFNGLDELETEOBJECTARBPROC, glDeleteObjectARB)               \
-  X(PFNGLCREATESHADEROBJECTARBPROC, glCreateShaderObjectARB)   \
-  X(PFNGLSHADERSOURCEARBPROC, glShaderSourceARB)               \
-  X(PFNGLCOMPILESHADERARBPROC, glCompileShaderARB)             \
+#define RT_GL_SHADER_OBJECTS(X)                                  \
+  X(PFNGLCREATEPROGRAMOBJECTARBPROC, glCreateProgramObjectARB)   \
+  X(PFNGLDELETEOBJECTARBPROC, glDeleteObjectARB)                 \
+  X(PFNGLCREATESHADEROBJECTARBPROC, glCreateShaderObjectARB)     \
+  X(PFNGLSHADERSOURCEARBPROC, glShaderSourceARB)                 \
+  X(PFNGLCOMPILESHADERARBPROC, glCompileShaderARB)               \
   X(PFNGLGETOBJECTPARAMETERIVARBPROC, glGetObjectParameterivARB) \
-  X(PFNGLATTACHOBJECTARBPROC, glAttachObjectARB)               \
-  X(PFNGLGETINFOLOGARBPROC, glGetInfoLogARB)                   \
-  X(PFNGLLINKPROGRAMARBPROC, glLinkProgramARB)                 \
-  X(PFNGLUSEPROGRAMOBJECTARBPROC, glUseProgramObjectARB)       \
-  X(PFNGLGETUNIFORMLOCATIONARBPROC, glGetUniformLocationARB)   \
-  X(PFNGLUNIFORM1FARBPROC, glUniform1fARB)                     \
-  X(PFNGLUNIFORM1IARBPROC, glUniform1iARB)                     \
-  X(PFNGLGETATTRIBLOCATIONARBPROC, glGetAttribLocationARB)     \
+  X(PFNGLATTACHOBJECTARBPROC, glAttachObjectARB)                 \
+  X(PFNGLGETINFOLOGARBPROC, glGetInfoLogARB)                     \
+  X(PFNGLLINKPROGRAMARBPROC, glLinkProgramARB)                   \
+  X(PFNGLUSEPROGRAMOBJECTARBPROC, glUseProgramObjectARB)         \
+  X(PFNGLGETUNIFORMLOCATIONARBPROC, glGetUniformLocationARB)     \
+  X(PFNGLUNIFORM1FARBPROC, glUniform1fARB)                       \
+  X(PFNGLUNIFORM1IARBPROC, glUniform1iARB)                       \
+  X(PFNGLGETATTRIBLOCATIONARBPROC, glGetAttribLocationARB)       \
   X(PFNGLVERTEXATTRIB1FARBPROC, glVertexAttrib1fARB)
 
 // Framebuffer objects: the logical screen is one, and off-screen surfaces
 // are more. Core names are preferred, the EXT names are the fallback.
-#define RT_GL_FRAMEBUFFER(X)                                              \
-  X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                          \
-  X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)                    \
-  X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                          \
-  X(PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D)                \
-  X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)                        \
-  X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)                  \
-  X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                        \
-  X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)                  \
+#define RT_GL_FRAMEBUFFER(X)                                                   \
+  X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                               \
+  X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)                         \
+  X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                               \
+  X(PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D)                     \
+  X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)                             \
+  X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)                       \
+  X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                             \
+  X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)                       \
   X(PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC, glRenderbufferStorageMultisample) \
-  X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer)          \
-  X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)            \
+  X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer)               \
+  X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)                 \
   X(PFNGLBLITFRAMEBUFFERPROC, glBlitFramebuffer)
 
 #define RT_GL_DECLARE(type, name) extern type name;

@@ -43,8 +43,7 @@ bool RareDEZazovire::CreateScreenBuffer() {
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, w, h);
     glGenFramebuffers(1, &resolveFbo);
     glBindFramebuffer(GL_FRAMEBUFFER, resolveFbo);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              resolveColour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, resolveColour);
     ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   }
   glBindRenderbuffer(GL_RENDERBUFFER, 0);

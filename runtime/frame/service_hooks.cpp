@@ -33,7 +33,9 @@ void ApplyMouseMode() {}
 
 // Until the input subsystem owns the keyboard, the frame keeps its own
 // snapshot so the quit keys work.
-void SampleInput() { plat::GetKeyboardState(g_engine.keys); }
+void SampleInput() {
+  plat::GetKeyboardState(g_engine.keys);
+}
 // Looping music arrives with the audio subsystem.
 void ServiceMusicLoop() {}
 void EndStencilShadowPass() {}

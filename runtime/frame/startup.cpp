@@ -19,9 +19,8 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   AppendErrorLog("Init GFX");
 
   g_engine.renderer = new RareDEZazovire();
-  if (!CreateGLWindow(g_engine.renderer, instance, g_settings.screenWidth,
-                      g_settings.screenHeight, 0, g_settings.frameRate, g_settings.multisample,
-                      g_settings.fullScreen)) {
+  if (!CreateGLWindow(g_engine.renderer, instance, g_settings.screenWidth, g_settings.screenHeight,
+                      0, g_settings.frameRate, g_settings.multisample, g_settings.fullScreen)) {
     return;
   }
   g_engine.window = g_engine.renderer->window;

@@ -4,12 +4,11 @@
 // Brings every service up in its fixed order, opens the window and shows a
 // "Loading..." frame. Returns early, with no window, when the window or its
 // GL context cannot be made; the program must then end (see MainWindowHandle).
-void EngineStart(void* instance, void* previousInstance, const char* commandLine,
-                 int showCommand, const char* title);
+void EngineStart(void* instance, void* previousInstance, const char* commandLine, int showCommand,
+                 const char* title);
 
 // Defined by every program of the runtime: the process entry calls it with
 // the command line (program arguments joined by blanks). It fills the
 // settings, calls EngineStart and runs the program; it ends through End or
 // ExitProgram.
-void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
-                  int showCommand);
+void ProgramStart(void* instance, void* previousInstance, const char* commandLine, int showCommand);

@@ -129,7 +129,9 @@ void DestroyRenderer(RareDEZazovire* r) {
   r->glReady = 0;
 }
 
-RareDEZazovire::~RareDEZazovire() { DestroyRenderer(this); }
+RareDEZazovire::~RareDEZazovire() {
+  DestroyRenderer(this);
+}
 
 void HandleWindowEvent(const plat::WindowEvent& e) {
   switch (e.kind) {

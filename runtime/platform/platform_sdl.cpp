@@ -1,4 +1,5 @@
 #include <SDL.h>
+#include <dlfcn.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -28,6 +29,9 @@ std::function<void(double)> g_testSleep;
 std::function<void(BoxIcon, const std::string&, const std::string&)> g_boxRecorder;
 std::deque<WindowEvent> g_posted;
 int g_testKeys[256] = {};  // 0 = follow the keyboard, 1 = forced down, -1 = forced up
+// Keys that went down since the last keyboard sample. A tap shorter than a
+// frame would otherwise fall between two samples and be lost.
+uint8_t g_pressedSinceSample[256] = {};
 
 double RealNowMs() {
   timespec ts;
@@ -89,10 +93,28 @@ WindowEvent Translate(const SDL_Event& ev) {
   return out;
 }
 
+// Under the leak checker the GL loader libraries must stay mapped until
+// the process ends: SDL unloads them when it quits, and the memory they
+// still hold then looks leaked because the globals that point at it are
+// gone. Pinning them keeps those allocations reachable.
+void PinGlLibrariesForLeakChecker() {
+#if defined(__SANITIZE_ADDRESS__)
+  static bool pinned = false;
+  if (pinned) return;
+  pinned = true;
+  const char* libs[] = {"libEGL.so.1", "libEGL_mesa.so.0", "libGL.so.1", "libGLX.so.0",
+                        "libGLX_mesa.so.0", "libGLdispatch.so.0", "libgbm.so.1",
+                        // Mesa's software driver, loaded by the libraries above.
+                        "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"};
+  for (const char* lib : libs) dlopen(lib, RTLD_NOW | RTLD_NODELETE | RTLD_GLOBAL);
+#endif
+}
+
 }  // namespace
 
 bool Init() {
   if (g_videoUp) return true;
+  PinGlLibrariesForLeakChecker();
   // The frame wait sleeps to within half a millisecond of its deadline; the
   // default 50 us timer slack would eat a tenth of that margin.
   prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
@@ -117,7 +139,9 @@ void Quit() {
   g_posted.clear();
 }
 
-double NowMs() { return g_testNow ? g_testNow() : RealNowMs(); }
+double NowMs() {
+  return g_testNow ? g_testNow() : RealNowMs();
+}
 
 void SleepMs(double ms) {
   if (g_testSleep) {
@@ -143,9 +167,9 @@ Window* CreateWindow(const char* title, int clientW, int clientH) {
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
   if (clientW <= 0) clientW = 1;
   if (clientH <= 0) clientH = 1;
-  SDL_Window* sdl = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                     clientW, clientH,
-                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  SDL_Window* sdl =
+      SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, clientW, clientH,
+                       SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!sdl) {
     std::fprintf(stderr, "window creation failed: %s\n", SDL_GetError());
     return nullptr;
@@ -163,7 +187,9 @@ void SetWindowTitle(Window* w, const char* title) {
   if (w) SDL_SetWindowTitle(w->sdl, title ? title : "");
 }
 
-std::string GetWindowTitle(Window* w) { return w ? SDL_GetWindowTitle(w->sdl) : std::string(); }
+std::string GetWindowTitle(Window* w) {
+  return w ? SDL_GetWindowTitle(w->sdl) : std::string();
+}
 
 void ShowWindow(Window* w) {
   if (w) SDL_ShowWindow(w->sdl);
@@ -235,15 +261,21 @@ void DestroyGLContext() {
   g_context = nullptr;
 }
 
-bool HasGLContext() { return g_context != nullptr; }
+bool HasGLContext() {
+  return g_context != nullptr;
+}
 
 void SwapBuffers(Window* w) {
   if (w) SDL_GL_SwapWindow(w->sdl);
 }
 
-void* GetProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+void* GetProcAddress(const char* name) {
+  return SDL_GL_GetProcAddress(name);
+}
 
-void SetSwapInterval(int interval) { SDL_GL_SetSwapInterval(interval); }
+void SetSwapInterval(int interval) {
+  SDL_GL_SetSwapInterval(interval);
+}
 
 void PollEvents(const std::function<void(const WindowEvent&)>& handler) {
   while (!g_posted.empty()) {
@@ -255,11 +287,15 @@ void PollEvents(const std::function<void(const WindowEvent&)>& handler) {
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     WindowEvent e = Translate(ev);
+    if (e.kind == WindowEvent::kKeyDown && e.key > 0 && e.key < 256)
+      g_pressedSinceSample[e.key] = 1;
     if (e.kind != WindowEvent::kOther) handler(e);
   }
 }
 
-void PostEvent(const WindowEvent& e) { g_posted.push_back(e); }
+void PostEvent(const WindowEvent& e) {
+  g_posted.push_back(e);
+}
 
 void GetKeyboardState(uint8_t out[256]) {
   std::memset(out, 0, 256);
@@ -271,6 +307,10 @@ void GetKeyboardState(uint8_t out[256]) {
       const int code = ScanCodeFromSdl(i);
       if (code > 0) out[code] = 0x80;
     }
+  }
+  for (int i = 0; i < 256; ++i) {
+    if (g_pressedSinceSample[i]) out[i] = 0x80;
+    g_pressedSinceSample[i] = 0;
   }
   for (int i = 0; i < 256; ++i) {
     if (g_testKeys[i] > 0) out[i] = 0x80;
@@ -296,7 +336,9 @@ void GetDesktopMode(int* w, int* h, int* bits) {
   }
 }
 
-void DisableScreenSaver() { SDL_DisableScreenSaver(); }
+void DisableScreenSaver() {
+  SDL_DisableScreenSaver();
+}
 
 void Beep() {
   // No system beep exists behind SDL; a terminal bell is the nearest thing
@@ -343,7 +385,9 @@ std::string CurrentDirectory() {
   return buf;
 }
 
-bool SetCurrentDirectory(const std::string& dir) { return !dir.empty() && chdir(dir.c_str()) == 0; }
+bool SetCurrentDirectory(const std::string& dir) {
+  return !dir.empty() && chdir(dir.c_str()) == 0;
+}
 
 bool DebuggerAttached() {
   std::ifstream status("/proc/self/status");

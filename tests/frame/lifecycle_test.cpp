@@ -13,9 +13,10 @@ namespace {
 
 using testenv::LogLines;
 
-const std::vector<std::string> kStartupLines = {
-    "Init GFX",   "OpenGL Software Emulation", "Init Network",  "Init Input",
-    "Init Sound", "Init Window",               "Init Finalized"};
+const std::vector<std::string> kStartupLines = {"Init GFX",      "OpenGL Software Emulation",
+                                                "Init Network",  "Init Input",
+                                                "Init Sound",    "Init Window",
+                                                "Init Finalized"};
 
 class Lifecycle : public ::testing::Test {
  protected:

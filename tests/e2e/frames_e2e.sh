@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Starts the real frames example in an X server, dismisses the software
+# renderer warning with Return as a person would, lets it run, and ends it
+# with the key given ("Escape" or "alt+F4"). It must end with status 0 and
+# leave the start-up lines in its log.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xsession.sh"
+binary=$1
+quit_keys=$2
+
+start_x 1280x1024x24
+tmp=$E2E_WORK/tmp
+mkdir -p "$tmp"
+
+TMPDIR=$tmp "$binary" >"$E2E_WORK/stdout" 2>"$E2E_WORK/stderr" &
+E2E_APP=$!
+
+box=$(wait_window "!!OpenGL Software Emulation!!") || exit 1
+press "$box" Return
+main=$(wait_window "Frames") || exit 1
+sleep 1
+if ! kill -0 "$E2E_APP" 2>/dev/null; then
+  echo "frames ended on its own" >&2
+  cat "$E2E_WORK/stderr" >&2
+  exit 1
+fi
+press "$main" "$quit_keys"
+wait_exit "$E2E_APP" 10
+status=$E2E_STATUS
+E2E_APP=
+if [ "$status" != 0 ]; then
+  echo "frames ended with status $status after $quit_keys" >&2
+  cat "$E2E_WORK/stderr" >&2
+  exit 1
+fi
+
+expected=$'Init GFX\r\nOpenGL Software Emulation\r\nInit Network\r\nInit Input\r\nInit Sound\r\nInit Window\r\nInit Finalized\r\n'
+actual=$(cat "$tmp/ErrorLog.txt"; echo x)
+actual=${actual%x}
+if [ "$actual" != "$expected" ]; then
+  echo "unexpected log:" >&2
+  printf '%s' "$actual" | od -c | head -20 >&2
+  exit 1
+fi
+if ! grep -qx "GFX seem OK" "$E2E_WORK/stdout"; then
+  echo "no 'GFX seem OK' on standard output" >&2
+  exit 1
+fi
+echo "frames ended cleanly on $quit_keys"
