@@ -61,6 +61,9 @@ struct EngineState {
   // switch never runs inside message dispatch.
   bool modeToggleRequested = false;
   bool started = false;
+  // Milliseconds spent in modal boxes waiting for the user; start-up timings
+  // subtract it so they measure the program, not the person.
+  double modalWaitMs = 0;
 };
 
 extern ProjectSettings g_settings;

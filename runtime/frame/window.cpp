@@ -33,7 +33,9 @@ void CheckSoftwareRenderer() {
   }
   if (!IsSoftwareRenderer(g_rendererName.c_str())) return;
   g_softwareReported = true;
+  const double shown = plat::NowMs();
   plat::ShowMessageBox(plat::BoxIcon::kWarning, kSoftwareCaption, kSoftwareText);
+  g_engine.modalWaitMs += plat::NowMs() - shown;
   AppendErrorLog("OpenGL Software Emulation");
 }
 

@@ -1,0 +1,76 @@
+#include "examples/frames/pacing_report.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+namespace {
+
+double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t i = static_cast<size_t>(std::ceil(p * static_cast<double>(v.size()))) - 1;
+  return v[std::min(i, v.size() - 1)];
+}
+
+double EpochSeconds() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+void RunPacingReport(int frames, double launchedAt) {
+  const double period = 1000.0 / 60.0;
+  EndFrame();
+  const double firstFrameEpoch = EpochSeconds();
+
+  std::vector<double> t;
+  t.reserve(static_cast<size_t>(frames));
+  const std::clock_t cpu0 = std::clock();
+  const double wall0 = TimerNow();
+  for (int k = 0; k < frames; ++k) {
+    EndFrame();
+    t.push_back(TimerNow());
+  }
+  const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
+  const double wallMs = TimerNow() - wall0;
+
+  std::vector<double> intervalError, lateness;
+  for (size_t k = 1; k < t.size(); ++k) intervalError.push_back(std::fabs(t[k] - t[k - 1] - period));
+  // The ideal schedule is anchored where the median frame sits, so one late
+  // first frame does not skew every other lateness.
+  std::vector<double> offsets;
+  for (size_t k = 0; k < t.size(); ++k) offsets.push_back(t[k] - t[0] - k * period);
+  const double anchor = Percentile(offsets, 0.5);
+  for (double o : offsets) lateness.push_back(o - anchor);
+  const size_t n = std::min<size_t>(60, t.size() / 2);
+  double head = 0, tail = 0;
+  for (size_t k = 0; k < n; ++k) {
+    head += offsets[k];
+    tail += offsets[t.size() - 1 - k];
+  }
+  const double drift = n ? (tail - head) / static_cast<double>(n) : 0;
+
+  std::printf("frames %zu, period %.3f ms, run %.1f ms\n", t.size(), period, wallMs);
+  std::printf("interval error ms: p50 %.4f  p99 %.4f  max %.4f\n", Percentile(intervalError, 0.5),
+              Percentile(intervalError, 0.99), Percentile(intervalError, 1.0));
+  std::vector<double> absLate;
+  for (double l : lateness) absLate.push_back(std::fabs(l));
+  std::printf("lateness vs schedule ms: p50 %.4f  p99 %.4f  max %.4f\n", Percentile(absLate, 0.5),
+              Percentile(absLate, 0.99), Percentile(absLate, 1.0));
+  std::printf("drift over the run ms: %.4f\n", drift);
+  std::printf("cpu: %.1f ms over %.1f ms = %.2f%% of one core\n", cpuMs, wallMs,
+              100.0 * cpuMs / wallMs);
+  if (launchedAt > 0) {
+    std::printf("launch to first frame ms: %.1f (minus %.1f ms in the warning box)\n",
+                (firstFrameEpoch - launchedAt) * 1000.0 - g_engine.modalWaitMs,
+                g_engine.modalWaitMs);
+  }
+  std::fflush(stdout);
+}
