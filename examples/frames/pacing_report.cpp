@@ -19,8 +19,7 @@ double Percentile(std::vector<double> v, double p) {
 }
 
 double EpochSeconds() {
-  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -42,7 +41,8 @@ void RunPacingReport(int frames, double launchedAt) {
   const double wallMs = TimerNow() - wall0;
 
   std::vector<double> intervalError, lateness;
-  for (size_t k = 1; k < t.size(); ++k) intervalError.push_back(std::fabs(t[k] - t[k - 1] - period));
+  for (size_t k = 1; k < t.size(); ++k)
+    intervalError.push_back(std::fabs(t[k] - t[k - 1] - period));
   // The ideal schedule is anchored where the median frame sits, so one late
   // first frame does not skew every other lateness.
   std::vector<double> offsets;

@@ -50,8 +50,12 @@ class RareDEZazovire {
   // The framebuffer that holds the finished picture of the logical screen
   // (the resolved copy when multisampling), for reads and presenting.
   uint32_t ScreenReadFramebuffer();
-  // Scales the logical screen into the window with black borders and swaps.
+  // Scales the logical screen into the window with black borders, swaps,
+  // and clears the logical screen for the next frame.
   void ShowScreen();
+  // The scaling step alone: leaves the window's back buffer holding the
+  // finished picture (default framebuffer bound for drawing).
+  void ComposeWindow();
   // Maps a window position (physical pixels) to logical screen pixels.
   void WindowToLogical(int wx, int wy, int* lx, int* ly) const;
   // Client size of the window for windowed mode: the largest whole scale of

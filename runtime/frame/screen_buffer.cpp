@@ -88,6 +88,18 @@ uint32_t RareDEZazovire::ScreenReadFramebuffer() {
 
 void RareDEZazovire::ShowScreen() {
   if (!window) return;
+  ComposeWindow();
+  plat::SwapBuffers(window);
+  BindScreen();
+  // The whole next frame starts clean, whatever draw area is set.
+  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  glDisable(GL_SCISSOR_TEST);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+void RareDEZazovire::ComposeWindow() {
+  if (!window) return;
   int dw = 0, dh = 0;
   plat::GetDrawableSize(window, &dw, &dh);
   const int w = std::max(1, static_cast<int>(screenWidth));
@@ -97,7 +109,6 @@ void RareDEZazovire::ShowScreen() {
   int scale = std::min(dw / w, dh / h);
   int outW = w * scale, outH = h * scale;
   if (scale < 1) {
-    scale = 1;
     const double f = std::min(static_cast<double>(dw) / w, static_cast<double>(dh) / h);
     outW = std::max(1, static_cast<int>(w * f));
     outH = std::max(1, static_cast<int>(h * f));
@@ -119,18 +130,12 @@ void RareDEZazovire::ShowScreen() {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-    // GL's origin is bottom-left; the offsets computed above are symmetric.
+    // viewY counts from the top, GL's window rows from the bottom.
     glBlitFramebuffer(0, 0, w, h, viewX, dh - viewY - outH, viewX + outW, dh - viewY,
                       GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    plat::SwapBuffers(window);
-
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    BindScreen();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (scissor) glEnable(GL_SCISSOR_TEST);
-  } else {
-    plat::SwapBuffers(window);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   }
 }
 

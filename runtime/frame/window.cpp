@@ -91,14 +91,15 @@ bool CreateGLWindow(RareDEZazovire* r, void* instance, int width, int height, in
   plat::SetSwapInterval(0);
 
   r->multisample = 0;
-  r->screenSamples = multisample ? ChooseMultisampleFormat(0) : 0;
-
   CheckSoftwareRenderer();
 
   r->nextFrameTime = TimerNow();
   ext::LoadArbEntryPoints();
 
   std::puts("FBO");
+  ext::LoadFramebufferEntryPoints();
+  // A multisample request is an on/off switch; the driver picks the count.
+  r->screenSamples = multisample ? ChooseMultisampleFormat(0) : 0;
   if (!r->CreateScreenBuffer()) {
     std::fprintf(stderr, "the logical screen could not be made (framebuffer objects missing)\n");
     plat::DestroyWindow(r->window);

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "engine_fixture.h"
+#include "runtime/frame/gl_extensions.h"
 
 namespace {
 
@@ -172,6 +173,47 @@ TEST(ErrorLog, NullTextWritesNullAndLinesEndInCrLf) {
   AppendErrorLog(nullptr);
   AppendErrorLog("second");
   EXPECT_EQ(testenv::ReadFile(ErrorLogPath()), "NULL\r\nsecond\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ConsoleInput, StdInDropsOneLineFeedAndKeepsAnUnfinishedLastLine) {
+  char path[] = "/tmp/rt_stdin_XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const char text[] = "first line\n\nlast without end";
+  ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+  close(fd);
+  ASSERT_NE(std::freopen(path, "r", stdin), nullptr);
+  EXPECT_STREQ(StdIn().c_str(), "first line");
+  EXPECT_STREQ(StdIn().c_str(), "");
+  EXPECT_STREQ(StdIn().c_str(), "last without end");
+  EXPECT_EQ(StdIn().Length(), 0u);  // end of input
+  std::remove(path);
+}
+
+TEST_F(Lifecycle, MultisampledScreenStillReadsBackAndPresents) {
+  EXPECT_EXIT(
+      {
+        testenv::PrivateTempDir();
+        plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string&, const std::string&) {});
+        g_settings = ProjectSettings{};
+        g_settings.fullScreen = 0;
+        g_settings.multisample = 1;
+        EngineStart(nullptr, nullptr, "", 1, "Samples");
+        RareDEZazovire* r = g_engine.renderer;
+        glClearColor(0, 1, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        unsigned char px[4] = {};
+        ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, r->ScreenReadFramebuffer());
+        glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+        std::fprintf(stderr, "samples=%d green=%d\n", r->screenSamples > 1, px[1]);
+        EndFrame();
+        End();
+      },
+      ::testing::ExitedWithCode(0), "samples=1 green=255\n");
 }
 
 }  // namespace
