@@ -9,7 +9,7 @@ packages=(
   libcairo2-dev libmp3lame-dev libmpg123-dev
   libgl-dev libgl1-mesa-dri libegl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils xfonts-base
+  xvfb xauth xdotool x11-utils xfonts-base openbox
 )
 
 missing=()

@@ -123,7 +123,10 @@ void DestroyRenderer(RareDEZazovire* r) {
     hooks::ReturnDrawingToScreen();
     hooks::ReleaseGraphics();
   }
-  if (r->window) EnterWindowed(r);
+  // Leave full screen so the desktop is as it was; a window going away
+  // must not be shown, moved or resized first.
+  if (r->window && r->fullScreen) plat::SetFullScreen(r->window, false);
+  r->fullScreen = 0;
   r->DestroyScreenBuffer();
   plat::ReleaseCurrent();
   plat::DestroyWindow(r->window);

@@ -2,7 +2,9 @@
 # Starts the real frames example in an X server, dismisses the software
 # renderer warning with Return as a person would, lets it run, and ends it
 # with the key given ("Escape" or "alt+F4"). It must end with status 0 and
-# leave the start-up lines in its log.
+# leave the start-up lines in its log. With a third argument "toggle" it
+# first switches to full screen and back with Alt+Enter and checks the
+# window's size each time.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xsession.sh"
@@ -10,6 +12,10 @@ binary=$1
 quit_keys=$2
 
 start_x 1280x1024x24
+if [ "${3:-}" = toggle ]; then
+  # Full screen is a window manager's business; players always have one.
+  start_wm
+fi
 tmp=$E2E_WORK/tmp
 mkdir -p "$tmp"
 
@@ -24,6 +30,29 @@ if ! kill -0 "$E2E_APP" 2>/dev/null; then
   echo "frames ended on its own" >&2
   cat "$E2E_WORK/stderr" >&2
   exit 1
+fi
+window_size() {
+  xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
+}
+wait_size() {
+  local want=$2 deadline=$((SECONDS + 5))
+  while [ "$(window_size "$1")" != "$want" ]; do
+    if [ $SECONDS -ge $deadline ]; then
+      echo "window is $(window_size "$1"), expected $want" >&2
+      exit 1
+    fi
+    sleep 0.05
+  done
+}
+if [ "${3:-}" = toggle ]; then
+  # 80% of 1280 x 1024 holds the 320 x 240 screen three times.
+  wait_size "$main" 960x720
+  press "$main" alt+Return
+  wait_size "$main" 1280x1024
+  sleep 0.3
+  press "$main" alt+Return
+  wait_size "$main" 960x720
+  kill -0 "$E2E_APP" || { echo "frames died while switching modes" >&2; exit 1; }
 fi
 press "$main" "$quit_keys"
 wait_exit "$E2E_APP" 10

@@ -19,7 +19,22 @@ start_x() {
   trap stop_x EXIT
 }
 
+# Starts a window manager on the private server (for full-screen tests).
+start_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  E2E_WM=$!
+  local deadline=$((SECONDS + 10))
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    if [ $SECONDS -ge $deadline ]; then
+      echo "window manager did not start" >&2
+      exit 1
+    fi
+    sleep 0.05
+  done
+}
+
 stop_x() {
+  [ -n "${E2E_WM:-}" ] && kill "$E2E_WM" 2>/dev/null
   [ -n "${E2E_APP:-}" ] && kill "$E2E_APP" 2>/dev/null
   [ -n "${E2E_XPID:-}" ] && kill "$E2E_XPID" 2>/dev/null
   wait 2>/dev/null
