@@ -70,17 +70,19 @@ press() {
 }
 
 # Waits for process $1 to end within $2 seconds and stores its status in
-# E2E_STATUS. Runs in the calling shell (never in $(...)): only the parent
+# E2E_STATUS (124 on time-out, when the process is killed unless $3 is
+# "keep"). Runs in the calling shell (never in $(...)): only the parent
 # can reap the child, and an unreaped child still answers kill -0.
 wait_exit() {
   local pid=$1 limit=${2:-10}
   local deadline=$((SECONDS + limit))
   while ps -o stat= -p "$pid" 2>/dev/null | grep -qv Z; do
     if [ $SECONDS -ge $deadline ]; then
+      E2E_STATUS=124
+      [ "${3:-}" = keep ] && return
       echo "process $pid still running after ${limit}s" >&2
       kill -9 "$pid" 2>/dev/null
       wait "$pid" 2>/dev/null
-      E2E_STATUS=124
       return
     fi
     sleep 0.05
