@@ -1,5 +1,6 @@
 #include "runtime/frame/frame_loop.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -12,8 +13,12 @@
 namespace {
 
 // The platform's sleep is precise to a few tens of microseconds, so the
-// wait sleeps until this close to the slot and spins only the rest.
+// wait sleeps until this close to the slot and spins only the rest. On a
+// busy machine wake-ups come later; the margin then grows to cover what was
+// seen (up to kMaxSpinMs) and shrinks back slowly once things calm down.
 constexpr double kSpinMs = 0.5;
+constexpr double kMaxSpinMs = 2.0;
+double g_spinMs = kSpinMs;
 // Messages are dispatched at least this often while waiting, whatever the
 // frame rate, so the window never stops answering.
 constexpr double kMaxSleepMs = 10.0;
@@ -78,8 +83,11 @@ double PresentFrame(RareDEZazovire* r) {
     PumpMessages(r);
     t = TimerNow();
     const double remaining = r->nextFrameTime - t;
-    if (remaining > kSpinMs) {
-      plat::SleepMs(std::min(remaining - kSpinMs, kMaxSleepMs));
+    if (remaining > g_spinMs) {
+      const double asked = std::min(remaining - g_spinMs, kMaxSleepMs);
+      plat::SleepMs(asked);
+      const double late = TimerNow() - t - asked;
+      g_spinMs = std::clamp(std::max(late + 0.1, g_spinMs * 0.98), kSpinMs, kMaxSpinMs);
       continue;
     }
     if (t > r->nextFrameTime) break;
