@@ -2,13 +2,19 @@
 
 #include <cstdlib>
 
+#include "runtime/core/random.h"
+#include "runtime/files/archive.h"
+#include "runtime/files/file_stream.h"
+#include "runtime/files/ini_files.h"
+#include "runtime/files/line_files.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/platform/platform.h"
 
 namespace hooks {
 
-// The random generator arrives with the mathematics commands.
-void SeedRandom(int) {}
+void SeedRandom(int seed) {
+  RandomSeed(seed);
+}
 // The multiplayer link state arrives with the network subsystem.
 void CreateNetwork() {}
 // The 3D renderer arrives with the 3D subsystem.
@@ -18,8 +24,13 @@ void CreateInput() {}
 // The sound device and its slot table arrive with the audio subsystem.
 void CreateSound() {}
 void AttachInputAndSound(plat::Window*, void*, bool) {}
-// Both archive contexts arrive with the archive reader.
-void CreateArchives(const std::string&) {}
+// Both archives first name the program's own file, so an archive appended
+// to the executable works without configuration.
+void CreateArchives(const std::string& exePath) {
+  if (!g_engine.dataArchive) g_engine.dataArchive = new ArchiveSource;
+  if (!g_engine.musicArchive) g_engine.musicArchive = new ArchiveSource;
+  SetArchiveFiles(exePath.c_str(), exePath.c_str());
+}
 // Background slots and the draw area arrive with the 2D subsystem; until
 // then the screen framebuffer is cleared when it is made.
 void ClearScreen() {}
@@ -46,18 +57,25 @@ void ResetFrameDrawState() {}
 void HandOverWindow(plat::Window*) {}
 void ReleaseGraphics() {}
 
-void CloseAllChannels() {}
+void CloseAllChannels() { CloseAllFiles(); }
 void StopMusic() {}
 void DestroyInput() {}
 void DestroySoundSlots() {}
 void DestroySoundDevice() {}
 void ShutdownNetwork() {}
-void ReleaseArchives() {}
+// Deleting a record deletes its temporary file too.
+void ReleaseArchives() {
+  delete g_engine.musicArchive;
+  g_engine.musicArchive = nullptr;
+  delete g_engine.dataArchive;
+  g_engine.dataArchive = nullptr;
+}
 
 namespace {
 void ProcessExitCleanup() {
-  // INI write-back, line-file write-back and library unloading arrive with
-  // the files and host subsystems.
+  IniWriteBack();
+  SelectLineFile(nullptr);
+  // Library unloading arrives with the host subsystem.
 }
 }  // namespace
 

@@ -1,0 +1,393 @@
+#include "runtime/files/file_channels.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "runtime/core/conversion.h"
+#include "runtime/files/archive.h"
+#include "runtime/files/file_stream.h"
+#include "runtime/frame/engine_state.h"
+#include "runtime/frame/program_end.h"
+
+namespace {
+
+FileStream g_channels[kFileChannels];
+
+constexpr int kLineBlock = 64;
+
+FileStream& Channel(int channel) {
+  if (channel < 0 || channel >= kFileChannels) FatalRuntimeError(kErrInvalidArgument);
+  return g_channels[channel];
+}
+
+// Another open of the same file for writing (or an unshared reader) holds
+// it; a file system without locks counts as free.
+bool LockedByOther(int fd, int how) {
+  return flock(fd, how | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+}
+
+std::FILE* OpenForWriting(const std::string& path, bool append) {
+  int fd = -1;
+  if (append) {
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  } else {
+    // The old file goes first, as a create-always does, but not while
+    // another channel still has it open.
+    const int old = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (old >= 0) {
+      const bool busy = LockedByOther(old, LOCK_EX);
+      if (!busy) unlink(path.c_str());
+      close(old);
+      if (busy) return nullptr;
+    }
+    fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  }
+  if (fd < 0) return nullptr;
+  if (LockedByOther(fd, LOCK_EX)) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, append ? "wb" : "w+b");
+  if (!file) {
+    close(fd);
+    return nullptr;
+  }
+  // Every write reaches the system at once, so a failed write is reported
+  // by the command that made it rather than lost at close.
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  if (append) std::fseek(file, 0, SEEK_END);
+  return file;
+}
+
+void ReadBytes(int channel, void* destination, int32_t count) {
+  FileStream& stream = Channel(channel);
+  if (!ReadStream(stream, destination, count)) FatalRuntimeError(kErrFileIo);
+}
+
+void WriteBytes(int channel, const void* source, size_t count) {
+  FileStream& stream = Channel(channel);
+  if (!WriteStream(stream, source, count)) FatalRuntimeError(kErrFileIo);
+}
+
+uint32_t Le(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
+  return v;
+}
+
+uint32_t ReadUnsigned(int channel, int bytes) {
+  uint8_t raw[4] = {};
+  ReadBytes(channel, raw, bytes);
+  return Le(raw, bytes);
+}
+
+// The low 32 bits of the value's integer part, for any finite value (the
+// plain conversion is undefined outside the int range).
+uint32_t LowBits(double value) {
+  if (!std::isfinite(value)) return 0;
+  double m = std::fmod(std::trunc(value), 4294967296.0);
+  if (m < 0) m += 4294967296.0;
+  return static_cast<uint32_t>(m);
+}
+
+void WriteUnsigned(int channel, uint32_t value, int bytes) {
+  uint8_t raw[4];
+  for (int i = 0; i < bytes; ++i) raw[i] = static_cast<uint8_t>(value >> (8 * i));
+  WriteBytes(channel, raw, static_cast<size_t>(bytes));
+}
+
+int32_t Clamped(int64_t v) {
+  if (v > INT32_MAX) return INT32_MAX;
+  if (v < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
+struct Line {
+  int length = 0;
+  bool endedByLineFeed = false;
+};
+
+// Fills room (kMaxLineLength + 1 bytes) with the next line of a disk
+// channel.
+Line ReadDiskLine(FileStream& stream, char* room) {
+  if (stream.lastWasWrite) {
+    std::fseek(stream.handle, 0, SEEK_CUR);
+    stream.lastWasWrite = false;
+  }
+  int total = 0;
+  int consumed = -1;
+  Line line;
+  while (total < kMaxLineLength) {
+    const int want = std::min(kLineBlock, kMaxLineLength - total);
+    const int got = static_cast<int>(std::fread(room + total, 1, want, stream.handle));
+    if (got == 0) {
+      if (total == 0) FatalRuntimeError(kErrFileIo);
+      // The file ended right after a full block: what came so far is the
+      // last line.
+      line.length = consumed = total;
+      break;
+    }
+    if (const void* lf = std::memchr(room + total, '\n', static_cast<size_t>(got))) {
+      line.length = static_cast<int>(static_cast<const char*>(lf) - room);
+      line.endedByLineFeed = true;
+      consumed = line.length + 1;
+      const int over = total + got - consumed;
+      if (over > 0) std::fseek(stream.handle, -over, SEEK_CUR);
+      break;
+    }
+    total += got;
+    if (got < want) {
+      line.length = consumed = total;
+      break;
+    }
+  }
+  if (consumed < 0) line.length = consumed = kMaxLineLength;
+  stream.position = Clamped(static_cast<int64_t>(stream.position) + consumed);
+  return line;
+}
+
+Line ReadMemoryLine(FileStream& stream, char* room) {
+  if (stream.position < 0 || stream.position >= stream.size) FatalRuntimeError(kErrFileIo);
+  const uint8_t* start = stream.data + stream.position;
+  const int remaining = stream.size - stream.position;
+  const int limit = std::min(remaining, kMaxLineLength);
+  const void* lf = std::memchr(start, '\n', static_cast<size_t>(limit));
+  Line line;
+  line.length = lf ? static_cast<int>(static_cast<const uint8_t*>(lf) - start) : limit;
+  line.endedByLineFeed = lf != nullptr;
+  std::memcpy(room, start, static_cast<size_t>(line.length));
+  stream.position += line.length + (lf ? 1 : 0);
+  return line;
+}
+
+}  // namespace
+
+void CloseAllFiles() {
+  for (FileStream& stream : g_channels) CloseStream(stream);
+}
+
+int OpenFile(int channel, const RtString& name, int mode) {
+  FileStream& stream = Channel(channel);
+  CloseStream(stream);
+  if (mode >= 1) {
+    std::string resolved;
+    if (!ResolveAssetName(g_engine.dataArchive, name.c_str(), resolved, true)) return 0;
+    return OpenStream(stream, resolved.c_str()) ? 1 : 0;
+  }
+  if (IsMemoryName(name.c_str())) return 0;
+  std::FILE* file = OpenForWriting(SystemPath(name.c_str()), mode < 0);
+  if (!file) return 0;
+  stream.handle = file;
+  stream.lastWasWrite = true;
+  return 1;
+}
+
+void CloseFile(int channel) {
+  CloseStream(Channel(channel));
+}
+
+int EndOfFile(int channel) {
+  const FileStream& stream = Channel(channel);
+  return stream.position >= stream.size ? 1 : 0;
+}
+
+int FilePosition(int channel) {
+  return Channel(channel).position;
+}
+
+void FileSeek(int channel, int distance, int origin) {
+  FileStream& stream = Channel(channel);
+  if (!stream.handle && !stream.data) return;
+  const int64_t base = origin == 0 ? 0 : origin > 0 ? stream.position : stream.size;
+  stream.position = Clamped(base + distance);
+  if (stream.handle) {
+    // The system pointer moves by the same rule; a move before the start
+    // fails and leaves it where it was.
+    std::fseek(stream.handle, distance, origin == 0 ? SEEK_SET : origin > 0 ? SEEK_CUR : SEEK_END);
+    stream.lastWasWrite = false;
+  }
+}
+
+void ReadByte(int channel, int& value) {
+  value = static_cast<int8_t>(ReadUnsigned(channel, 1));
+}
+void ReadByte(int channel, double& value) {
+  value = static_cast<int8_t>(ReadUnsigned(channel, 1));
+}
+void ReadUByte(int channel, int& value) {
+  value = static_cast<int>(ReadUnsigned(channel, 1));
+}
+void ReadUByte(int channel, double& value) {
+  value = ReadUnsigned(channel, 1);
+}
+void ReadWord(int channel, int& value) {
+  value = static_cast<int16_t>(ReadUnsigned(channel, 2));
+}
+void ReadWord(int channel, double& value) {
+  value = static_cast<int16_t>(ReadUnsigned(channel, 2));
+}
+void ReadUWord(int channel, int& value) {
+  value = static_cast<int>(ReadUnsigned(channel, 2));
+}
+void ReadUWord(int channel, double& value) {
+  value = ReadUnsigned(channel, 2);
+}
+void ReadLong(int channel, int& value) {
+  value = static_cast<int32_t>(ReadUnsigned(channel, 4));
+}
+void ReadLong(int channel, double& value) {
+  value = static_cast<int32_t>(ReadUnsigned(channel, 4));
+}
+void ReadULong(int channel, int& value) {
+  value = static_cast<int32_t>(ReadUnsigned(channel, 4));
+}
+void ReadULong(int channel, double& value) {
+  value = ReadUnsigned(channel, 4);
+}
+
+void ReadFloat(int channel, double& value) {
+  const uint32_t bits = ReadUnsigned(channel, 4);
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  value = f;
+}
+
+void ReadDouble(int channel, double& value) {
+  uint8_t raw[8];
+  ReadBytes(channel, raw, 8);
+  const uint64_t bits = static_cast<uint64_t>(Le(raw + 4, 4)) << 32 | Le(raw, 4);
+  std::memcpy(&value, &bits, sizeof value);
+}
+
+void ReadText(int channel, RtString& text, int count) {
+  FileStream& stream = Channel(channel);
+  if (count <= 0) {
+    text = RtString();
+    return;
+  }
+  // Beyond the end of in-memory data only zeros would come, which end the
+  // text anyway, so nothing past the data needs reading or room.
+  if (!stream.handle && stream.data && stream.position >= 0 && stream.position <= stream.size) {
+    count = std::min(count, stream.size - stream.position);
+  }
+  // Read in pieces so a huge count costs memory only for bytes that exist.
+  std::string collected;
+  bool ended = false;
+  char piece[65536];
+  while (count > 0) {
+    const int n = std::min(count, static_cast<int>(sizeof piece));
+    if (!ReadStream(stream, piece, n)) FatalRuntimeError(kErrFileIo);
+    if (!ended) {
+      const void* zero = std::memchr(piece, 0, static_cast<size_t>(n));
+      const size_t keep = zero ? static_cast<size_t>(static_cast<const char*>(zero) - piece)
+                               : static_cast<size_t>(n);
+      collected.append(piece, keep);
+      ended = zero != nullptr;
+    }
+    count -= n;
+  }
+  text.Assign(collected.c_str());
+}
+
+void ReadLine(int channel, RtString& text) {
+  FileStream& stream = Channel(channel);
+  text.Reserve(kMaxLineLength, false);
+  text.Truncate(0);
+  char* room = text.Data();
+  Line line;
+  if (stream.handle) {
+    line = ReadDiskLine(stream, room);
+  } else if (stream.data) {
+    line = ReadMemoryLine(stream, room);
+  } else {
+    FatalRuntimeError(kErrFileIo);
+  }
+  // CR LF always ends a line cleanly, even an empty one; a lone CR with no
+  // line feed after it is text and stays.
+  int length = line.length;
+  if (length >= 1 && room[length - 1] == '\r' && (length >= 2 || line.endedByLineFeed)) {
+    --length;
+  }
+  room[length] = '\0';
+  text.Truncate(static_cast<int>(std::strlen(room)));
+}
+
+void ReadLineNumber(int channel, double& value) {
+  RtString line;
+  ReadLine(channel, line);
+  value = TextToNumber(line);
+}
+
+void ReadLineInt(int channel, int& value) {
+  RtString line;
+  ReadLine(channel, line);
+  value = TextToInt(line);
+}
+
+void WriteByte(int channel, double value) {
+  WriteUnsigned(channel, LowBits(value), 1);
+}
+void WriteUByte(int channel, double value) {
+  WriteUnsigned(channel, LowBits(value), 1);
+}
+void WriteWord(int channel, double value) {
+  WriteUnsigned(channel, LowBits(value), 2);
+}
+void WriteUWord(int channel, double value) {
+  WriteUnsigned(channel, LowBits(value), 2);
+}
+void WriteLong(int channel, double value) {
+  WriteUnsigned(channel, LowBits(value), 4);
+}
+void WriteULong(int channel, double value) {
+  WriteUnsigned(channel, LowBits(value), 4);
+}
+
+void WriteFloat(int channel, double value) {
+  const float f = static_cast<float>(value);
+  uint32_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  WriteUnsigned(channel, bits, 4);
+}
+
+void WriteDouble(int channel, double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  uint8_t raw[8];
+  for (int i = 0; i < 8; ++i) raw[i] = static_cast<uint8_t>(bits >> (8 * i));
+  WriteBytes(channel, raw, sizeof raw);
+}
+
+void WriteText(int channel, const RtString& text) {
+  WriteBytes(channel, text.c_str(), text.Length());
+}
+
+void WriteLine(int channel, const RtString& text) {
+  // One write for the line and its end, so a failure cannot leave half.
+  std::string line(text.c_str(), text.Length());
+  line += "\r\n";
+  WriteBytes(channel, line.data(), line.size());
+}
+
+void WriteLineNumber(int channel, double value) {
+  char line[kNumberTextCapacity + 2];
+  uint32_t n = WriteNumberText(value, line);
+  line[n++] = '\r';
+  line[n++] = '\n';
+  WriteBytes(channel, line, n);
+}
+
+void WriteLineInt(int channel, int value) {
+  char line[kNumberTextCapacity + 2];
+  uint32_t n = WriteIntText(value, line);
+  line[n++] = '\r';
+  line[n++] = '\n';
+  WriteBytes(channel, line, n);
+}

@@ -1,0 +1,170 @@
+// The packer tool end to end: what it writes the runtime reads back, and
+// what it must refuse it refuses without touching its output.
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "archive_fixture.h"
+
+namespace {
+
+using archivetest::Archive;
+using archivetest::ArchiveTest;
+using archivetest::Exists;
+using archivetest::MemoryContent;
+using archivetest::SampleBytes;
+using archivetest::Slurp;
+using archivetest::Spill;
+
+struct Result {
+  int status = -1;
+  std::string output;  // standard output and standard error together
+};
+
+Result RunCommand(const std::string& command) {
+  Result result;
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  const int raw = pclose(pipe);
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return result;
+}
+
+std::string Quote(const std::string& s) {
+  return "'" + s + "'";
+}
+
+class Packer : public ArchiveTest {
+ protected:
+  Result Pack(const std::string& args) { return RunCommand(Quote(SBXPACK_EXE) + " " + args); }
+};
+
+TEST_F(Packer, CreatedArchivesRoundTripEmptySmallAndLargeEntries) {
+  const std::string empty;
+  const std::string small = "small file\r\n";
+  const std::string large = SampleBytes(10 * 1024 * 1024, 21);
+  ASSERT_EQ(mkdir(Path("in").c_str(), 0755), 0);
+  Spill(Path("in/empty.dat"), empty);
+  Spill(Path("in/Small.txt"), small);
+  Spill(Path("in/large.bin"), large);
+  const Result made = Pack("create " + Quote(Path("data.sbx")) + " " + Quote(Path("in/empty.dat")) +
+                           " " + Quote(Path("in/Small.txt")) + " " + Quote(Path("in/large.bin")));
+  ASSERT_EQ(made.status, 0) << made.output;
+  EXPECT_FALSE(Exists(Path("data.sbx.partial")));
+  const std::string archiveBytes = Slurp(Path("data.sbx"));
+  EXPECT_LT(archiveBytes.size(), large.size() / 2);  // compressed, not stored
+
+  ArchiveSource archive;
+  archive.path = Path("data.sbx");
+  std::string destination;
+  for (const auto& [name, bytes] :
+       {std::pair{"empty.dat", empty}, {"small.txt", small}, {"large.bin", large}}) {
+    ASSERT_TRUE(ResolveAssetName(&archive, name, destination, true)) << name;
+    EXPECT_TRUE(MemoryContent(destination) == bytes) << name;
+    ASSERT_TRUE(ResolveAssetName(&archive, name, destination, false)) << name;
+    EXPECT_TRUE(Slurp(destination) == bytes) << name;
+  }
+
+  const Result listed = Pack("list " + Quote(Path("data.sbx")));
+  ASSERT_EQ(listed.status, 0) << listed.output;
+  std::istringstream lines(listed.output);
+  std::string name;
+  long packed = 0, unpacked = 0;
+  std::vector<std::string> names;
+  long packedTotal = 0;
+  while (lines >> name >> packed >> unpacked) {
+    names.push_back(name);
+    packedTotal += packed;
+    if (name == "large.bin") {
+      EXPECT_EQ(unpacked, static_cast<long>(large.size()));
+    }
+    if (name == "empty.dat") {
+      EXPECT_EQ(unpacked, 0);
+    }
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"empty.dat", "Small.txt", "large.bin"}));
+  EXPECT_LT(packedTotal, static_cast<long>(archiveBytes.size()));
+
+  const Result extracted = Pack("extract " + Quote(Path("data.sbx")) + " " + Quote(Path("out")));
+  ASSERT_EQ(extracted.status, 0) << extracted.output;
+  EXPECT_EQ(Slurp(Path("out/empty.dat")), empty);
+  EXPECT_EQ(Slurp(Path("out/Small.txt")), small);
+  EXPECT_TRUE(Slurp(Path("out/large.bin")) == large);
+}
+
+// The archive rides on a copy of a real program: the program still runs
+// (it lists its own archive) and the runtime finds the entries in it.
+TEST_F(Packer, AppendedArchiveRidesOnACopyOfABinary) {
+  const std::string program = Slurp(SBXPACK_EXE);
+  Spill(Path("host"), program);
+  ASSERT_EQ(chmod(Path("host").c_str(), 0755), 0);
+  Spill(Path("shot.wav"), SampleBytes(4000, 8));
+  Spill(Path("readme.txt"), "hello");
+  const Result appended = Pack("append " + Quote(Path("host")) + " " + Quote(Path("shot.wav")) +
+                               " " + Quote(Path("readme.txt")));
+  ASSERT_EQ(appended.status, 0) << appended.output;
+  const std::string carried = Slurp(Path("host"));
+  EXPECT_EQ(carried.compare(0, program.size(), program), 0);
+
+  const Result selfList = RunCommand(Quote(Path("host")) + " list " + Quote(Path("host")));
+  EXPECT_EQ(selfList.status, 0) << selfList.output;
+  EXPECT_NE(selfList.output.find("shot.wav\t"), std::string::npos) << selfList.output;
+
+  ArchiveSource archive;
+  archive.path = Path("host");
+  std::string destination;
+  ASSERT_TRUE(ResolveAssetName(&archive, "sound/SHOT.WAV", destination, true));
+  EXPECT_EQ(MemoryContent(destination), SampleBytes(4000, 8));
+  ASSERT_TRUE(ResolveAssetName(&archive, "readme.txt", destination, false));
+  EXPECT_EQ(Slurp(destination), "hello");
+}
+
+TEST_F(Packer, RefusesInputsTheRuntimeCouldNotFindAgain) {
+  ASSERT_EQ(mkdir(Path("a").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(Path("b").c_str(), 0755), 0);
+  Spill(Path("a/shot.wav"), "one");
+  Spill(Path("b/SHOT.wav"), "two");
+  Spill(Path("keep.sbx"), "previous contents");
+  const std::string longName = Path(std::string(256, 'n'));
+  const struct {
+    std::string args;
+    std::string message;
+  } cases[] = {
+      {Quote(Path("a/shot.wav")) + " " + Quote(Path("b/SHOT.wav")), "share the base name"},
+      {Quote(Path("a/shot.wav")) + " " + Quote(longName), "1 to 255 bytes"},
+      {Quote(Path("missing.txt")), "cannot read"},
+      {Quote(Path("a")), "not a file"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Pack("create " + Quote(Path("keep.sbx")) + " " + c.args);
+    EXPECT_NE(r.status, 0) << c.args;
+    EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
+    EXPECT_EQ(Slurp(Path("keep.sbx")), "previous contents");
+    const Result a = Pack("append " + Quote(Path("keep.sbx")) + " " + c.args);
+    EXPECT_NE(a.status, 0) << c.args;
+    EXPECT_EQ(Slurp(Path("keep.sbx")), "previous contents");
+  }
+  for (const char* command : {"list ", "extract "}) {
+    const Result r = Pack(command + Quote(Path("keep.sbx")) + " " + Quote(Path("out")));
+    EXPECT_NE(r.status, 0);
+  }
+  const Result r = Pack("list " + Quote(Path("keep.sbx")));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("not an archive"), std::string::npos) << r.output;
+  EXPECT_NE(Pack("").status, 0);
+  EXPECT_NE(Pack("create " + Quote(Path("x.sbx"))).status, 0);
+}
+
+TEST_F(Packer, ExtractKeepsHostileNamesInsideTheTargetFolder) {
+  Spill(Path("evil.sbx"), Archive({{"../escaped.txt", "no"}, {"..", "no"}, {"fine.txt", "yes"}}));
+  const Result r = Pack("extract " + Quote(Path("evil.sbx")) + " " + Quote(Path("out")));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("unsafe name"), std::string::npos) << r.output;
+  EXPECT_FALSE(Exists(Path("escaped.txt")));
+  EXPECT_EQ(Slurp(Path("out/fine.txt")), "yes");
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+// sbxpack: writes, lists and unpacks the runtime's packed archives.
+//
+//   sbxpack create ARCHIVE FILE...   stand-alone archive (absolute offsets)
+//   sbxpack append TARGET FILE...    archive appended to TARGET (offsets from
+//                                    the end), e.g. onto the game executable
+//   sbxpack list ARCHIVE             name, packed size, unpacked size
+//   sbxpack extract ARCHIVE DIR      unpacks every entry into DIR
+//
+// Entries are stored under their base names and packed with LZO1X-999.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "runtime/files/archive_format.h"
+
+namespace {
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "sbxpack: %s\n", message.c_str());
+  return 1;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: sbxpack create ARCHIVE FILE...\n"
+               "       sbxpack append TARGET FILE...\n"
+               "       sbxpack list ARCHIVE\n"
+               "       sbxpack extract ARCHIVE DIR\n");
+  return 2;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    *error = "cannot read \"" + path + "\": " + (fd < 0 ? std::strerror(errno) : "not a file");
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  bytes->clear();
+  uint8_t buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *error = "cannot read \"" + path + "\": " + std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    bytes->insert(bytes->end(), buffer, buffer + n);
+  }
+  close(fd);
+  return true;
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string Folded(const std::string& name) {
+  std::string out = name;
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// Reads and packs every input, refusing what the runtime could not find
+// again: lookups go by base name, ignoring letter case.
+bool PackInputs(char** paths, int count, std::vector<sbx::PackedFile>* files, std::string* error) {
+  std::vector<std::string> seen;
+  for (int i = 0; i < count; ++i) {
+    const std::string path = paths[i];
+    const std::string name = BaseName(path);
+    if (name.empty() || name.size() > sbx::kMaxNameLength) {
+      *error = "\"" + path + "\": base name must be 1 to 255 bytes";
+      return false;
+    }
+    for (const std::string& other : seen) {
+      if (Folded(other) == Folded(name)) {
+        *error = "two inputs share the base name \"" + name + "\" (names match ignoring case)";
+        return false;
+      }
+    }
+    seen.push_back(name);
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, &bytes, error)) return false;
+    if (bytes.size() > sbx::kMaxUnpackedSize) {
+      *error = "\"" + path + "\" is larger than 2 GiB";
+      return false;
+    }
+    sbx::PackedFile file;
+    file.name = name;
+    file.packed = sbx::PackEntry(bytes.data(), bytes.size());
+    if (file.packed.empty()) {
+      *error = "cannot compress \"" + path + "\"";
+      return false;
+    }
+    files->push_back(std::move(file));
+  }
+  return true;
+}
+
+int Create(const std::string& archivePath, char** inputs, int count) {
+  std::vector<sbx::PackedFile> files;
+  std::vector<uint8_t> archive;
+  std::string error;
+  if (!PackInputs(inputs, count, &files, &error) ||
+      !sbx::BuildArchive(files, false, 0, &archive, &error)) {
+    return Fail(error);
+  }
+  // Written beside the target and renamed, so a failed run never leaves a
+  // half archive under the real name.
+  const std::string temp = archivePath + ".partial";
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return Fail("cannot create \"" + temp + "\": " + std::strerror(errno));
+  const bool written = WriteAll(fd, archive.data(), archive.size());
+  if (close(fd) != 0 || !written || std::rename(temp.c_str(), archivePath.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    unlink(temp.c_str());
+    return Fail("cannot write \"" + archivePath + "\": " + reason);
+  }
+  return 0;
+}
+
+int Append(const std::string& targetPath, char** inputs, int count) {
+  const int fd = open(targetPath.c_str(), O_WRONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) close(fd);
+    return Fail("cannot open \"" + targetPath + "\" for appending");
+  }
+  std::vector<sbx::PackedFile> files;
+  std::vector<uint8_t> archive;
+  std::string error;
+  const uint64_t hostSize = static_cast<uint64_t>(st.st_size);
+  if (!PackInputs(inputs, count, &files, &error) ||
+      !sbx::BuildArchive(files, true, hostSize, &archive, &error)) {
+    close(fd);
+    return Fail(error);
+  }
+  const bool written = lseek(fd, 0, SEEK_END) == static_cast<off_t>(hostSize) &&
+                       WriteAll(fd, archive.data(), archive.size());
+  if (!written) {
+    const std::string reason = std::strerror(errno);
+    // Give the target back as it was rather than with a torn archive.
+    if (ftruncate(fd, static_cast<off_t>(hostSize)) != 0) {
+      std::fprintf(stderr, "sbxpack: could not restore \"%s\"\n", targetPath.c_str());
+    }
+    close(fd);
+    return Fail("cannot append to \"" + targetPath + "\": " + reason);
+  }
+  if (close(fd) != 0) return Fail("cannot append to \"" + targetPath + "\"");
+  return 0;
+}
+
+// Reads the archive and its directory; false with a message when either is
+// missing or damaged.
+bool OpenArchive(const std::string& path, std::vector<uint8_t>* bytes, int32_t* directory,
+                 std::vector<sbx::DirectoryEntry>* entries, std::string* error) {
+  if (!ReadWholeFile(path, bytes, error)) return false;
+  sbx::MemorySource source(bytes->data(), bytes->size());
+  if (sbx::ReadTrailer(source, directory) != sbx::TrailerStatus::kOk) {
+    *error = "\"" + path + "\" is not an archive (no sbX trailer at its end)";
+    return false;
+  }
+  const sbx::DirectoryStatus status =
+      sbx::WalkDirectory(source, *directory, [&](const sbx::DirectoryEntry& entry) {
+        entries->push_back(entry);
+        return true;
+      });
+  if (status != sbx::DirectoryStatus::kEnd) {
+    *error = "\"" + path + "\" has a damaged directory (after " + std::to_string(entries->size()) +
+             " entries)";
+    return false;
+  }
+  return true;
+}
+
+uint32_t UnpackedSize(const std::vector<uint8_t>& bytes, const sbx::DirectoryEntry& entry) {
+  const uint8_t* p = bytes.data() + entry.position;
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+int List(const std::string& archivePath) {
+  std::vector<uint8_t> bytes;
+  int32_t directory = 0;
+  std::vector<sbx::DirectoryEntry> entries;
+  std::string error;
+  if (!OpenArchive(archivePath, &bytes, &directory, &entries, &error)) return Fail(error);
+  for (const sbx::DirectoryEntry& entry : entries) {
+    std::printf("%s\t%d\t%u\n", entry.name.c_str(), entry.packedSize, UnpackedSize(bytes, entry));
+  }
+  return 0;
+}
+
+// A stored name becomes a file name inside DIR only when it cannot climb
+// out of it or hide a second path inside.
+bool SafeEntryName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+int Extract(const std::string& archivePath, const std::string& dir) {
+  std::vector<uint8_t> bytes;
+  int32_t directory = 0;
+  std::vector<sbx::DirectoryEntry> entries;
+  std::string error;
+  if (!OpenArchive(archivePath, &bytes, &directory, &entries, &error)) return Fail(error);
+  if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
+    return Fail("cannot create \"" + dir + "\": " + std::strerror(errno));
+  }
+  int status = 0;
+  for (const sbx::DirectoryEntry& entry : entries) {
+    if (!SafeEntryName(entry.name)) {
+      status = Fail("skipping entry with unsafe name \"" + entry.name + "\"");
+      continue;
+    }
+    sbx::Unpacked unpacked;
+    const sbx::UnpackStatus result = sbx::UnpackEntry(
+        bytes.data() + entry.position, static_cast<size_t>(entry.packedSize), &unpacked);
+    if (result != sbx::UnpackStatus::kOk) {
+      status = Fail("entry \"" + entry.name + "\" is damaged; not written");
+      continue;
+    }
+    const std::string path = dir + "/" + entry.name;
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool written = fd >= 0 && WriteAll(fd, unpacked.bytes.get(), unpacked.length);
+    if (fd < 0 || close(fd) != 0 || !written) {
+      status = Fail("cannot write \"" + path + "\"");
+    }
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  if (command == "create" && argc >= 4) return Create(argv[2], argv + 3, argc - 3);
+  if (command == "append" && argc >= 4) return Append(argv[2], argv + 3, argc - 3);
+  if (command == "list" && argc == 3) return List(argv[2]);
+  if (command == "extract" && argc == 4) return Extract(argv[2], argv[3]);
+  return Usage();
+}
