@@ -1,0 +1,172 @@
+// assetgen: writes the game's art, fonts, sound effects and music.
+//
+//   assetgen --out RUN_DIR --music MUSIC_DIR [--sheets DIR] [--jobs N] [--no-music]
+//
+// Pictures, fonts and sounds go below RUN_DIR ("gfx/...", "sound/..."); the
+// MP3 pieces go to MUSIC_DIR, from where they are packed into the music
+// archive. With --sheets, two contact sheets are written there as well.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "assets.h"
+#include "contact.h"
+#include "output.h"
+
+namespace {
+
+using namespace assetgen;
+
+struct Options {
+  std::string out, music, sheets;
+  int jobs = 2;
+  bool with_music = true;
+};
+
+bool ParseArgs(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](std::string& dst) {
+      if (i + 1 >= argc) return false;
+      dst = argv[++i];
+      return true;
+    };
+    if (a == "--out") {
+      if (!value(o.out)) return false;
+    } else if (a == "--music") {
+      if (!value(o.music)) return false;
+    } else if (a == "--sheets") {
+      if (!value(o.sheets)) return false;
+    } else if (a == "--jobs") {
+      std::string n;
+      if (!value(n)) return false;
+      o.jobs = std::max(1, std::atoi(n.c_str()));
+    } else if (a == "--no-music") {
+      o.with_music = false;
+    } else {
+      return false;
+    }
+  }
+  return !o.out.empty() && (!o.with_music || !o.music.empty());
+}
+
+class Collector {
+ public:
+  void Add(SheetEntry e) {
+    std::lock_guard<std::mutex> lock(mu_);
+    entries_.push_back(std::move(e));
+  }
+  std::vector<SheetEntry>& entries() { return entries_; }
+
+ private:
+  std::mutex mu_;
+  std::vector<SheetEntry> entries_;
+};
+
+void WriteImages(const std::string& root, ImageList list, Collector& sheet) {
+  for (ImageOut& img : list) {
+    Image pixels = img.canvas.ToImage();
+    WritePng(root + "/" + img.path, pixels, img.kind);
+    sheet.Add({img.path, std::move(pixels), img.frame_w, img.frame_h});
+  }
+}
+
+void WriteSheets(const std::string& dir, std::vector<SheetEntry>& all) {
+  // Stable, readable order: screens, then strips and sprites by name, fonts.
+  std::sort(all.begin(), all.end(), [](const SheetEntry& a, const SheetEntry& b) {
+    auto rank = [](const SheetEntry& e) {
+      if (e.path.find("/level") != std::string::npos) return 3;
+      if (e.path.find("/font/") != std::string::npos) return 2;
+      if (e.image.w == 320 && e.image.h == 240) return 0;
+      return 1;
+    };
+    int ra = rank(a), rb = rank(b);
+    return ra != rb ? ra < rb : a.path < b.path;
+  });
+  std::vector<const SheetEntry*> sprites, rooms;
+  const Image* hud_font = nullptr;
+  for (const SheetEntry& e : all) {
+    if (e.path.find("/level") != std::string::npos) {
+      rooms.push_back(&e);
+    } else {
+      sprites.push_back(&e);
+    }
+    if (e.path == "gfx/font/black.png") hud_font = &e.image;
+  }
+  WritePng(dir + "/contact_sprites.png", SpriteSheet(sprites).ToImage(), PngKind::kOpaque);
+  if (hud_font)
+    WritePng(dir + "/contact_rooms.png", RoomSheet(rooms, *hud_font).ToImage(), PngKind::kOpaque);
+  WritePng(dir + "/contact_play.png", PlaySheet(all).ToImage(), PngKind::kOpaque);
+  WritePng(dir + "/contact_screens.png", ScreensSheet(all).ToImage(), PngKind::kOpaque);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options opt;
+  if (!ParseArgs(argc, argv, opt)) {
+    std::fprintf(stderr,
+                 "usage: assetgen --out RUN_DIR --music MUSIC_DIR [--sheets DIR] [--jobs N] "
+                 "[--no-music]\n");
+    return 2;
+  }
+  const auto t0 = std::chrono::steady_clock::now();
+  Collector sheet;
+  std::vector<std::function<void()>> jobs;
+  // Longest first, so two workers finish close together.
+  if (opt.with_music) {
+    for (int i = 0; i < kSongCount; ++i)
+      jobs.push_back([&opt, i] {
+        SongAudio a = RenderSong(i);
+        WriteMp3(opt.music + "/" + SongFileName(i), a.left, a.right, 128);
+      });
+  }
+  for (int w = 1; w <= 5; ++w)
+    jobs.push_back([&, w] { WriteImages(opt.out, MakeRooms(w), sheet); });
+  jobs.push_back([&] { WriteImages(opt.out, MakeScreens(), sheet); });
+  jobs.push_back([&] { WriteImages(opt.out, MakeSprites(), sheet); });
+  jobs.push_back([&] { WriteImages(opt.out, MakeFonts(), sheet); });
+  jobs.push_back([&] {
+    for (const SoundOut& s : MakeSounds()) WriteWav(opt.out + "/" + s.path, s.samples, kSfxRate);
+  });
+
+  std::atomic<size_t> next{0};
+  std::mutex err_mu;
+  std::string error;
+  auto worker = [&] {
+    for (size_t i; (i = next++) < jobs.size();) {
+      try {
+        jobs[i]();
+      } catch (const std::exception& e) {
+        std::lock_guard<std::mutex> lock(err_mu);
+        if (error.empty()) error = e.what();
+      }
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int t = 1; t < opt.jobs; ++t) pool.emplace_back(worker);
+  worker();
+  for (std::thread& t : pool) t.join();
+  if (!error.empty()) {
+    std::fprintf(stderr, "assetgen: %s\n", error.c_str());
+    return 1;
+  }
+  if (!opt.sheets.empty()) {
+    try {
+      WriteSheets(opt.sheets, sheet.entries());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "assetgen: contact sheets: %s\n", e.what());
+      return 1;
+    }
+  }
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  std::printf("assetgen: %zu jobs in %.1f s\n", jobs.size(), secs);
+  return 0;
+}
