@@ -19,3 +19,6 @@
 #include "runtime/frame/program_end.h"
 #include "runtime/frame/screen_mode.h"
 #include "runtime/frame/startup.h"
+#include "runtime/net/http_fetch.h"
+#include "runtime/net/multiplayer_link.h"
+#include "runtime/net/sockets.h"

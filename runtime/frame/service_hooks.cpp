@@ -8,6 +8,7 @@
 #include "runtime/files/ini_files.h"
 #include "runtime/files/line_files.h"
 #include "runtime/frame/engine_state.h"
+#include "runtime/net/multiplayer_link.h"
 #include "runtime/platform/platform.h"
 
 namespace hooks {
@@ -15,8 +16,8 @@ namespace hooks {
 void SeedRandom(int seed) {
   RandomSeed(seed);
 }
-// The multiplayer link state arrives with the network subsystem.
-void CreateNetwork() {}
+// Programs without a window create the link on first use instead.
+void CreateNetwork() { NetLinkInstance(); }
 // The 3D renderer arrives with the 3D subsystem.
 void Create3DRenderer() {}
 // The input record arrives with the input subsystem.
@@ -62,7 +63,8 @@ void StopMusic() {}
 void DestroyInput() {}
 void DestroySoundSlots() {}
 void DestroySoundDevice() {}
-void ShutdownNetwork() {}
+// Stops the worker (waiting for it), closes the link's slots and frees it.
+void ShutdownNetwork() { NetLinkShutdown(); }
 // Deleting a record deletes its temporary file too.
 void ReleaseArchives() {
   delete g_engine.musicArchive;

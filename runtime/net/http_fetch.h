@@ -1,0 +1,51 @@
+// Minimal HTTP/1.0 GET over the socket layer: the response headers are
+// skipped up to the first empty line and everything after it, until the
+// server closes the connection, is the body. No redirects, no status check,
+// no chunked decoding. Port 0 means 80; an empty host means this machine.
+//
+// A server that sends nothing for kHttpIdleTimeoutMs ends the fetch as a
+// failure, so a connection held open after the body cannot freeze the
+// program.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "runtime/core/rt_string.h"
+
+inline constexpr int kHttpIdleTimeoutMs = 30000;
+inline constexpr size_t kHttpRequestLimit = 1024;
+
+// Stores the body in the file (created anew). 1 when the server delivered the
+// response and closed the connection and the body was stored, else 0. An
+// empty file name fetches without storing.
+int HttpGetFile(const RtString& host, const RtString& path, int port, const RtString& fileName);
+// The body, built from the received pieces that fit in maxLength bytes (a
+// piece that does not fit is dropped whole), cut at its first zero byte.
+RtString HttpGetText(const RtString& host, const RtString& path, int port, int maxLength);
+
+// Test seam: the idle limit in milliseconds (0 or less restores the default).
+void SetHttpIdleTimeoutMs(int ms);
+
+// ---- the parts of the fetch that work on bytes alone ----
+
+// Builds the request text into out (at most kHttpRequestLimit bytes with
+// its terminator). False when it does not fit or when host or path hold a
+// line break or a control byte that would split the request.
+bool BuildHttpRequest(const char* host, const char* path, char* out, size_t outSize,
+                      size_t* length);
+
+// Finds the end of the response headers across blocks: consecutive line
+// feeds are counted with CR bytes ignored and any other byte resetting the
+// count; the body starts after the second one.
+class HttpHeaderScanner {
+ public:
+  // Scans a block; returns the offset of the first body byte in it, or
+  // size when the headers have not ended within it.
+  size_t Scan(const uint8_t* data, size_t size);
+  bool InBody() const { return inBody_; }
+
+ private:
+  int lineFeeds_ = 0;
+  bool inBody_ = false;
+};

@@ -1,0 +1,213 @@
+// The multiplayer link: a small client-server message system. One machine
+// hosts (it listens and also connects to itself, so host and clients behave
+// alike); every machine creates local players; the host numbers them from
+// 101, relays text messages between them, answers queries about the player
+// list and reports players that left. One worker thread per link does all
+// socket work; the commands talk to it through queues under one lock.
+//
+// Wire message: a 7-byte little-endian header {type u8, body length u16
+// (at most 1024), target i16 (-1 every player, 0 the host), sender i16}
+// followed by the body.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/core/rt_string.h"
+
+inline constexpr int kNetDefaultPort = 27910;
+inline constexpr uint16_t kNetFirstPlayer = 101;
+// Player numbers with a meaning of their own.
+inline constexpr uint16_t kNetAwaitingAnnounce = 0xFFFE;
+inline constexpr uint16_t kNetAwaitingAnswer = 0xFFFC;
+inline constexpr uint16_t kNetNoNumber = 0xFF00;
+inline constexpr uint16_t kNetLastNumber = 0xFEFF;
+// How long a command waits for the host (admission, query answers).
+inline constexpr int kNetReplyTimeoutMs = 5000;
+
+// ---- wire format ----
+
+inline constexpr size_t kNetHeaderSize = 7;
+inline constexpr size_t kNetMaxBody = 1024;
+inline constexpr size_t kNetPlayerRecordSize = 148;
+
+enum NetMessageType : uint8_t {
+  kNetJoin = 1,
+  kNetJoinAnswer = 2,
+  kNetText = 3,
+  kNetLeave = 4,
+  kNetQueryCount = 101,
+  kNetQueryPlayer = 102,
+  kNetQueryName = 103,
+  kNetQueryAlive = 104,
+};
+
+struct NetWireMessage {
+  uint8_t type = 0;
+  int16_t target = 0;
+  int16_t sender = 0;
+  std::string body;
+};
+
+// Appends header and body to out. False (nothing appended) for a body longer
+// than kNetMaxBody.
+bool EncodeNetMessage(const NetWireMessage& message, std::string& out);
+
+// Cuts a byte stream into whole messages. Bytes arrive in any pieces; only
+// whole messages come out. A header announcing more than kNetMaxBody bytes
+// puts the reader in the failed state, after which it yields nothing.
+class NetMessageReader {
+ public:
+  enum Result { kMessage, kNeedMore, kBadLength };
+  void Feed(const uint8_t* data, size_t size);
+  Result Next(NetWireMessage& out);
+  // Bytes held for a message not yet complete.
+  size_t Pending() const { return buffer_.size() - consumed_; }
+  bool Failed() const { return failed_; }
+
+ private:
+  std::string buffer_;
+  size_t consumed_ = 0;
+  bool failed_ = false;
+};
+
+// The join request's body: socket slot i32, number u16, hidden u8, host u8,
+// name (128 bytes, NUL-terminated on decode), then 12 reserved zero bytes.
+struct NetPlayerRecord {
+  int32_t slot = -1;
+  uint16_t number = kNetNoNumber;
+  uint8_t hidden = 0;
+  uint8_t host = 0;
+  char name[128] = {};
+};
+std::string EncodePlayerRecord(const NetPlayerRecord& record);
+// Reads as much of the record as the body holds; missing bytes count as 0.
+NetPlayerRecord DecodePlayerRecord(const std::string& body);
+
+// ---- link state ----
+
+// A lock that remembers its owning thread: locking again by the owner
+// reports 36 instead of deadlocking, unlocking by another thread is refused
+// with 1; a missing lock gives 22 and a failed creation 12.
+class NetOwnerLock {
+ public:
+  int Lock();
+  int Unlock();
+  bool HeldByCaller() const;
+
+ private:
+  std::mutex mutex_;
+  std::atomic<std::thread::id> owner_{};
+};
+int NetLockCreate(NetOwnerLock** out);
+int NetLockDestroy(NetOwnerLock* lock);
+int NetLock(NetOwnerLock* lock);
+int NetUnlock(NetOwnerLock* lock);
+
+struct NetTextMessage {
+  int16_t sender = 0;
+  std::string text;
+};
+
+struct NetPlayer {
+  int32_t slot = -1;  // client connection on the host; -1 for a local player
+  uint16_t number = kNetNoNumber;
+  uint8_t hidden = 0;
+  uint8_t host = 0;
+  char name[128] = {};
+  std::deque<NetTextMessage> messages;  // local players: received texts
+  uint64_t localId = 0;                 // local players: stable handle
+};
+
+struct NetReply {
+  uint8_t type = 0;
+  std::string body;
+};
+
+struct NetLink {
+  // Guarded by lock.
+  uint16_t nextNumber = kNetFirstPlayer;
+  uint16_t ownNumber = 0;
+  int listenSlot = -1;
+  int connectionSlot = -1;
+  std::vector<NetPlayer> localPlayers;
+  std::vector<NetPlayer> players;  // host: the whole game
+  std::deque<NetReply> replies;
+  std::deque<uint16_t> left;  // host: departed player numbers, oldest first
+  uint8_t host = 0;
+  uint8_t stopRequest = 1;
+  uint8_t running = 0;
+  uint8_t accepting = 1;
+  int16_t lastSender = 0;
+  uint64_t nextLocalId = 1;
+  bool socketLayerStarted = false;
+  NetOwnerLock lock;
+
+  // Serialises writes to the connection slot (commands and worker).
+  std::mutex sendMutex;
+  std::thread worker;
+  int wakeFd = -1;  // eventfd that cuts the worker's wait short
+
+  // Worker statistics for tests: client connections and bytes buffered for
+  // them right now.
+  std::atomic<int> clientCount{0};
+  std::atomic<size_t> bufferedBytes{0};
+
+  NetLink();
+  ~NetLink();
+  NetLink(const NetLink&) = delete;
+  NetLink& operator=(const NetLink&) = delete;
+};
+
+// The process's link (g_engine.network), created on first use so programs
+// without a window can use the network commands.
+NetLink& NetLinkInstance();
+// Stops the process's link and frees it (program end).
+void NetLinkShutdown();
+
+// ---- commands on the process's link ----
+
+int NetHost(int port);
+int NetJoin(const RtString& host, int port);
+void NetLeave();
+int NetIsConnected();
+void NetAllowJoin(int flag);
+// The new player's number, or kNetNoNumber or above when the host did not
+// admit it. An empty name creates a hidden player named "query".
+int NetCreatePlayer(const RtString& name);
+int NetRemovePlayer(int player);
+// target 0 sends to every other visible player.
+int NetSendMessage(int sender, int target, const RtString& text);
+RtString NetReceiveMessage(int player);
+int NetLastSender();
+int NetPlayerCount();
+// The index-th visible player (0 is the first), 0 when none.
+int NetPlayerId(int index);
+RtString NetPlayerName(int player);
+int NetPlayerLeft();
+
+// ---- the same on any link (several links live in one test process) ----
+
+namespace netlink {
+int Host(NetLink& link, int port);
+int Join(NetLink& link, const char* host, int port);
+void Leave(NetLink& link);
+int IsConnected(NetLink& link);
+void AllowJoin(NetLink& link, int flag);
+int CreatePlayer(NetLink& link, const RtString& name);
+int RemovePlayer(NetLink& link, int player);
+int SendMessage(NetLink& link, int sender, int target, const RtString& text);
+RtString ReceiveMessage(NetLink& link, int player);
+int LastSender(NetLink& link);
+int PlayerCount(NetLink& link);
+int PlayerId(NetLink& link, int index);
+RtString PlayerName(NetLink& link, int player);
+int PlayerLeft(NetLink& link);
+}  // namespace netlink

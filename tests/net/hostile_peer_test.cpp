@@ -1,0 +1,187 @@
+// Peers that do not follow the protocol: the host drops them, keeps serving
+// the well-behaved client, and holds on to no memory or descriptors for them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runtime/net/socket_internal.h"
+#include "runtime/runtime.h"
+#include "tests/net/net_test_util.h"
+
+namespace {
+
+using nettest::JoinRequest;
+using nettest::RawPeer;
+using nettest::Receive;
+using nettest::WaitFor;
+using nettest::Wire;
+
+class Hostile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    port_ = nettest::HostSomewhere(host_);
+    ASSERT_NE(port_, 0);
+    hostPlayer_ = netlink::CreatePlayer(host_, RtString("keeper"));
+    ASSERT_EQ(netlink::Join(client_, "127.0.0.1", port_), 1);
+    clientPlayer_ = netlink::CreatePlayer(client_, RtString("good"));
+    ASSERT_LT(clientPlayer_, kNetNoNumber);
+    ASSERT_TRUE(StillServed());
+  }
+  void TearDown() override {
+    netlink::Leave(client_);
+    netlink::Leave(host_);
+    EXPECT_EQ(netsock::UsedSlotCount(), 0);
+  }
+  // The well-behaved client and the host still exchange messages.
+  bool StillServed() {
+    const std::string text = "ping " + std::to_string(++round_);
+    if (!netlink::SendMessage(client_, clientPlayer_, hostPlayer_, RtString(text.c_str()))) {
+      return false;
+    }
+    if (Receive(host_, hostPlayer_) != text) return false;
+    if (!netlink::SendMessage(host_, hostPlayer_, clientPlayer_, RtString(text.c_str()))) {
+      return false;
+    }
+    return Receive(client_, clientPlayer_) == text;
+  }
+  // Clients the host holds besides its own connection and the good client.
+  int Strangers() { return host_.clientCount.load() - 2; }
+
+  NetLink host_, client_;
+  int port_ = 0;
+  int hostPlayer_ = 0, clientPlayer_ = 0;
+  int round_ = 0;
+};
+
+TEST_F(Hostile, OversizedLengthGarbageAndUnknownTypesAreDropped) {
+  {
+    RawPeer peer(port_);
+    ASSERT_TRUE(peer.connected());
+    ASSERT_TRUE(peer.Send(JoinRequest("liar")));
+    NetWireMessage answer;
+    ASSERT_TRUE(peer.Read(answer));
+    const int liar = static_cast<uint16_t>(answer.target);
+    ASSERT_TRUE(liar >= kNetFirstPlayer && liar <= kNetLastNumber);
+    // Claims a body of 60000 bytes.
+    ASSERT_TRUE(peer.Send(std::string("\x03\x60\xea\xff\xff\x00\x00", 7)));
+    EXPECT_TRUE(peer.ClosedByHost());
+    // Its player is gone and reported.
+    ASSERT_TRUE(WaitFor([&] { return netlink::PlayerLeft(host_) == liar; }));
+  }
+  {
+    RawPeer peer(port_);
+    ASSERT_TRUE(peer.Send("GET / HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(peer.ClosedByHost());
+  }
+  {
+    RawPeer peer(port_);
+    // A join answer is the host's to send, not a client's.
+    ASSERT_TRUE(peer.Send(Wire(kNetJoinAnswer, 0, 0, "")));
+    EXPECT_TRUE(peer.ClosedByHost());
+  }
+  EXPECT_TRUE(StillServed());
+  EXPECT_TRUE(WaitFor([&] { return Strangers() == 0; }));
+  EXPECT_EQ(netlink::PlayerCount(client_), 2);
+}
+
+TEST_F(Hostile, HalfMessageThenSilenceStallsNobody) {
+  RawPeer peer(port_);
+  ASSERT_TRUE(peer.Send(JoinRequest("stuck")));
+  NetWireMessage answer;
+  ASSERT_TRUE(peer.Read(answer));
+  const int stuck = static_cast<uint16_t>(answer.target);
+  // Header promising 100 bytes, then only 10 of them.
+  std::string half = Wire(kNetText, -1, static_cast<int16_t>(stuck), std::string(100, 'z'));
+  half.resize(kNetHeaderSize + 10);
+  ASSERT_TRUE(peer.Send(half));
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(StillServed());
+  EXPECT_LE(host_.bufferedBytes.load(), 4096u);
+  // The rest of it never comes: the peer vanishes mid-message.
+  peer.Close();
+  ASSERT_TRUE(WaitFor([&] { return netlink::PlayerLeft(host_) == stuck; }));
+  EXPECT_TRUE(WaitFor([&] { return Strangers() == 0; }));
+  EXPECT_TRUE(StillServed());
+  // The partial broadcast was never delivered.
+  EXPECT_EQ(netlink::ReceiveMessage(client_, clientPlayer_), "");
+}
+
+TEST_F(Hostile, ForeignLeaveIsIgnored) {
+  RawPeer peer(port_);
+  ASSERT_TRUE(peer.Send(Wire(kNetLeave, 0, static_cast<int16_t>(clientPlayer_), "")));
+  ASSERT_TRUE(peer.Send(Wire(kNetQueryCount, 0, 0, "")));
+  NetWireMessage answer;
+  ASSERT_TRUE(peer.Read(answer));
+  EXPECT_EQ(answer.type, kNetQueryCount);
+  EXPECT_EQ(answer.body, std::string("\x02\x00", 2));
+  EXPECT_EQ(netlink::PlayerLeft(host_), 0);
+  EXPECT_TRUE(StillServed());
+}
+
+TEST_F(Hostile, ConnectDisconnectCyclesLeaveNothingBehind) {
+  const int descriptors = nettest::OpenDescriptors();
+  const int slots = netsock::UsedSlotCount();
+  for (int i = 0; i < 200; ++i) {
+    RawPeer peer(port_);
+    ASSERT_TRUE(peer.connected());
+    if (i % 2) peer.Send(JoinRequest("flicker"));
+    peer.Close();
+    // In batches below the listen backlog, so no connect waits out a SYN
+    // retry.
+    if (i % 8 == 7) {
+      ASSERT_TRUE(WaitFor([&] { return Strangers() == 0; })) << "cycle " << i;
+    }
+  }
+  ASSERT_TRUE(
+      WaitFor([&] { return Strangers() == 0 && netsock::UsedSlotCount() == slots; }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return nettest::OpenDescriptors() == descriptors; }));
+  EXPECT_TRUE(StillServed());
+  EXPECT_EQ(netlink::PlayerCount(client_), 2);
+  int reported = 0;
+  while (netlink::PlayerLeft(host_)) ++reported;
+  EXPECT_LE(reported, 100);
+}
+
+TEST_F(Hostile, FloodWithoutReadingIsCutOff) {
+  // Queries whose answers the peer never reads: the host must not keep them
+  // all.
+  RawPeer peer(port_, 4096);
+  ASSERT_TRUE(peer.connected());
+  const std::string query = Wire(kNetQueryAlive, 0, 0, "");
+  std::string burst;
+  for (int i = 0; i < 4096; ++i) burst += query;
+  size_t peak = 0;
+  bool cut = false;
+  for (int i = 0; i < 2000 && !cut; ++i) {
+    const ssize_t n = ::send(peer.fd(), burst.data(), burst.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) cut = true;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    peak = std::max(peak, host_.bufferedBytes.load());
+  }
+  EXPECT_TRUE(cut);
+  EXPECT_LE(peak, 2u * 1024 * 1024);
+  EXPECT_TRUE(WaitFor([&] { return Strangers() == 0; }));
+  EXPECT_TRUE(StillServed());
+}
+
+TEST_F(Hostile, JoinFloodIsBounded) {
+  RawPeer peer(port_);
+  std::string joins;
+  for (int i = 0; i < 400; ++i) joins += JoinRequest("clone");
+  ASSERT_TRUE(peer.Send(joins));
+  int admitted = 0, refused = 0;
+  NetWireMessage answer;
+  while (admitted + refused < 400 && peer.Read(answer)) {
+    if (static_cast<uint16_t>(answer.target) < kNetNoNumber) {
+      ++admitted;
+    } else {
+      ++refused;
+    }
+  }
+  EXPECT_EQ(admitted, 256);
+  EXPECT_EQ(refused, 144);
+  EXPECT_TRUE(StillServed());
+}
+
+}  // namespace
