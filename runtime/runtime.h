@@ -22,3 +22,4 @@
 #include "runtime/net/http_fetch.h"
 #include "runtime/net/multiplayer_link.h"
 #include "runtime/net/sockets.h"
+#include "runtime/pathplan/find_path.h"

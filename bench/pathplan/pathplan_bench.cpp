@@ -1,0 +1,253 @@
+// FindPath on random square maps (a fifth of the cells blocked) with weights
+// 0, 0.5 and 1, next to the same searches by a plain binary-heap search
+// written here, and by FindPath's own planner with one closed-set bucket per
+// cell (which leaves the sorted open list as the main cost). The ratios per
+// case are printed after the table.
+//
+//   build/bench/pathplan/bench_pathplan
+//
+// takes about 12 minutes, nearly all of it in the two 1024 x 1024 FindPath
+// cases with weights 0 and 0.5; --benchmark_filter='/(64|256)/' runs the
+// small maps only.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <queue>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "runtime/pathplan/grid_planner.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+// The same request as FindPath (costs scaled into (1, 2], 4-connected steps,
+// f = g + w * (h - g) in single precision, first in first out among equal f)
+// with a binary heap for the open list and per-cell arrays for the rest.
+int32_t HeapSearch(const NumberArray& map, NumberArray& path, float w, int gx, int gy) {
+  const int width = map.DimSize(0);
+  const int height = map.DimSize(1);
+  const size_t cells = static_cast<size_t>(width) * height;
+  std::vector<float> cost(cells);
+  double largest = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const double v = map.At(x, y);
+      if (std::isfinite(v) && v > largest) largest = v;
+    }
+  }
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const double v = map.At(x, y);
+      cost[y * width + x] = std::isfinite(v) && v > 0 ? static_cast<float>(v / largest + 1) : -1;
+    }
+  }
+  struct Entry {
+    float f;
+    uint32_t order;
+    int32_t cell;
+    bool operator<(const Entry& o) const { return f != o.f ? f > o.f : order > o.order; }
+  };
+  std::vector<float> g(cells, std::numeric_limits<float>::infinity());
+  std::vector<int32_t> parent(cells, -1);
+  std::vector<uint8_t> closed(cells, 0);
+  std::priority_queue<Entry> open;
+  uint32_t order = 0;
+  g[0] = 0;
+  open.push({0, order++, 0});
+  const int32_t goal = gy * width + gx;
+  while (!open.empty()) {
+    const int32_t at = open.top().cell;
+    open.pop();
+    if (closed[at]) continue;
+    closed[at] = 1;
+    if (at == goal) break;
+    const int x = at % width, y = at / width;
+    const int steps[4][2] = {{0, -1}, {1, 0}, {-1, 0}, {0, 1}};
+    for (const auto& s : steps) {
+      const int nx = x + s[0], ny = y + s[1];
+      if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
+      const int32_t n = ny * width + nx;
+      if (cost[n] < 0) continue;
+      const float ng = g[at] + cost[n];
+      if (!(ng < g[n])) continue;
+      g[n] = ng;
+      parent[n] = at;
+      closed[n] = 0;
+      const float h = static_cast<float>(std::abs(gx - nx) + std::abs(gy - ny));
+      open.push({ng + w * (h - ng), order++, n});
+    }
+  }
+  if (!closed[goal]) {
+    path.Dim(0);
+    return 0;
+  }
+  int32_t count = 0;
+  for (int32_t c = goal; c >= 0; c = parent[c]) ++count;
+  path.Dim(count, 2);
+  int32_t i = count - 1;
+  for (int32_t c = goal; c >= 0; c = parent[c], --i) {
+    path.At(i, 0) = c % width;
+    path.At(i, 1) = c / width;
+  }
+  return count;
+}
+
+// The corners (0, 0) and (size - 1, size - 1) are the start and the goal; a
+// seed is taken only when they are connected, so every search finds a path.
+NumberArray MakeMap(int size) {
+  for (uint32_t seed = static_cast<uint32_t>(size);; ++seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> cost(0.5, 10.0);
+    NumberArray map;
+    map.Dim(size, size);
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) map.At(x, y) = rng() % 5 == 0 ? 0.0 : cost(rng);
+    }
+    map.At(0, 0) = 1;
+    map.At(size - 1, size - 1) = 1;
+    NumberArray path;
+    if (HeapSearch(map, path, 0, size - 1, size - 1) > 0) return map;
+  }
+}
+
+const NumberArray& Map(int size) {
+  static std::map<int, NumberArray> maps;
+  auto it = maps.find(size);
+  if (it == maps.end()) it = maps.emplace(size, MakeMap(size)).first;
+  return it->second;
+}
+
+double PathCost(const NumberArray& map, const NumberArray& path) {
+  double cost = 0;
+  for (int i = 1; i < path.DimSize(0); ++i) cost += map.At(path.At(i, 0), path.At(i, 1));
+  return cost;
+}
+
+// FindPath's search with a closed set of one bucket per cell instead of 256
+// buckets, to tell the open list's share of the time from the closed set's.
+int32_t WideClosedSearch(const NumberArray& map, NumberArray& path, double weight, int gx, int gy) {
+  SearchParams params;
+  params.goalX = gx;
+  params.goalY = gy;
+  params.diagonalCost = 1;
+  params.weight = static_cast<float>(weight);
+  params.width = map.DimSize(0);
+  params.height = map.DimSize(1);
+  params.closedBits = 2 * static_cast<int32_t>(std::ceil(std::log2(params.width)));
+  params.costs = &map.At(0, 0);
+  AStarPlanner planner;
+  if (!planner.SetUp(params)) return 0;
+  planner.BeginSearch();
+  if (!planner.RunSearch()) return 0;
+  const int32_t n = planner.ResultLength();
+  path.Dim(n, 2);
+  int32_t i = n - 1;
+  for (const Node* node = planner.Result(); node != nullptr; node = node->parent, --i) {
+    path.At(i, 0) = node->x;
+    path.At(i, 1) = node->y;
+  }
+  planner.ReleaseSearch();
+  return n;
+}
+
+enum class Search { kFindPath, kHeap, kWideClosed };
+
+void Run(benchmark::State& state, Search search) {
+  const int size = static_cast<int>(state.range(0));
+  const double weight = static_cast<double>(state.range(1)) / 2;
+  const NumberArray& map = Map(size);
+  NumberArray path;
+  int32_t n = 0;
+  for (auto _ : state) {
+    switch (search) {
+      case Search::kFindPath:
+        n = FindPath(map, path, weight, 0, 0, size - 1, size - 1);
+        break;
+      case Search::kHeap:
+        n = HeapSearch(map, path, static_cast<float>(weight), size - 1, size - 1);
+        break;
+      case Search::kWideClosed:
+        n = WideClosedSearch(map, path, weight, size - 1, size - 1);
+        break;
+    }
+    benchmark::DoNotOptimize(n);
+  }
+  if (n == 0) state.SkipWithError("no path");
+  state.counters["cells"] = n;
+  state.counters["cost"] = PathCost(map, path);
+}
+
+void BM_FindPath(benchmark::State& state) {
+  Run(state, Search::kFindPath);
+}
+void BM_HeapSearch(benchmark::State& state) {
+  Run(state, Search::kHeap);
+}
+void BM_WideClosedSet(benchmark::State& state) {
+  Run(state, Search::kWideClosed);
+}
+
+// Weights are passed as twice their value. With weights 0 and 0.5 a
+// 1024 x 1024 search by FindPath takes minutes, so those cases run once.
+void Cases(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_FindPath)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
+BENCHMARK(BM_WideClosedSet)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
+BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
+BENCHMARK(BM_FindPath)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(1);
+BENCHMARK(BM_WideClosedSet)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(1);
+BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(3);
+
+// Prints the usual table, then for each map size and weight the time per
+// call of FindPath and of its search with the wide closed set, each over the
+// heap search's, all from this same run.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
+      std::string name = run.benchmark_name();
+      const size_t fixed = name.find("/iterations:");
+      if (fixed != std::string::npos) name.resize(fixed);
+      const size_t slash = name.find('/');
+      if (slash == std::string::npos) continue;
+      const std::string kind = name.substr(0, slash);
+      const double perCall = run.real_accumulated_time / static_cast<double>(run.iterations);
+      times_[name.substr(slash + 1)][kind] = perCall;
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf(
+        "\nper call, ms (size/2*weight)   FindPath   wide closed        heap"
+        "   FindPath/heap  wide/heap\n");
+    for (auto& [args, t] : times_) {
+      const double heap = t["BM_HeapSearch"];
+      if (heap <= 0) continue;
+      const double sorted = t["BM_FindPath"];
+      const double wide = t["BM_WideClosedSet"];
+      std::printf("  %-26s %10.3f %13.3f %11.3f %14.1fx %9.1fx\n", args.c_str(), sorted * 1e3,
+                  wide * 1e3, heap * 1e3, sorted / heap, wide / heap);
+    }
+  }
+
+ private:
+  std::map<std::string, std::map<std::string, double>> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

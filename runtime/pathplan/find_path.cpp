@@ -1,0 +1,62 @@
+#include "runtime/pathplan/find_path.h"
+
+#include "runtime/pathplan/grid_planner.h"
+
+namespace {
+
+template <typename T>
+int32_t FindPathInto(const NumberArray& map, RtArray<T>& path, double weight, ArrayIndex startX,
+                     ArrayIndex startY, ArrayIndex goalX, ArrayIndex goalY) {
+  if (map.DimCount() != 2) return 0;
+  const int32_t width = map.DimSize(0);
+  const int32_t height = map.DimSize(1);
+  if (width < 1 || height < 1 || int64_t{width} * height > kMaxPlannerCells) return 0;
+
+  SearchParams params;
+  params.startX = startX.value();
+  params.startY = startY.value();
+  params.goalX = goalX.value();
+  params.goalY = goalY.value();
+  params.diagonalCost = 1;
+  params.diagonalSteps = 0;
+  params.closedBits = 8;
+  params.weight = weight > 0 ? static_cast<float>(weight < 1 ? weight : 1) : 0.0f;
+  params.width = width;
+  params.height = height;
+  // Element (x, y) of a two-dimensional array lies at x + y * width.
+  params.costs = &map.At(0, 0);
+
+  AStarPlanner planner;
+  if (!planner.SetUp(params)) return 0;
+  planner.BeginSearch();
+  // The map is copied by now, so path may even be the map array itself.
+  if (!planner.RunSearch()) {
+    planner.ReleaseSearch();
+    return 0;
+  }
+  const int32_t n = planner.ResultLength();
+  if (n == 0) {
+    path.Dim(0);
+  } else {
+    path.Dim(n, 2);
+    int32_t i = n - 1;
+    for (const Node* node = planner.Result(); node != nullptr && i >= 0; node = node->parent, --i) {
+      path.At(i, 0) = static_cast<T>(node->x);
+      path.At(i, 1) = static_cast<T>(node->y);
+    }
+  }
+  planner.ReleaseSearch();
+  return path.DimSize(0);
+}
+
+}  // namespace
+
+int32_t FindPath(const NumberArray& map, NumberArray& path, double weight, ArrayIndex startX,
+                 ArrayIndex startY, ArrayIndex goalX, ArrayIndex goalY) {
+  return FindPathInto(map, path, weight, startX, startY, goalX, goalY);
+}
+
+int32_t FindPath(const NumberArray& map, IntArray& path, double weight, ArrayIndex startX,
+                 ArrayIndex startY, ArrayIndex goalX, ArrayIndex goalY) {
+  return FindPathInto(map, path, weight, startX, startY, goalX, goalY);
+}

@@ -1,0 +1,391 @@
+#include "runtime/pathplan/grid_planner.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+struct Step {
+  int32_t dx;
+  int32_t dy;
+  bool diagonal;
+};
+
+// The neighbour order is part of the result: among equally cheap paths the
+// one found through the earlier neighbour wins.
+constexpr Step kSteps[8] = {{-1, -1, true}, {0, -1, false}, {1, -1, true}, {1, 0, false},
+                            {-1, 0, false}, {-1, 1, true},  {0, 1, false}, {1, 1, true}};
+
+// a * b rounded to single precision on its own. Left to the compiler, the
+// product could be fused with the following addition on machines that have a
+// fused multiply-add, and priorities would then differ between machines.
+float Product(float a, float b) {
+  volatile float product = a * b;
+  return product;
+}
+
+}  // namespace
+
+// ---- NodeFactory ----
+
+int NodeFactory::Init(int32_t count) {
+  Free();
+  if (count < 1 || count > kMaxPlannerCells) return 0;
+  block_ = static_cast<Node*>(std::calloc(static_cast<size_t>(count), sizeof(Node)));
+  nodes_ = static_cast<Node**>(std::malloc(static_cast<size_t>(count) * sizeof(Node*)));
+  if (block_ == nullptr || nodes_ == nullptr) {
+    Free();
+    return 0;
+  }
+  for (int32_t i = 0; i < count; ++i) nodes_[i] = block_ + i;
+  count_ = count;
+  return 1;
+}
+
+void NodeFactory::Free() {
+  std::free(nodes_);
+  std::free(block_);
+  nodes_ = nullptr;
+  block_ = nullptr;
+  count_ = 0;
+  next_ = 0;
+}
+
+Node* NodeFactory::Get(Node* parent, int32_t x, int32_t y, float g, float f) {
+  if (next_ >= count_) return nullptr;
+  Node* node = nodes_[next_++];
+  node->parent = parent;
+  node->x = x;
+  node->y = y;
+  node->g = g;
+  node->f = f;
+  node->chain = nullptr;
+  return node;
+}
+
+// ---- NodeHashTable ----
+
+int32_t NodeHashTable::ClampBits(int32_t bits) {
+  if (bits < 0) bits = 0;
+  if (bits > kMaxClosedBits) bits = kMaxClosedBits;
+  return bits & ~1;
+}
+
+int NodeHashTable::Init(int32_t bits) {
+  Free();
+  bits = ClampBits(bits);
+  heads_ = static_cast<Node**>(std::calloc(size_t{1} << bits, sizeof(Node*)));
+  if (heads_ == nullptr) return 0;
+  bits_ = bits;
+  half_ = bits / 2;
+  mask_ = (uint32_t{1} << half_) - 1;
+  return 1;
+}
+
+void NodeHashTable::Free() {
+  std::free(heads_);
+  heads_ = nullptr;
+  bits_ = 0;
+  half_ = 0;
+  mask_ = 0;
+  found_ = nullptr;
+  foundLink_ = nullptr;
+}
+
+int NodeHashTable::Insert(Node* node) {
+  if (node == nullptr || heads_ == nullptr) return 0;
+  Node** head = &heads_[Bucket(node->x, node->y)];
+  for (Node* n = *head; n != nullptr; n = n->chain) {
+    if (n == node) return 0;
+  }
+  node->chain = *head;
+  *head = node;
+  return 1;
+}
+
+Node* NodeHashTable::Find(int32_t x, int32_t y) {
+  found_ = nullptr;
+  foundLink_ = nullptr;
+  if (heads_ == nullptr) return nullptr;
+  for (Node** link = &heads_[Bucket(x, y)]; *link != nullptr; link = &(*link)->chain) {
+    if ((*link)->x == x && (*link)->y == y) {
+      found_ = *link;
+      foundLink_ = link;
+      return found_;
+    }
+  }
+  return nullptr;
+}
+
+int NodeHashTable::Unlink(Node* node) {
+  if (node == nullptr || heads_ == nullptr) return 0;
+  Node** link = nullptr;
+  // The remembered link is only good while nothing was inserted in front of
+  // the node since it was found.
+  if (node == found_ && foundLink_ != nullptr && *foundLink_ == node) {
+    link = foundLink_;
+  } else {
+    for (Node** l = &heads_[Bucket(node->x, node->y)]; *l != nullptr; l = &(*l)->chain) {
+      if (*l == node) {
+        link = l;
+        break;
+      }
+    }
+    if (link == nullptr) return 0;
+  }
+  *link = node->chain;
+  node->chain = nullptr;
+  found_ = nullptr;
+  foundLink_ = nullptr;
+  return 1;
+}
+
+void NodeHashTable::Clear(NodeFactory* factory) {
+  if (heads_ == nullptr) return;
+  const int32_t buckets = BucketCount();
+  for (int32_t b = 0; b < buckets; ++b) {
+    for (Node* n = heads_[b]; n != nullptr;) {
+      Node* next = n->chain;
+      n->chain = nullptr;
+      if (factory != nullptr) factory->GiveBack();
+      n = next;
+    }
+  }
+  Forget();
+}
+
+void NodeHashTable::Forget() {
+  if (heads_ != nullptr) std::memset(heads_, 0, sizeof(Node*) * static_cast<size_t>(BucketCount()));
+  found_ = nullptr;
+  foundLink_ = nullptr;
+}
+
+int32_t NodeHashTable::Size() const {
+  int32_t count = 0;
+  const int32_t buckets = BucketCount();
+  for (int32_t b = 0; b < buckets; ++b) {
+    for (const Node* n = heads_[b]; n != nullptr; n = n->chain) ++count;
+  }
+  return count;
+}
+
+// ---- Planner ----
+
+Planner::~Planner() {
+  std::free(grid_);
+}
+
+void Planner::Discard() {
+  open_.Reset();
+  closed_.Forget();
+  result_ = nullptr;
+  searching_ = false;
+  finished_ = true;
+  std::free(grid_);
+  grid_ = nullptr;
+  params_ = SearchParams();
+  runs_ = 0;
+  reserved_ = 0;
+}
+
+int Planner::SetUp(const SearchParams& params) {
+  const int32_t width = params.width;
+  const int32_t height = params.height;
+  if (width < 1 || height < 1 || params.costs == nullptr) return 0;
+  const int64_t cells = int64_t{width} * height;
+  if (cells > kMaxPlannerCells) return 0;
+  auto inside = [&](int32_t x, int32_t y) { return x >= 0 && y >= 0 && x < width && y < height; };
+  if (!inside(params.startX, params.startY) || !inside(params.goalX, params.goalY)) return 0;
+  if (params.startX == params.goalX && params.startY == params.goalY) return 0;
+  const int32_t poolSize = params.poolSize != 0 ? params.poolSize : static_cast<int32_t>(cells);
+  const int32_t openCapacity =
+      params.openCapacity != 0 ? params.openCapacity : static_cast<int32_t>(cells);
+  if (poolSize < 1 || poolSize > kMaxPlannerCells || openCapacity < 1 ||
+      openCapacity > kMaxPlannerCells) {
+    return 0;
+  }
+
+  // The nodes of an earlier search point into the pool about to be
+  // replaced; nothing may keep referring to them.
+  Discard();
+
+  const size_t count = static_cast<size_t>(cells);
+  float* grid = static_cast<float*>(std::malloc(count * sizeof(float)));
+  if (grid == nullptr) return 0;
+  // Costs are scaled by the largest one, in double precision so that values
+  // beyond the float range or far below 1 still order correctly. A cell that
+  // is not a finite positive number cannot be entered.
+  double largest = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const double v = params.costs[i];
+    if (v > 0 && std::isfinite(v) && v > largest) largest = v;
+  }
+  if (largest <= 0) {
+    std::free(grid);
+    return 0;
+  }
+  for (size_t i = 0; i < count; ++i) {
+    const double v = params.costs[i];
+    grid[i] = v > 0 && std::isfinite(v) ? static_cast<float>(v / largest + 1.0) : -1.0f;
+  }
+
+  if (!factory_.Init(poolSize) || !open_.Init(openCapacity) || !closed_.Init(params.closedBits)) {
+    std::free(grid);
+    factory_.Free();
+    open_.Free();
+    closed_.Free();
+    return 0;
+  }
+  grid_ = grid;
+  params_ = params;
+  float w = params.weight;
+  if (!(w > 0)) w = 0;  // NaN too
+  if (w > 1) w = 1;
+  params_.weight = w;
+  result_ = nullptr;
+  runs_ = 0;
+  reserved_ = 0;
+  finished_ = true;
+  searching_ = false;
+  return 1;
+}
+
+void Planner::BeginSearch() {
+  finished_ = false;
+  runs_ = 0;
+  result_ = nullptr;
+}
+
+void Planner::ReleaseSearch() {
+  for (int32_t i = open_.Size(); i > 0; --i) factory_.GiveBack();
+  open_.Reset();
+  closed_.Clear(&factory_);
+  result_ = nullptr;
+  finished_ = true;
+  searching_ = false;
+}
+
+int32_t Planner::ResultLength() const {
+  int32_t count = 0;
+  // Parent links always lead to a cheaper node, so the chain ends; the bound
+  // only guards against a corrupted one.
+  for (const Node* n = result_; n != nullptr && count <= factory_.Count(); n = n->parent) ++count;
+  return count;
+}
+
+float Planner::CellCost(int32_t x, int32_t y) const {
+  if (grid_ == nullptr || !Inside(x, y)) return -1.0f;
+  return Cost(x, y);
+}
+
+// ---- AStarPlanner ----
+
+AStarPlanner::~AStarPlanner() = default;
+
+void AStarPlanner::BeginSearch() {
+  if (grid_ == nullptr) return;
+  // Beginning again restarts from the start cell with a full pool.
+  if (!open_.Empty() || closed_.Size() != 0) ReleaseSearch();
+  Planner::BeginSearch();
+  Node* start = factory_.Get(nullptr, params_.startX, params_.startY, 0.0f, 0.0f);
+  searching_ = start != nullptr && open_.PushBack(start);
+  if (!searching_ && start != nullptr) factory_.GiveBack();
+}
+
+bool AStarPlanner::InsertSorted(Node* node) {
+  // Descending f from front to back; a node goes in front of those of equal
+  // f, so among equals the one that came first is taken first.
+  int32_t low = 0;
+  int32_t high = open_.Size();
+  while (low < high) {
+    const int32_t mid = low + (high - low) / 2;
+    if (open_.At(mid)->f > node->f) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  return open_.Insert(low, node) != 0;
+}
+
+int32_t AStarPlanner::FindOpen(int32_t x, int32_t y) const {
+  for (int32_t i = open_.Size() - 1; i >= 0; --i) {
+    const Node* n = open_.At(i);
+    if (n->x == x && n->y == y) return i;
+  }
+  return -1;
+}
+
+bool AStarPlanner::Abandon(Node* current, Node* loose) {
+  closed_.Insert(current);
+  if (loose != nullptr) factory_.GiveBack();
+  searching_ = false;
+  return false;
+}
+
+bool AStarPlanner::RunSearch() {
+  ++runs_;
+  if (!searching_) return false;
+  const float w = params_.weight;
+  const int32_t goalX = params_.goalX;
+  const int32_t goalY = params_.goalY;
+  const int stepCount = params_.diagonalSteps ? 8 : 4;
+  Step steps[8];
+  for (int i = 0, n = 0; i < 8; ++i) {
+    if (params_.diagonalSteps || !kSteps[i].diagonal) steps[n++] = kSteps[i];
+  }
+
+  while (!open_.Empty()) {
+    Node* current = open_.Back();
+    open_.PopBack();
+    if (current->x == goalX && current->y == goalY) {
+      closed_.Insert(current);
+      finished_ = true;
+      searching_ = false;
+      result_ = current;
+      return true;
+    }
+    for (int s = 0; s < stepCount; ++s) {
+      const int32_t nx = current->x + steps[s].dx;
+      const int32_t ny = current->y + steps[s].dy;
+      if (!Inside(nx, ny)) continue;
+      const float c = Cost(nx, ny);
+      if (c < 0) continue;
+      const float g = steps[s].diagonal && params_.diagonalCost
+                          ? current->g + Product(c, kDiagonalFactor)
+                          : current->g + c;
+      const int32_t h = std::abs(goalX - nx) + std::abs(goalY - ny);
+      const float f = g + Product(w, static_cast<float>(h) - g);
+
+      if (Node* n = closed_.Find(nx, ny)) {
+        if (g < n->g) {
+          closed_.Unlink(n);
+          n->parent = current;
+          n->g = g;
+          n->f = f;
+          if (!InsertSorted(n)) return Abandon(current, n);
+        }
+        continue;
+      }
+      const int32_t at = FindOpen(nx, ny);
+      if (at >= 0) {
+        Node* n = open_.At(at);
+        if (g < n->g) {
+          open_.Erase(at);
+          n->parent = current;
+          n->g = g;
+          n->f = f;
+          if (!InsertSorted(n)) return Abandon(current, n);
+        }
+        continue;
+      }
+      Node* n = factory_.Get(current, nx, ny, g, f);
+      if (n == nullptr) return Abandon(current, nullptr);
+      if (!InsertSorted(n)) return Abandon(current, n);
+    }
+    closed_.Insert(current);
+  }
+  finished_ = true;
+  searching_ = false;
+  return true;
+}

@@ -1,0 +1,362 @@
+// Best-first search over a cost grid: the planner classes behind FindPath.
+//
+// A Planner owns everything one search needs, allocated once at set-up: a
+// pool of nodes handed out by index, a bounded open list kept sorted by
+// descending priority (the cheapest node sits at the back), and a chained
+// closed set. Nothing is allocated while the search runs, and every step is
+// taken in a fixed order, so a map gives the same path on every run.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <type_traits>
+
+// One search node. Cells are addressed as (x, y) with x along the width.
+struct Node {
+  Node* parent;  // the node this cell was reached from; null for the start
+  int32_t x;
+  int32_t y;
+  float f;      // priority: g + w * (h - g)
+  float g;      // cost from the start
+  Node* chain;  // next node in the same closed-set bucket
+};
+
+// The request a planner is set up from, copied whole into it.
+struct SearchParams {
+  int32_t startX = 0;
+  int32_t startY = 0;
+  int32_t goalX = 0;
+  int32_t goalY = 0;
+  uint8_t diagonalCost = 0;   // 1: a diagonal step costs kDiagonalFactor x the cell cost
+  uint8_t diagonalSteps = 0;  // 1: eight neighbours per cell, else four
+  uint8_t unused[2] = {0, 0};
+  int32_t poolSize = 0;      // nodes in the pool; 0: width x height
+  int32_t openCapacity = 0;  // open-list capacity; 0: width x height
+  int32_t closedBits = 0;    // the closed set has 2^bits buckets
+  float weight = 0;          // heuristic weight, clamped to [0, 1]
+  int32_t width = 0;
+  int32_t height = 0;
+  // width x height source costs, x varying fastest. Only read at set-up.
+  const double* costs = nullptr;
+};
+
+inline constexpr float kDiagonalFactor = 1.4142137f;
+
+// Upper bound for the cells of a map and for the pool and open-list sizes.
+// A search holds about 60 bytes per cell, and its list operations grow with
+// the map, so anything larger is refused instead of attempted.
+inline constexpr int32_t kMaxPlannerCells = int32_t{1} << 22;
+
+// Upper bound for the closed set's bucket exponent.
+inline constexpr int32_t kMaxClosedBits = 24;
+
+// The preallocated nodes, handed out in order. Nodes are given back only by
+// count: a search returns all of its nodes at once when it is released.
+class NodeFactory {
+ public:
+  NodeFactory() = default;
+  ~NodeFactory() { Free(); }
+  NodeFactory(const NodeFactory&) = delete;
+  NodeFactory& operator=(const NodeFactory&) = delete;
+
+  // Frees the previous nodes and allocates count new ones. Returns 0 (and
+  // holds no nodes) for a count below 1 or above kMaxPlannerCells, or when
+  // the storage cannot be had.
+  int Init(int32_t count);
+  void Free();
+
+  // The next free node with its fields set (chain cleared), or null when all
+  // are handed out.
+  Node* Get(Node* parent, int32_t x, int32_t y, float g, float f);
+  // Takes one node back into the free count.
+  void GiveBack() {
+    if (next_ > 0) --next_;
+  }
+
+  int32_t Count() const { return count_; }
+  int32_t InUse() const { return next_; }
+
+ private:
+  Node** nodes_ = nullptr;
+  Node* block_ = nullptr;  // all nodes live in one allocation
+  int32_t count_ = 0;
+  int32_t next_ = 0;
+};
+
+// The closed set: 2^bits chained buckets, each holding the cells of one
+// residue class of a square tiling, so neighbouring cells spread over
+// different buckets.
+class NodeHashTable {
+ public:
+  NodeHashTable() = default;
+  ~NodeHashTable() { Free(); }
+  NodeHashTable(const NodeHashTable&) = delete;
+  NodeHashTable& operator=(const NodeHashTable&) = delete;
+
+  // bits above kMaxClosedBits are clamped to it, below 0 to 0, and odd
+  // values rounded down to the even value below. The table starts empty.
+  static int32_t ClampBits(int32_t bits);
+  // Returns 0 when the bucket array cannot be allocated.
+  int Init(int32_t bits);
+  void Free();
+
+  uint32_t Bucket(int32_t x, int32_t y) const {
+    return (static_cast<uint32_t>(x) & mask_) | ((static_cast<uint32_t>(y) & mask_) << half_);
+  }
+
+  // Puts the node at the head of its bucket. Returns 0 for a null node, a
+  // node already in that bucket, or a table without buckets.
+  int Insert(Node* node);
+  // The node of cell (x, y), or null. Remembers where it was found so that
+  // Unlink of the same node needs no second walk.
+  Node* Find(int32_t x, int32_t y);
+  // Removes the node from its bucket; returns 0 when it is not there.
+  int Unlink(Node* node);
+  // Empties every bucket, giving each node back to the factory.
+  void Clear(NodeFactory* factory);
+  // Forgets every node without touching it (the nodes are being freed).
+  void Forget();
+
+  int32_t Size() const;
+  int32_t Bits() const { return bits_; }
+  int32_t BucketCount() const { return heads_ == nullptr ? 0 : int32_t{1} << bits_; }
+
+ private:
+  Node** heads_ = nullptr;
+  int32_t bits_ = 0;
+  uint32_t mask_ = 0;
+  int32_t half_ = 0;
+  Node* found_ = nullptr;
+  Node** foundLink_ = nullptr;  // the link that pointed at found_
+};
+
+// A ring buffer of fixed capacity. Inserting or erasing away from the ends
+// rebuilds the contents in order in a second buffer of the same capacity and
+// swaps the two, so the operation is one pass over the elements.
+template <typename T>
+class FixedDeque {
+  static_assert(std::is_trivially_copyable_v<T>, "elements are moved as bytes");
+
+ public:
+  FixedDeque() = default;
+  ~FixedDeque() { Free(); }
+  FixedDeque(const FixedDeque&) = delete;
+  FixedDeque& operator=(const FixedDeque&) = delete;
+
+  // Allocates both buffers for capacity elements and empties the deque.
+  // Returns false (and holds nothing) for a capacity below 1 or when the
+  // storage cannot be had.
+  bool Init(int32_t capacity) {
+    Free();
+    if (capacity < 1) return false;
+    buffer_ = new (std::nothrow) T[capacity];
+    scratch_ = new (std::nothrow) T[capacity];
+    if (buffer_ == nullptr || scratch_ == nullptr) {
+      Free();
+      return false;
+    }
+    capacity_ = capacity;
+    Reset();
+    return true;
+  }
+
+  void Free() {
+    delete[] buffer_;
+    delete[] scratch_;
+    buffer_ = nullptr;
+    scratch_ = nullptr;
+    capacity_ = 0;
+    Reset();
+  }
+
+  void Reset() {
+    head_ = 0;
+    tail_ = 0;
+    empty_ = true;
+  }
+
+  int32_t Capacity() const { return capacity_; }
+  bool Empty() const { return empty_; }
+  bool Full() const { return !empty_ && head_ == tail_; }
+  // head == tail means both empty and full, which the flag tells apart.
+  int32_t Size() const {
+    if (empty_) return 0;
+    const int32_t span = tail_ - head_;
+    return span > 0 ? span : span + capacity_;
+  }
+
+  int PushBack(T value) {
+    if (capacity_ == 0 || Full()) return 0;
+    buffer_[tail_] = value;
+    tail_ = Wrap(tail_ + 1);
+    empty_ = false;
+    return 1;
+  }
+  int PushFront(T value) {
+    if (capacity_ == 0 || Full()) return 0;
+    head_ = Wrap(head_ - 1 + capacity_);
+    buffer_[head_] = value;
+    empty_ = false;
+    return 1;
+  }
+  int PopBack() {
+    if (empty_) return 0;
+    tail_ = Wrap(tail_ - 1 + capacity_);
+    empty_ = head_ == tail_;
+    return 1;
+  }
+  int PopFront() {
+    if (empty_) return 0;
+    head_ = Wrap(head_ + 1);
+    empty_ = head_ == tail_;
+    return 1;
+  }
+
+  // The element i places behind the front; T() outside 0 ... Size() - 1.
+  T At(int32_t i) const {
+    if (i < 0 || i >= Size()) return T();
+    return buffer_[Wrap(head_ + i)];
+  }
+  T Front() const { return At(0); }
+  T Back() const { return At(Size() - 1); }
+
+  // Inserts so that the value becomes element i (0 ... Size()). Returns 0
+  // when full or when i lies outside that range.
+  int Insert(int32_t i, T value) {
+    const int32_t size = Size();
+    if (i < 0 || i > size || capacity_ == 0 || Full()) return 0;
+    if (i == 0) return PushFront(value);
+    if (i == size) return PushBack(value);
+    CopyOut(scratch_, 0, i);
+    scratch_[i] = value;
+    CopyOut(scratch_ + i + 1, i, size - i);
+    Adopt(size + 1);
+    return 1;
+  }
+
+  // Removes element i. Returns 0 when i names no element.
+  int Erase(int32_t i) {
+    const int32_t size = Size();
+    if (i < 0 || i >= size) return 0;
+    if (i == 0) return PopFront();
+    if (i == size - 1) return PopBack();
+    CopyOut(scratch_, 0, i);
+    CopyOut(scratch_ + i, i + 1, size - i - 1);
+    Adopt(size - 1);
+    return 1;
+  }
+
+ private:
+  int32_t Wrap(int32_t index) const { return index >= capacity_ ? index - capacity_ : index; }
+
+  // Copies count elements starting at element first into out, in order.
+  void CopyOut(T* out, int32_t first, int32_t count) const {
+    if (count <= 0) return;
+    const int32_t start = Wrap(head_ + first);
+    const int32_t run = capacity_ - start < count ? capacity_ - start : count;
+    std::memcpy(static_cast<void*>(out), buffer_ + start, sizeof(T) * static_cast<size_t>(run));
+    if (run < count) {
+      std::memcpy(static_cast<void*>(out + run), buffer_,
+                  sizeof(T) * static_cast<size_t>(count - run));
+    }
+  }
+
+  // The scratch buffer, holding size elements from index 0, becomes the ring.
+  void Adopt(int32_t size) {
+    T* old = buffer_;
+    buffer_ = scratch_;
+    scratch_ = old;
+    head_ = 0;
+    tail_ = Wrap(size);
+    empty_ = size == 0;
+  }
+
+  T* buffer_ = nullptr;
+  T* scratch_ = nullptr;
+  int32_t capacity_ = 0;
+  int32_t head_ = 0;  // index of the front element
+  int32_t tail_ = 0;  // index one past the back element
+  bool empty_ = true;
+};
+
+// The state of one search on one map. SetUp copies and normalises the map;
+// BeginSearch seeds the open list with the start cell; RunSearch searches
+// until the goal is taken from the open list or no cell is left;
+// ReleaseSearch hands every node back so the pool can serve another search.
+class Planner {
+ public:
+  Planner() = default;
+  virtual ~Planner();
+  Planner(const Planner&) = delete;
+  Planner& operator=(const Planner&) = delete;
+
+  // Returns 1 when the planner is ready for BeginSearch. Returns 0, leaving
+  // the planner as it was, when start or goal lies outside the map, start
+  // equals goal, the map has no cells or more than kMaxPlannerCells, or no
+  // cost source is given; returns 0 with no map held when no cell is
+  // passable or the storage cannot be had.
+  int SetUp(const SearchParams& params);
+
+  virtual void BeginSearch();
+  // True when the search is finished, with or without a result. False when
+  // it could not run: not set up, not begun, or the pool or the open list
+  // ran out (possible only with sizes below width x height).
+  virtual bool RunSearch() = 0;
+  virtual void ReleaseSearch();
+
+  bool Finished() const { return finished_; }
+  const Node* Result() const { return result_; }
+  // The result's cost from the start, or -1 without a result.
+  float ResultCost() const { return result_ != nullptr ? result_->g : -1.0f; }
+  // Nodes in the result chain, start and goal included; 0 without a result.
+  int32_t ResultLength() const;
+  int32_t OpenSize() const { return open_.Size(); }
+  int32_t ClosedSize() const { return closed_.Size(); }
+  int32_t Runs() const { return runs_; }
+  int32_t NodesInUse() const { return factory_.InUse(); }
+  const SearchParams& Params() const { return params_; }
+  // The normalised cost of a cell: in (1, 2] when passable, -1 when blocked
+  // or outside the map or with no map set up.
+  float CellCost(int32_t x, int32_t y) const;
+
+ protected:
+  bool Inside(int32_t x, int32_t y) const {
+    return x >= 0 && y >= 0 && x < params_.width && y < params_.height;
+  }
+  float Cost(int32_t x, int32_t y) const {
+    return grid_[static_cast<size_t>(y) * static_cast<size_t>(params_.width) +
+                 static_cast<size_t>(x)];
+  }
+  // Drops every node reference and the map, without touching the nodes.
+  void Discard();
+
+  bool finished_ = true;
+  bool searching_ = false;  // begun and neither finished nor failed
+  NodeFactory factory_;
+  SearchParams params_;
+  float* grid_ = nullptr;
+  int32_t runs_ = 0;
+  int32_t reserved_ = 0;
+  FixedDeque<Node*> open_;
+  NodeHashTable closed_;
+  Node* result_ = nullptr;
+};
+
+class AStarPlanner : public Planner {
+ public:
+  AStarPlanner() = default;
+  ~AStarPlanner() override;
+
+  void BeginSearch() override;
+  bool RunSearch() override;
+
+ private:
+  // Places the node at its sorted position in the open list.
+  bool InsertSorted(Node* node);
+  // Position of cell (x, y) in the open list, or -1.
+  int32_t FindOpen(int32_t x, int32_t y) const;
+  // Ends a search that ran out of pool or open list, keeping the node count
+  // right for ReleaseSearch.
+  bool Abandon(Node* current, Node* loose);
+};

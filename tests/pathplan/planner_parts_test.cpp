@@ -1,0 +1,240 @@
+// The planner's building blocks and its own bookkeeping: the ring buffer
+// against a reference deque (full and empty included), the closed set's
+// buckets and unlinking, and the node accounting of a planner around a
+// search.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <deque>
+#include <random>
+#include <vector>
+
+#include "runtime/pathplan/grid_planner.h"
+
+namespace {
+
+TEST(FixedDequeTest, RandomOperationsMatchAReferenceDequeAcrossWrapAround) {
+  std::mt19937 rng(11);
+  for (int capacity : {1, 2, 5, 16}) {
+    FixedDeque<int> d;
+    ASSERT_TRUE(d.Init(capacity));
+    std::deque<int> model;
+    for (int step = 0; step < 4000; ++step) {
+      const int size = static_cast<int>(model.size());
+      const int value = step;
+      const bool full = size == capacity;
+      switch (rng() % 6) {
+        case 0:
+          ASSERT_EQ(d.PushBack(value), full ? 0 : 1);
+          if (!full) model.push_back(value);
+          break;
+        case 1:
+          ASSERT_EQ(d.PushFront(value), full ? 0 : 1);
+          if (!full) model.push_front(value);
+          break;
+        case 2:
+          ASSERT_EQ(d.PopBack(), size > 0 ? 1 : 0);
+          if (size > 0) model.pop_back();
+          break;
+        case 3:
+          ASSERT_EQ(d.PopFront(), size > 0 ? 1 : 0);
+          if (size > 0) model.pop_front();
+          break;
+        case 4: {
+          const int at = static_cast<int>(rng() % (size + 1));
+          ASSERT_EQ(d.Insert(at, value), full ? 0 : 1);
+          if (!full) model.insert(model.begin() + at, value);
+          break;
+        }
+        default:
+          if (size > 0) {
+            const int at = static_cast<int>(rng() % size);
+            ASSERT_EQ(d.Erase(at), 1);
+            model.erase(model.begin() + at);
+          }
+      }
+      ASSERT_EQ(d.Size(), static_cast<int>(model.size())) << "capacity " << capacity;
+      for (int i = 0; i < d.Size(); ++i) ASSERT_EQ(d.At(i), model[i]) << "step " << step;
+    }
+  }
+}
+
+Node MakeNode(int32_t x, int32_t y) {
+  return Node{nullptr, x, y, 0, 0, nullptr};
+}
+
+TEST(NodeHashTableTest, BitsAreClampedEvenAndCellsTileSquares) {
+  NodeHashTable table;
+  ASSERT_TRUE(table.Init(9));
+  EXPECT_EQ(table.BucketCount(), 256);
+  // Low four bits of x, then low four bits of y: every cell of any 16 x 16
+  // tile has a bucket of its own.
+  EXPECT_EQ(table.Bucket(17, 3), 1u | (3u << 4));
+  std::vector<bool> seen(256, false);
+  for (int y = 32; y < 48; ++y) {
+    for (int x = 80; x < 96; ++x) {
+      const uint32_t b = table.Bucket(x, y);
+      ASSERT_FALSE(seen[b]);
+      seen[b] = true;
+    }
+  }
+  EXPECT_EQ(NodeHashTable::ClampBits(31), 24);
+  ASSERT_TRUE(table.Init(-5));
+  EXPECT_EQ(table.BucketCount(), 1);
+  EXPECT_EQ(table.Bucket(12345, -7), 0u);
+}
+
+TEST(NodeHashTableTest, InsertFindUnlinkAndClear) {
+  NodeHashTable table;
+  ASSERT_TRUE(table.Init(2));  // 2 x 2 tiles: many cells per bucket
+  Node a = MakeNode(0, 0), b = MakeNode(2, 0), c = MakeNode(0, 2), d = MakeNode(1, 0);
+  EXPECT_EQ(table.Insert(nullptr), 0);
+  for (Node* n : {&a, &b, &c, &d}) ASSERT_EQ(table.Insert(n), 1);
+  EXPECT_EQ(table.Insert(&b), 0);
+  EXPECT_EQ(table.Size(), 4);
+
+  EXPECT_EQ(table.Find(2, 0), &b);
+  EXPECT_EQ(table.Find(4, 4), nullptr);
+  // Find b, then put a node in front of it in the same bucket: the
+  // remembered position is stale and unlinking must still take out b only.
+  EXPECT_EQ(table.Find(2, 0), &b);
+  Node e = MakeNode(2, 2);
+  ASSERT_EQ(table.Insert(&e), 1);
+  EXPECT_EQ(table.Unlink(&b), 1);
+  EXPECT_EQ(table.Unlink(&b), 0);
+  EXPECT_EQ(table.Find(2, 0), nullptr);
+  for (Node* n : {&a, &c, &e, &d}) EXPECT_EQ(table.Find(n->x, n->y), n);
+  EXPECT_EQ(table.Size(), 4);
+
+  NodeFactory factory;
+  ASSERT_TRUE(factory.Init(10));
+  for (int i = 0; i < 6; ++i) ASSERT_NE(factory.Get(nullptr, i, 0, 0, 0), nullptr);
+  table.Clear(&factory);
+  EXPECT_EQ(factory.InUse(), 2);
+  EXPECT_EQ(table.Size(), 0);
+  EXPECT_EQ(table.Find(0, 0), nullptr);
+}
+
+struct Grid {
+  int32_t width;
+  int32_t height;
+  std::vector<double> values;
+};
+
+SearchParams ParamsFor(const Grid& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy) {
+  SearchParams p;
+  p.startX = sx;
+  p.startY = sy;
+  p.goalX = gx;
+  p.goalY = gy;
+  p.diagonalCost = 1;
+  p.closedBits = 8;
+  p.width = grid.width;
+  p.height = grid.height;
+  p.costs = grid.values.data();
+  return p;
+}
+
+TEST(PlannerTest, RefusedSetUpKeepsTheEarlierOne) {
+  const Grid grid{4, 4, std::vector<double>(16, 1.0)};
+  AStarPlanner planner;
+  SearchParams p = ParamsFor(grid, 0, 0, 3, 3);
+  p.weight = 7;
+  ASSERT_EQ(planner.SetUp(p), 1);
+  EXPECT_EQ(planner.Params().weight, 1.0f);
+
+  for (auto [sx, sy, gx, gy] : {std::array{-1, 0, 3, 3}, std::array{0, 4, 3, 3},
+                                std::array{0, 0, 4, 0}, std::array{2, 2, 2, 2}}) {
+    EXPECT_EQ(planner.SetUp(ParamsFor(grid, sx, sy, gx, gy)), 0);
+  }
+  SearchParams small = ParamsFor(grid, 0, 0, 1, 1);
+  small.poolSize = -1;
+  EXPECT_EQ(planner.SetUp(small), 0);
+  EXPECT_EQ(planner.Params().goalX, 3);
+  EXPECT_FLOAT_EQ(planner.CellCost(3, 3), 2.0f);
+
+  planner.BeginSearch();
+  EXPECT_TRUE(planner.RunSearch());
+  EXPECT_NE(planner.Result(), nullptr);
+}
+
+TEST(PlannerTest, SearchAccountsForEveryNodeAndReleaseReturnsThem) {
+  // 5 x 4, a wall at x = 2 with a gap at y = 3.
+  Grid grid{5, 4, std::vector<double>(20, 3.0)};
+  for (int y = 0; y < 3; ++y) grid.values[y * 5 + 2] = 0;
+  AStarPlanner planner;
+  ASSERT_EQ(planner.SetUp(ParamsFor(grid, 0, 0, 4, 0)), 1);
+  EXPECT_FALSE(planner.RunSearch());  // not begun
+  planner.BeginSearch();
+  EXPECT_FALSE(planner.Finished());
+  EXPECT_EQ(planner.OpenSize(), 1);
+  ASSERT_TRUE(planner.RunSearch());
+  EXPECT_TRUE(planner.Finished());
+  ASSERT_NE(planner.Result(), nullptr);
+  EXPECT_EQ(planner.Runs(), 1);
+  // Down 3, across 4, up 3: ten steps of cost 2.
+  EXPECT_EQ(planner.ResultLength(), 11);
+  EXPECT_FLOAT_EQ(planner.ResultCost(), 20.0f);
+  EXPECT_EQ(planner.OpenSize() + planner.ClosedSize(), planner.NodesInUse());
+  EXPECT_LE(planner.NodesInUse(), 17);  // one node per passable cell at most
+
+  planner.ReleaseSearch();
+  EXPECT_EQ(planner.NodesInUse(), 0);
+  EXPECT_EQ(planner.OpenSize(), 0);
+  EXPECT_EQ(planner.ClosedSize(), 0);
+  EXPECT_EQ(planner.Result(), nullptr);
+  EXPECT_EQ(planner.ResultCost(), -1.0f);
+  EXPECT_EQ(planner.ResultLength(), 0);
+
+  // The same planner runs again, and again after a fresh set-up.
+  planner.BeginSearch();
+  ASSERT_TRUE(planner.RunSearch());
+  EXPECT_EQ(planner.ResultLength(), 11);
+  ASSERT_EQ(planner.SetUp(ParamsFor(grid, 4, 3, 0, 3)), 1);
+  EXPECT_EQ(planner.OpenSize(), 0);
+  EXPECT_EQ(planner.ClosedSize(), 0);
+  planner.BeginSearch();
+  ASSERT_TRUE(planner.RunSearch());
+  EXPECT_EQ(planner.ResultLength(), 5);
+  planner.ReleaseSearch();
+  EXPECT_EQ(planner.NodesInUse(), 0);
+}
+
+TEST(PlannerTest, TooSmallPoolOrOpenListFailsInsteadOfReportingNoPath) {
+  const Grid grid{6, 6, std::vector<double>(36, 1.0)};
+  for (bool smallPool : {true, false}) {
+    SearchParams p = ParamsFor(grid, 0, 0, 5, 5);
+    (smallPool ? p.poolSize : p.openCapacity) = 3;
+    AStarPlanner planner;
+    ASSERT_EQ(planner.SetUp(p), 1);
+    planner.BeginSearch();
+    EXPECT_FALSE(planner.RunSearch());
+    EXPECT_FALSE(planner.Finished());
+    EXPECT_EQ(planner.Result(), nullptr);
+    EXPECT_EQ(planner.OpenSize() + planner.ClosedSize(), planner.NodesInUse());
+    planner.ReleaseSearch();
+    EXPECT_EQ(planner.NodesInUse(), 0);
+  }
+}
+
+TEST(PlannerTest, DiagonalStepsWhenAskedFor) {
+  const Grid grid{3, 3, std::vector<double>(9, 1.0)};
+  SearchParams p = ParamsFor(grid, 0, 0, 2, 2);
+  p.diagonalSteps = 1;
+  AStarPlanner planner;
+  ASSERT_EQ(planner.SetUp(p), 1);
+  planner.BeginSearch();
+  ASSERT_TRUE(planner.RunSearch());
+  EXPECT_EQ(planner.ResultLength(), 3);
+  EXPECT_FLOAT_EQ(planner.ResultCost(), 2 * 2 * kDiagonalFactor);
+
+  p.diagonalCost = 0;
+  ASSERT_EQ(planner.SetUp(p), 1);
+  planner.BeginSearch();
+  ASSERT_TRUE(planner.RunSearch());
+  EXPECT_EQ(planner.ResultLength(), 3);
+  EXPECT_FLOAT_EQ(planner.ResultCost(), 4.0f);
+}
+
+}  // namespace
