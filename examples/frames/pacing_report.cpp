@@ -26,8 +26,11 @@ double EpochSeconds() {
 
 void RunPacingReport(int frames, double launchedAt) {
   const double period = 1000.0 / 60.0;
+  // The first frame was shown during start-up; carry its time over from the
+  // runtime's clock to the epoch clock the launch time is in.
+  const double firstFrameEpoch =
+      EpochSeconds() - (TimerNow() - g_engine.firstFrameShownAt) / 1000.0;
   EndFrame();
-  const double firstFrameEpoch = EpochSeconds();
 
   std::vector<double> t;
   t.reserve(static_cast<size_t>(frames));
@@ -68,7 +71,7 @@ void RunPacingReport(int frames, double launchedAt) {
   std::printf("cpu: %.1f ms over %.1f ms = %.2f%% of one core\n", cpuMs, wallMs,
               100.0 * cpuMs / wallMs);
   if (launchedAt > 0) {
-    std::printf("launch to first frame ms: %.1f (minus %.1f ms in the warning box)\n",
+    std::printf("launch to first presented frame ms: %.1f (minus %.1f ms in the warning box)\n",
                 (firstFrameEpoch - launchedAt) * 1000.0 - g_engine.modalWaitMs,
                 g_engine.modalWaitMs);
   }

@@ -64,6 +64,9 @@ struct EngineState {
   // Milliseconds spent in modal boxes waiting for the user; start-up timings
   // subtract it so they measure the program, not the person.
   double modalWaitMs = 0;
+  // TimerNow() when the first frame went to the window (0 before), so a
+  // program can tell how long it took to show something.
+  double firstFrameShownAt = 0;
 };
 
 extern ProjectSettings g_settings;

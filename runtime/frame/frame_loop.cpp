@@ -76,6 +76,7 @@ double PresentFrame(RareDEZazovire* r) {
   if (!r) return 1;
   hooks::ReturnDrawingToScreen();
   r->ShowScreen();
+  if (g_engine.firstFrameShownAt == 0) g_engine.firstFrameShownAt = TimerNow();
 
   const double start = TimerNow();
   double t = start;

@@ -17,7 +17,9 @@ void SeedRandom(int seed) {
   RandomSeed(seed);
 }
 // Programs without a window create the link on first use instead.
-void CreateNetwork() { NetLinkInstance(); }
+void CreateNetwork() {
+  NetLinkInstance();
+}
 // The 3D renderer arrives with the 3D subsystem.
 void Create3DRenderer() {}
 // The input record arrives with the input subsystem.
@@ -58,13 +60,17 @@ void ResetFrameDrawState() {}
 void HandOverWindow(plat::Window*) {}
 void ReleaseGraphics() {}
 
-void CloseAllChannels() { CloseAllFiles(); }
+void CloseAllChannels() {
+  CloseAllFiles();
+}
 void StopMusic() {}
 void DestroyInput() {}
 void DestroySoundSlots() {}
 void DestroySoundDevice() {}
 // Stops the worker (waiting for it), closes the link's slots and frees it.
-void ShutdownNetwork() { NetLinkShutdown(); }
+void ShutdownNetwork() {
+  NetLinkShutdown();
+}
 // Deleting a record deletes its temporary file too.
 void ReleaseArchives() {
   delete g_engine.musicArchive;
