@@ -75,14 +75,20 @@ uint32_t WriteIntText(int value, char* out) {
 // ---------------------------------------------------------------------------
 // Text to number
 
+namespace {
+// The C parsers' common prefix: leading white space, then an optional sign.
+const char* SkipSpaceAndSign(const char* text, bool* negative) {
+  const char* p = SkipSpace(text);
+  *negative = *p == '-';
+  if (*p == '+' || *p == '-') ++p;
+  return p;
+}
+}  // namespace
+
 double TextToNumber(const char* text) {
   if (text == nullptr) return 0;
-  const char* p = SkipSpace(text);
   bool negative = false;
-  if (*p == '+' || *p == '-') {
-    negative = *p == '-';
-    ++p;
-  }
+  const char* p = SkipSpaceAndSign(text, &negative);
   if (!IsDigit(p[0]) && !(p[0] == '.' && IsDigit(p[1]))) return 0;
 
   // Find the end of the decimal number ourselves: the C parsers would also
@@ -112,12 +118,8 @@ double TextToNumber(const RtString& text) {
 
 int TextToInt(const char* text) {
   if (text == nullptr) return 0;
-  const char* p = SkipSpace(text);
   bool negative = false;
-  if (*p == '+' || *p == '-') {
-    negative = *p == '-';
-    ++p;
-  }
+  const char* p = SkipSpaceAndSign(text, &negative);
   // Saturate instead of overflowing; the limit is one past INT_MAX so that
   // INT_MIN itself can be read.
   constexpr int64_t kLimit = int64_t{INT_MAX} + 1;

@@ -737,6 +737,20 @@ NetLink::~NetLink() {
 
 namespace netlink {
 
+// Hands a connected slot to the worker: the host's own connection to itself
+// or a client's connection to the host.
+static void BeginSession(NetLink& link, int connection, bool host) {
+  NoDelay(connection);
+  {
+    Guard guard(link);
+    link.connectionSlot = connection;
+    link.host = host ? 1 : 0;
+    link.running = 1;
+    link.stopRequest = 0;
+  }
+  StartWorker(link);
+}
+
 int Host(NetLink& link, int port) {
   Leave(link);
   if (port < 1) port = kNetDefaultPort;
@@ -769,15 +783,7 @@ int Host(NetLink& link, int port) {
     LeaveSequence(link, true);
     return 0;
   }
-  NoDelay(connection);
-  {
-    Guard guard(link);
-    link.connectionSlot = connection;
-    link.host = 1;
-    link.running = 1;
-    link.stopRequest = 0;
-  }
-  StartWorker(link);
+  BeginSession(link, connection, true);
   return 1;
 }
 
@@ -796,15 +802,7 @@ int Join(NetLink& link, const char* host, int port) {
     LeaveSequence(link, true);
     return 0;
   }
-  NoDelay(connection);
-  {
-    Guard guard(link);
-    link.connectionSlot = connection;
-    link.host = 0;
-    link.running = 1;
-    link.stopRequest = 0;
-  }
-  StartWorker(link);
+  BeginSession(link, connection, false);
   NetReply reply;
   if (!Query(link, kNetQueryAlive, std::string(), reply) || GetU16(reply.body) != 1) {
     Leave(link);

@@ -55,6 +55,13 @@ int FindFreeSlotLocked() {
   return -1;
 }
 
+// Puts an open descriptor into a slot. Caller holds the table lock.
+void Occupy(int slot, int fd, const sockaddr_in& address, bool udp) {
+  g_slots[slot].fd = fd;
+  g_slots[slot].address = address;
+  g_slots[slot].udp = udp ? 1 : 0;
+}
+
 void CloseDescriptor(int fd, bool udp) {
   if (!udp) ::shutdown(fd, SHUT_RDWR);
   ::close(fd);
@@ -206,9 +213,7 @@ int ConnectSlot(const sockaddr_in& address) {
     }
     // Reserved now so a concurrent open cannot take the same slot while the
     // connect below waits.
-    g_slots[slot].fd = fd;
-    g_slots[slot].address = address;
-    g_slots[slot].udp = 0;
+    Occupy(slot, fd, address, false);
   }
   int rc;
   do {
@@ -345,9 +350,7 @@ int TcpListen(int port) {
     ::close(fd);
     return -1;
   }
-  g_slots[slot].fd = fd;
-  g_slots[slot].address = a;
-  g_slots[slot].udp = 0;
+  Occupy(slot, fd, a, false);
   g_lastError = 0;
   return slot;
 }
@@ -376,9 +379,7 @@ int TcpAccept(int listenSlot, int32_t& ip) {
     ::close(fd);
     return -1;
   }
-  g_slots[slot].fd = fd;
-  g_slots[slot].address = listener.address;
-  g_slots[slot].udp = 0;
+  Occupy(slot, fd, listener.address, false);
   ip = static_cast<int32_t>(ntohl(peer.sin_addr.s_addr));
   g_lastError = 0;
   return slot;
@@ -426,9 +427,7 @@ int UdpOpen(int port) {
     ::close(fd);
     return -1;
   }
-  g_slots[slot].fd = fd;
-  g_slots[slot].address = a;
-  g_slots[slot].udp = 1;
+  Occupy(slot, fd, a, true);
   g_lastError = 0;
   return slot;
 }

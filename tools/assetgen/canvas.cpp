@@ -265,15 +265,21 @@ void Canvas::VLine(int x, int y0, int y1, Rgb c) {
   for (int y = std::min(y0, y1); y <= std::max(y0, y1); ++y) Put(x, y, c);
 }
 
+// Quantises t (0..1) to one of `levels` steps, choosing between the two
+// nearest by the ordered-dither threshold of pixel (px, py), so gradients
+// stay in a small palette without banding.
+static double DitheredStep(double t, int levels, int px, int py) {
+  const double q = t * (levels - 1);
+  const int lo = static_cast<int>(q);
+  const int level = lo + (q - lo > Bayer(px, py) ? 1 : 0);
+  return static_cast<double>(level) / (levels - 1);
+}
+
 void Canvas::GradientV(int x, int y, int w, int h, Rgb top, Rgb bottom, int levels) {
   for (int j = 0; j < h; ++j) {
     double t = h > 1 ? static_cast<double>(j) / (h - 1) : 0.0;
     for (int i = 0; i < w; ++i) {
-      double q = t * (levels - 1);
-      int lo = static_cast<int>(q);
-      double frac = q - lo;
-      int level = lo + (frac > Bayer(x + i, y + j) ? 1 : 0);
-      Put(x + i, y + j, Mix(top, bottom, static_cast<double>(level) / (levels - 1)));
+      Put(x + i, y + j, Mix(top, bottom, DitheredStep(t, levels, x + i, y + j)));
     }
   }
 }
@@ -282,11 +288,7 @@ void Canvas::GradientH(int x, int y, int w, int h, Rgb left, Rgb right, int leve
   for (int i = 0; i < w; ++i) {
     double t = w > 1 ? static_cast<double>(i) / (w - 1) : 0.0;
     for (int j = 0; j < h; ++j) {
-      double q = t * (levels - 1);
-      int lo = static_cast<int>(q);
-      double frac = q - lo;
-      int level = lo + (frac > Bayer(x + i, y + j) ? 1 : 0);
-      Put(x + i, y + j, Mix(left, right, static_cast<double>(level) / (levels - 1)));
+      Put(x + i, y + j, Mix(left, right, DitheredStep(t, levels, x + i, y + j)));
     }
   }
 }
