@@ -7,6 +7,9 @@ scripts/deps.sh || exit 1
 jobs=$(nproc)
 status=0
 
+# The cheapest check first: every include points down the layers.
+scripts/check_layers.sh || status=1
+
 run_suite() {
   local dir=$1; shift
   echo "== build $dir"

@@ -14,7 +14,7 @@
 
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
-  g_engine.commandLine = RtString(commandLine);
+  SetCommandLine(RtString(commandLine));
   g_settings.screenWidth = 320;
   g_settings.screenHeight = 240;
   g_settings.fullScreen = 0;
@@ -24,7 +24,7 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     StdErr(RtString("frames: no window could be opened\n"));
     FatalRuntimeError(kErrInvalidArgument);
   }
-  g_engine.errorCode = g_engine.errorLine = g_engine.currentLine = 0;
+  ClearRuntimeError();
 
   if (std::strncmp(commandLine, "--bench", 7) == 0) {
     char* rest = nullptr;

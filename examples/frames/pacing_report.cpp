@@ -28,8 +28,7 @@ void RunPacingReport(int frames, double launchedAt) {
   const double period = 1000.0 / 60.0;
   // The first frame was shown during start-up; carry its time over from the
   // runtime's clock to the epoch clock the launch time is in.
-  const double firstFrameEpoch =
-      EpochSeconds() - (TimerNow() - g_engine.firstFrameShownAt) / 1000.0;
+  const double firstFrameEpoch = EpochSeconds() - (TimerNow() - FirstFrameShownAt()) / 1000.0;
   EndFrame();
 
   std::vector<double> t;
@@ -72,8 +71,7 @@ void RunPacingReport(int frames, double launchedAt) {
               100.0 * cpuMs / wallMs);
   if (launchedAt > 0) {
     std::printf("launch to first presented frame ms: %.1f (minus %.1f ms in the warning box)\n",
-                (firstFrameEpoch - launchedAt) * 1000.0 - g_engine.modalWaitMs,
-                g_engine.modalWaitMs);
+                (firstFrameEpoch - launchedAt) * 1000.0 - ModalWaitMs(), ModalWaitMs());
   }
   std::fflush(stdout);
 }

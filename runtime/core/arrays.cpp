@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "runtime/frame/program_end.h"
+#include "runtime/core/runtime_error.h"
 
 namespace arrays_internal {
 

@@ -9,22 +9,14 @@
 
 #include <cstdint>
 
+#include "runtime/core/number_text.h"
 #include "runtime/core/rt_string.h"
-
-// Room a caller must provide for WriteNumberText / WriteIntText, NUL included.
-inline constexpr uint32_t kNumberTextCapacity = 32;
 
 // FormatNumber clamps its field width to +-kFormatNumberMaxWidth and its
 // decimals to 0..kFormatNumberMaxDecimals, so a stray huge argument costs a
 // few kilobytes rather than gigabytes.
 inline constexpr int kFormatNumberMaxWidth = 4096;
 inline constexpr int kFormatNumberMaxDecimals = 4096;
-
-// Writes the number text of value and a NUL to out (kNumberTextCapacity bytes);
-// returns the length.
-uint32_t WriteNumberText(double value, char* out);
-// Writes the decimal text of value and a NUL to out; returns the length.
-uint32_t WriteIntText(int value, char* out);
 
 // Reads the longest leading decimal number: white space skipped, optional sign,
 // digits, optional point and fraction, optional exponent. No number gives 0.

@@ -1,7 +1,7 @@
 #include "runtime/core/data_table.h"
 
 #include "runtime/core/conversion.h"
-#include "runtime/frame/program_end.h"
+#include "runtime/core/runtime_error.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <new>
 #include <utility>
 
-#include "runtime/core/conversion.h"
+#include "runtime/core/number_text.h"
 
 namespace {
 
@@ -379,13 +379,13 @@ bool operator>=(const char* a, const RtString& b) {
 namespace {
 
 double AsNumber(const RtString& text, double) {
-  return TextToNumber(text);
+  return TextToNumber(text.c_str());
 }
 int AsNumber(const RtString& text, int) {
-  return TextToInt(text);
+  return TextToInt(text.c_str());
 }
 double AsNumber(const RtString& text, float) {
-  return TextToNumber(text);
+  return TextToNumber(text.c_str());
 }
 double Widen(float value) {
   return value;
@@ -453,10 +453,10 @@ int ThreeWay(T a, T b) {
 }  // namespace
 
 int CompareTextNumber(const RtString& text, double value) {
-  return ThreeWay(TextToNumber(text), value);
+  return ThreeWay(TextToNumber(text.c_str()), value);
 }
 int CompareTextNumber(const RtString& text, int value) {
-  return ThreeWay(TextToInt(text), value);
+  return ThreeWay(TextToInt(text.c_str()), value);
 }
 int CompareTextNumber(const char* text, double value) {
   return ThreeWay(TextToNumber(text), value);

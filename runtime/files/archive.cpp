@@ -11,9 +11,8 @@
 
 #include "runtime/files/archive_format.h"
 #include "runtime/files/file_stream.h"
-#include "runtime/frame/engine_state.h"
-#include "runtime/frame/service_hooks.h"
-#include "runtime/platform/platform.h"
+#include "runtime/files/files_service.h"
+#include "runtime/platform/process.h"
 
 namespace {
 
@@ -208,7 +207,7 @@ bool ResolveAssetName(ArchiveSource* archive, const char* name, std::string& des
 }
 
 void SetArchiveFiles(const RtString& dataArchive, const RtString& musicArchive) {
-  ArchiveSource* archives[2] = {g_engine.dataArchive, g_engine.musicArchive};
+  ArchiveSource* archives[2] = {DataArchive(), MusicArchive()};
   const RtString* paths[2] = {&dataArchive, &musicArchive};
   for (int i = 0; i < 2; ++i) {
     if (!archives[i]) continue;

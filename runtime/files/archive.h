@@ -30,7 +30,7 @@ struct ArchiveSource {
   void ReleaseEntry();
 };
 
-// Resolves name through archive (g_engine.dataArchive or musicArchive). On
+// Resolves name through archive (DataArchive() or MusicArchive()). On
 // success destination holds the name to open: the name itself (found on
 // disk), a "mem://" name (inMemory) or a temporary file's path. A null
 // archive means disk only.

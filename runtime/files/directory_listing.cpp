@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "runtime/files/file_operations.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/process.h"
 
 RtString GetCurrentDir() {
   std::string dir = plat::CurrentDirectory();

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "runtime/core/conversion.h"
+#include "runtime/core/runtime_error.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/file_stream.h"
-#include "runtime/frame/engine_state.h"
-#include "runtime/frame/program_end.h"
+#include "runtime/files/files_service.h"
 
 namespace {
 
@@ -178,7 +178,7 @@ int OpenFile(int channel, const RtString& name, int mode) {
   CloseStream(stream);
   if (mode >= 1) {
     std::string resolved;
-    if (!ResolveAssetName(g_engine.dataArchive, name.c_str(), resolved, true)) return 0;
+    if (!ResolveAssetName(DataArchive(), name.c_str(), resolved, true)) return 0;
     return OpenStream(stream, resolved.c_str()) ? 1 : 0;
   }
   if (IsMemoryName(name.c_str())) return 0;

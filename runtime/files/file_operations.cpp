@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "runtime/files/file_stream.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/process.h"
 
 namespace fileops {
 

@@ -9,8 +9,7 @@
 #include "runtime/files/archive.h"
 #include "runtime/files/file_operations.h"
 #include "runtime/files/file_stream.h"
-#include "runtime/frame/engine_state.h"
-#include "runtime/frame/service_hooks.h"
+#include "runtime/files/files_service.h"
 
 namespace {
 
@@ -140,7 +139,7 @@ bool ParseIniFile(IniCache& cache, const char* name) {
 
   const std::string path = fileops::SystemPath(name);
   std::string resolved;
-  if (!ResolveAssetName(g_engine.dataArchive, path.c_str(), resolved, true)) {
+  if (!ResolveAssetName(DataArchive(), path.c_str(), resolved, true)) {
     // Not found anywhere: a new file, created under the name asked for when
     // something is put into it. One that exists but cannot be read is left
     // alone.
@@ -222,7 +221,7 @@ void IniWriteBack() {
 }
 
 void IniOpen(const RtString& name) {
-  hooks::EnsureProcessExitCleanup();
+  EnsureFilesWrittenBackAtExit();
   IniWriteBack();
   ParseIniFile(OpenIni(), name.c_str());
 }

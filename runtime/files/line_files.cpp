@@ -7,12 +7,11 @@
 #include <cstring>
 
 #include "runtime/core/conversion.h"
+#include "runtime/core/runtime_error.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/file_operations.h"
 #include "runtime/files/file_stream.h"
-#include "runtime/frame/engine_state.h"
-#include "runtime/frame/program_end.h"
-#include "runtime/frame/service_hooks.h"
+#include "runtime/files/files_service.h"
 
 namespace linefile {
 
@@ -132,7 +131,7 @@ bool WriteBack(const LineFileCache& c) {
 
 bool Load(LineFileCache& c, const char* name) {
   std::string resolved;
-  if (!ResolveAssetName(g_engine.dataArchive, fileops::SystemPath(name).c_str(), resolved, true)) {
+  if (!ResolveAssetName(DataArchive(), fileops::SystemPath(name).c_str(), resolved, true)) {
     return false;
   }
   const bool inMemory = fileops::IsMemoryName(resolved.c_str());
@@ -183,7 +182,7 @@ bool LineInRange(int line) {
 int SelectLineFile(const char* name) {
   LineFileCache& c = Cache();
   if (name) {
-    hooks::EnsureProcessExitCleanup();
+    EnsureFilesWrittenBackAtExit();
     // A file that failed to load is tried again, unless the program has
     // already started writing the new file into the empty cache.
     if (c.fileName == name && !c.fileName.empty() && (c.loaded || c.dirty)) return 0;

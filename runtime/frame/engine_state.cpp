@@ -1,30 +1,26 @@
 #include "runtime/frame/engine_state.h"
 
-#include <cstdio>
-
-#include "runtime/platform/platform.h"
+#include "runtime/frame/engine.h"
 
 ProjectSettings g_settings;
 EngineState g_engine;
 
-std::string ErrorLogPath() {
-  return plat::TempDirectory() + "ErrorLog.txt";
-}
-
-void AppendErrorLog(const char* text) {
-  const std::string path = ErrorLogPath();
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f) continue;
-    std::fputs(text ? text : "NULL", f);
-    std::fputs("\r\n", f);
-    std::fclose(f);
-    return;
-  }
-  // Every attempt failed: the line is dropped, diagnostics must never stop
-  // the program.
-}
-
 plat::Window* MainWindowHandle() {
   return g_engine.window;
+}
+
+void SetCommandLine(const RtString& commandLine) {
+  g_engine.commandLine = commandLine;
+}
+
+RtString CommandLine() {
+  return g_engine.commandLine;
+}
+
+double FirstFrameShownAt() {
+  return g_engine.firstFrameShownAt;
+}
+
+double ModalWaitMs() {
+  return g_engine.modalWaitMs;
 }

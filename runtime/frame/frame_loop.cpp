@@ -4,11 +4,17 @@
 #include <cmath>
 #include <limits>
 
+#include "runtime/audio/audio_service.h"
+#include "runtime/core/runtime_error.h"
 #include "runtime/frame/engine_state.h"
-#include "runtime/frame/program_end.h"
+#include "runtime/frame/frame_clock.h"
 #include "runtime/frame/renderer.h"
 #include "runtime/frame/screen_mode.h"
-#include "runtime/frame/service_hooks.h"
+#include "runtime/gfx2d/gfx2d_service.h"
+#include "runtime/gfx3d/gfx3d_service.h"
+#include "runtime/input/input_service.h"
+#include "runtime/platform/clock.h"
+#include "runtime/render/screen_buffer.h"
 
 namespace {
 
@@ -18,7 +24,6 @@ namespace {
 // seen (up to kMaxSpinMs) and shrinks back slowly once things calm down.
 constexpr double kSpinMs = 0.5;
 constexpr double kMaxSpinMs = 2.0;
-double g_spinMs = kSpinMs;
 // Messages are dispatched at least this often while waiting, whatever the
 // frame rate, so the window never stops answering.
 constexpr double kMaxSleepMs = 10.0;
@@ -32,11 +37,12 @@ double TimerNow() {
 }
 
 double ElapsedTime() {
-  return TimerNow() - g_engine.startTime;
+  return TimerNow() - FrameClockState().startTime;
 }
 
 double FrameTime() {
-  const double d = g_engine.frameTimeNow - g_engine.frameTimePrev;
+  const FrameClock& c = FrameClockState();
+  const double d = c.frameTimeNow - c.frameTimePrev;
   return d > 0 ? d : 1.0;
 }
 
@@ -47,16 +53,8 @@ void Delay(double ms) {
   plat::SleepMs(whole);
 }
 
-double MsPerFrameFor(double fps) {
-  // Truncation to a whole rate; anything that does not make a positive
-  // whole number (NaN, below 1) paces at 2 ms.
-  if (!(fps >= 1)) return 2.0;
-  const double n = std::trunc(std::min(fps, static_cast<double>(std::numeric_limits<int>::max())));
-  return 1000.0 / n;
-}
-
 void SetFrameRate(double fps) {
-  if (g_engine.renderer) g_engine.renderer->msPerFrame = MsPerFrameFor(fps);
+  FrameClockState().msPerFrame = MsPerFrameFor(fps);
 }
 
 int IsFullScreen() {
@@ -67,15 +65,16 @@ void SetAutoPause(int flag) {
   g_engine.autoPause = flag != 0 ? 1 : 0;
 }
 
-int PumpMessages(RareDEZazovire*) {
+int PumpMessages(Renderer*) {
   plat::PollEvents(HandleWindowEvent);
   return 1;
 }
 
-double PresentFrame(RareDEZazovire* r) {
+double PresentFrame(Renderer* r) {
   if (!r) return 1;
-  hooks::ReturnDrawingToScreen();
-  r->ShowScreen();
+  FrameClock& clock = FrameClockState();
+  Gfx2dBeforePresent();
+  ShowScreen(r->window);
   if (g_engine.firstFrameShownAt == 0) g_engine.firstFrameShownAt = TimerNow();
 
   const double start = TimerNow();
@@ -83,52 +82,51 @@ double PresentFrame(RareDEZazovire* r) {
   for (;;) {
     PumpMessages(r);
     t = TimerNow();
-    const double remaining = r->nextFrameTime - t;
-    if (remaining > g_spinMs) {
-      const double asked = std::min(remaining - g_spinMs, kMaxSleepMs);
+    const double remaining = clock.nextFrameTime - t;
+    if (remaining > clock.spinMs) {
+      const double asked = std::min(remaining - clock.spinMs, kMaxSleepMs);
       plat::SleepMs(asked);
       const double late = TimerNow() - t - asked;
-      g_spinMs = std::clamp(std::max(late + 0.1, g_spinMs * 0.98), kSpinMs, kMaxSpinMs);
+      clock.spinMs = std::clamp(std::max(late + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
       continue;
     }
-    if (t > r->nextFrameTime) break;
+    if (t > clock.nextFrameTime) break;
   }
-  r->nextFrameTime += r->msPerFrame;
-  if (r->msPerFrame > 0) {
+  clock.nextFrameTime += clock.msPerFrame;
+  if (clock.msPerFrame > 0) {
     // Missed slots are skipped, never caught up: jump straight to the first
     // slot after now instead of adding one period at a time.
-    if (t > r->nextFrameTime) {
-      const double behind = std::floor((t - r->nextFrameTime) / r->msPerFrame) + 1;
-      r->nextFrameTime += behind * r->msPerFrame;
+    if (t > clock.nextFrameTime) {
+      const double behind = std::floor((t - clock.nextFrameTime) / clock.msPerFrame) + 1;
+      clock.nextFrameTime += behind * clock.msPerFrame;
     }
   }
   return (t - start) + 1;
 }
 
 void EndFrame() {
-  RareDEZazovire* r = g_engine.renderer;
+  Renderer* r = g_engine.renderer;
+  FrameClock& clock = FrameClockState();
   if (g_settings.debugMode && g_engine.debugBreakShown) {
     g_engine.debugBreakShown = false;
     plat::ShowWindow(g_engine.window);
     plat::RaiseWindow(g_engine.window);
   }
-  g_engine.frameTimePrev = g_engine.frameTimeNow;
-  g_engine.frameTimeNow = TimerNow();
+  clock.frameTimePrev = clock.frameTimeNow;
+  clock.frameTimeNow = TimerNow();
 
   while (g_engine.paused) {
-    hooks::ServiceMusicLoop();
+    AudioFrame();
     PumpMessages(r);
     if (!g_engine.paused) break;
     plat::SleepMs(kPauseSleepMs);
   }
 
-  hooks::SampleInput();
-  const uint8_t* keys = g_engine.keys;
-  if (g_engine.escapeQuits && (keys[1] || keys[129])) End();
-  if (keys[56] && keys[62]) End();
+  InputFrame();
+  if (QuitKeysHeld()) End();
 
-  hooks::EndStencilShadowPass();
-  hooks::ServiceMusicLoop();
+  Gfx3dFrame();
+  AudioFrame();
   PumpMessages(r);
   if (g_engine.modeToggleRequested) {
     g_engine.modeToggleRequested = false;
@@ -138,6 +136,13 @@ void EndFrame() {
     }
   }
   PresentFrame(r);
-  hooks::ResetFrameDrawState();
-  hooks::ResetDrawArea();
+  Gfx2dFrame();
+}
+
+void SetScreenMode(int width, int height, int fullScreen) {
+  g_settings.screenWidth = width;
+  g_settings.screenHeight = height;
+  g_settings.fullScreen = fullScreen;
+  ApplyScreenMode(width, height, fullScreen);
+  for (int i = 0; i < 5; ++i) EndFrame();
 }

@@ -1,14 +1,14 @@
 // The end-of-frame step, frame pacing and the millisecond clock.
 #pragma once
 
-class RareDEZazovire;
+class Renderer;
 
 void EndFrame();
 // Shows the finished frame and waits for its slot on the absolute schedule.
 // Returns the milliseconds waited plus 1.
-double PresentFrame(RareDEZazovire* renderer);
+double PresentFrame(Renderer* renderer);
 // Dispatches every pending window message; returns 1.
-int PumpMessages(RareDEZazovire* renderer);
+int PumpMessages(Renderer* renderer);
 
 double TimerNow();
 double ElapsedTime();
@@ -18,6 +18,6 @@ void SetFrameRate(double fps);
 int IsFullScreen();
 void SetAutoPause(int flag);
 
-// Milliseconds per frame for a frame rate: 1000 / n for a positive whole
-// rate n, else 2 (at most 500 frames a second).
-double MsPerFrameFor(double fps);
+// Stores the three values in the settings, applies them (a zero width or
+// height keeps the current one) and shows five frames of the new mode.
+void SetScreenMode(int width, int height, int fullScreen);

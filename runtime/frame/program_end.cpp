@@ -9,10 +9,18 @@
 #include <functional>
 #include <string>
 
+#include "runtime/audio/audio_service.h"
+#include "runtime/core/error_log.h"
+#include "runtime/core/runtime_error.h"
+#include "runtime/files/files_service.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/renderer.h"
-#include "runtime/frame/service_hooks.h"
-#include "runtime/platform/platform.h"
+#include "runtime/gfx3d/gfx3d_service.h"
+#include "runtime/host/host_service.h"
+#include "runtime/input/input_service.h"
+#include "runtime/net/net_service.h"
+#include "runtime/platform/process.h"
+#include "runtime/platform/window.h"
 
 namespace {
 
@@ -31,6 +39,11 @@ int Truncated(double v) {
 
 bool g_shutdownDone = false;
 
+// Program end shuts the engine down whether or not it was started (files
+// and archives work without a window), so the handler is in place from the
+// first moment of the process.
+const bool g_exitHandlerInstalled = (SetProgramExitHandler(ShutdownAndExit), true);
+
 }  // namespace
 
 // Tests watch the shutdown order through this.
@@ -38,38 +51,18 @@ void SetShutdownObserver(std::function<void(const char*)> observer) {
   g_shutdownObserver = std::move(observer);
 }
 
-void End() {
-  SetRuntimeError(0);
-  ExitProgram();
-}
-
-double SetRuntimeError(double code) {
-  g_engine.errorCode = code;
-  g_engine.errorLine = g_engine.currentLine;
-  return code;
-}
-
-void SetDebugLine(int module, int line) {
-  g_engine.currentModule = module;
-  g_engine.currentLine = line;
-}
-
-void FatalRuntimeError(int code) {
-  SetRuntimeError(code);
-  ExitProgram();
-}
-
-void ExitProgram() {
+void ShutdownAndExit() {
   if (g_settings.debugMode) {
+    const RuntimeErrorState& e = RuntimeErrors();
     char line[32];
     AppendErrorLog("-End On Line");
-    std::snprintf(line, sizeof line, "%d", Truncated(g_engine.errorCode));
+    std::snprintf(line, sizeof line, "%d", Truncated(e.errorCode));
     AppendErrorLog(line);
-    std::snprintf(line, sizeof line, "%d", Truncated(g_engine.errorLine - 1));
+    std::snprintf(line, sizeof line, "%d", Truncated(e.errorLine - 1));
     AppendErrorLog(line);
-    std::snprintf(line, sizeof line, "%d", Truncated(g_engine.currentLine));
+    std::snprintf(line, sizeof line, "%d", Truncated(e.currentLine));
     AppendErrorLog(line);
-    std::snprintf(line, sizeof line, "%d", Truncated(g_engine.currentModule));
+    std::snprintf(line, sizeof line, "%d", Truncated(e.currentModule));
     AppendErrorLog(line);
   }
   ShutdownEngine();
@@ -77,8 +70,7 @@ void ExitProgram() {
   std::fflush(stderr);
   // A fatal error must not look like success to whoever started us: the
   // exit status carries the runtime error code (0 for a normal end).
-  const int status = Truncated(g_engine.errorCode);
-  std::exit(status >= 0 && status <= 255 ? status : 1);
+  std::exit(ExitStatusForError());
 }
 
 void ShutdownEngine() {
@@ -86,7 +78,7 @@ void ShutdownEngine() {
   g_shutdownDone = true;
 
   Step("files");
-  hooks::CloseAllChannels();
+  FilesCloseChannels();
 
   Step("directory");
   std::string dir = plat::ExecutablePath();
@@ -94,34 +86,29 @@ void ShutdownEngine() {
   if (!dir.empty()) plat::SetCurrentDirectory(dir);
 
   Step("music");
-  hooks::StopMusic();
+  AudioStopMusic();
 
   Step("renderer");
+  Gfx3dShutdown();
   if (g_engine.renderer) {
-    delete g_engine.renderer;
+    delete g_engine.renderer;  // releases the 2D graphics with the context current
     g_engine.renderer = nullptr;
   }
 
   Step("input");
-  hooks::DestroyInput();
-  g_engine.input = nullptr;
+  InputShutdown();
 
+  // The sound layer releases its slots last to first, then the device.
   Step("sound slots");
-  hooks::DestroySoundSlots();
-  g_engine.soundSlots = nullptr;
-
   Step("sound device");
-  hooks::DestroySoundDevice();
-  g_engine.soundDevice = nullptr;
+  AudioShutdown();
 
   Step("network");
-  hooks::ShutdownNetwork();
-  g_engine.network = nullptr;
+  NetShutdown();
 
   Step("archives");
-  hooks::ReleaseArchives();
-  g_engine.dataArchive = nullptr;
-  g_engine.musicArchive = nullptr;
+  FilesShutdown();
+  HostShutdown();
 
   Step("window");
   g_engine.window = nullptr;
@@ -135,7 +122,7 @@ int DebugBreakpoint(int line) {
   std::snprintf(text, sizeof text, "BP%x", static_cast<unsigned>(line));
   plat::DebugOutput(text);
   g_engine.paused = 0;
-  hooks::SampleInput();
+  InputFrame();
   g_engine.debugBreakShown = true;
   return 1;
 }

@@ -1,22 +1,14 @@
-// The one way out of the process, runtime errors and debug output.
+// Program end (the shutdown behind ExitProgram, see core/runtime_error.h),
+// the debug break and the console streams.
 #pragma once
+
+#include <functional>
 
 #include "runtime/core/rt_string.h"
 
-// Runtime error codes passed to SetRuntimeError before ExitProgram.
-enum RuntimeErrorCode {
-  kErrNone = 0,
-  kErrFileIo = 3,
-  kErrInvalidArgument = 7,
-  kErrAppendMultiDim = 8,
-  kErrIndexRange = 9,
-  kErrNoMoreData = 20,
-};
-
-[[noreturn]] void End();
-double SetRuntimeError(double code);
-void SetDebugLine(int module, int line);
-[[noreturn]] void ExitProgram();
+// The exit handler EngineStart installs: the end-of-program report in debug
+// mode, the engine shut down, the process ended with the error code.
+[[noreturn]] void ShutdownAndExit();
 void ShutdownEngine();
 int DebugBreakpoint(int line);
 void DebugPrint(const RtString& text);
@@ -25,9 +17,5 @@ void StdErr(const RtString& text);
 RtString StdIn();
 void OpenConsole();
 
-// Shorthand for the fatal pair SetRuntimeError(code); ExitProgram().
-[[noreturn]] void FatalRuntimeError(int code);
-
-#include <functional>
 // Test seam: called with the name of each shutdown step as it begins.
 void SetShutdownObserver(std::function<void(const char*)> observer);

@@ -4,16 +4,21 @@
 // do at small sizes. The same window and GL context serve every mode.
 #include "runtime/frame/screen_mode.h"
 
+#include "runtime/audio/audio_service.h"
+#include "runtime/core/error_log.h"
 #include "runtime/frame/engine_state.h"
-#include "runtime/frame/frame_loop.h"
+#include "runtime/frame/frame_clock.h"
 #include "runtime/frame/renderer.h"
-#include "runtime/frame/service_hooks.h"
+#include "runtime/gfx2d/gfx2d_service.h"
+#include "runtime/input/input_service.h"
+#include "runtime/platform/clock.h"
+#include "runtime/render/screen_buffer.h"
 
 namespace {
 bool g_placed = false;  // the window has been centred once
 }
 
-bool EnterFullScreen(RareDEZazovire* r) {
+bool EnterFullScreen(Renderer* r) {
   if (!r || !r->window) return false;
   if (!plat::SetFullScreen(r->window, true)) {
     plat::Beep();
@@ -23,15 +28,15 @@ bool EnterFullScreen(RareDEZazovire* r) {
   }
   plat::ShowWindow(r->window);
   plat::RaiseWindow(r->window);
-  r->BindScreen();
-  hooks::ResetDrawArea();
+  BindScreen();
+  Gfx2dWindowChanged();
   r->fullScreen = 1;
   // A mode change must not be followed by a burst of catch-up frames.
-  r->nextFrameTime = TimerNow();
+  FrameClockState().nextFrameTime = plat::NowMs();
   return true;
 }
 
-bool EnterWindowed(RareDEZazovire* r) {
+bool EnterWindowed(Renderer* r) {
   if (!r || !r->window) return false;
   if (r->fullScreen || plat::IsWindowFullScreen(r->window)) plat::SetFullScreen(r->window, false);
   int cw = 0, ch = 0;
@@ -45,13 +50,13 @@ bool EnterWindowed(RareDEZazovire* r) {
   }
   plat::ShowWindow(r->window);
   plat::RaiseWindow(r->window);
-  r->BindScreen();
-  hooks::ResetDrawArea();
+  BindScreen();
+  Gfx2dWindowChanged();
   r->fullScreen = 0;
   return true;
 }
 
-bool HideWindow(RareDEZazovire* r) {
+bool HideWindow(Renderer* r) {
   if (!r || !r->window) return false;
   if (r->fullScreen) plat::SetFullScreen(r->window, false);
   plat::HideWindow(r->window);
@@ -60,26 +65,18 @@ bool HideWindow(RareDEZazovire* r) {
 }
 
 void ApplyScreenMode(int width, int height, int fullScreen) {
-  RareDEZazovire* r = g_engine.renderer;
+  Renderer* r = g_engine.renderer;
   if (!r) return;
+  const ScreenBuffer& screen = LogicalScreen();
   const bool resized =
-      (width > 0 && width != r->screenWidth) || (height > 0 && height != r->screenHeight);
-  if (width > 0) r->screenWidth = width;
-  if (height > 0) r->screenHeight = height;
-  if (resized) r->CreateScreenBuffer();
+      (width > 0 && width != screen.width) || (height > 0 && height != screen.height);
+  if (resized)
+    CreateScreenBuffer(width > 0 ? width : screen.width, height > 0 ? height : screen.height);
   if (fullScreen)
     EnterFullScreen(r);
   else
     EnterWindowed(r);
   g_engine.window = r->window;
-  hooks::ApplyMouseMode();
-  hooks::HandOverWindow(r->window);
-}
-
-void SetScreenMode(int width, int height, int fullScreen) {
-  g_settings.screenWidth = width;
-  g_settings.screenHeight = height;
-  g_settings.fullScreen = fullScreen;
-  ApplyScreenMode(width, height, fullScreen);
-  for (int i = 0; i < 5; ++i) EndFrame();
+  InputWindowChanged(r->window, g_settings.exclusiveMouse != 0);
+  AudioWindowChanged(r->window);
 }

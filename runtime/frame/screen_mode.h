@@ -1,10 +1,7 @@
 // Switching between full screen and a window at run time.
 #pragma once
 
-// Stores the three values in the settings, applies them (a zero width or
-// height keeps the current one) and shows five frames of the new mode.
-void SetScreenMode(int width, int height, int fullScreen);
-
-// Applies a mode without the five frames; the frame loop uses it for the
-// Alt+Enter switch, which happens between frames.
+// Applies a mode (a zero width or height keeps the current one) without
+// showing frames; SetScreenMode (frame_loop.h) adds the five frames, and the
+// frame loop uses this alone for the Alt+Enter switch between frames.
 void ApplyScreenMode(int width, int height, int fullScreen);

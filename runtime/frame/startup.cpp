@@ -3,13 +3,35 @@
 #include <cstdio>
 #include <string>
 
+#include "runtime/audio/audio_service.h"
+#include "runtime/core/error_log.h"
+#include "runtime/core/random.h"
+#include "runtime/core/runtime_error.h"
+#include "runtime/files/files_service.h"
 #include "runtime/frame/engine_state.h"
+#include "runtime/frame/frame_clock.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/renderer.h"
 #include "runtime/frame/screen_mode.h"
-#include "runtime/frame/service_hooks.h"
-#include "runtime/platform/platform.h"
+#include "runtime/gfx2d/gfx2d_service.h"
+#include "runtime/gfx3d/gfx3d_service.h"
+#include "runtime/host/host_service.h"
+#include "runtime/input/input_service.h"
+#include "runtime/net/net_service.h"
+#include "runtime/platform/process.h"
+#include "runtime/platform/window.h"
 
+namespace {
+
+void ResetFrameTimes() {
+  FrameClock& clock = FrameClockState();
+  clock.frameTimeNow = clock.frameTimePrev = clock.startTime = TimerNow();
+}
+
+}  // namespace
+
+// The services come up in a fixed order; each subsystem's own start
+// function does its part.
 void EngineStart(void* instance, void*, const char*, int showCommand, const char* title) {
   if (!title) title = "";
   std::remove(ErrorLogPath().c_str());
@@ -18,7 +40,7 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   // a millisecond everywhere.
   AppendErrorLog("Init GFX");
 
-  g_engine.renderer = new RareDEZazovire();
+  g_engine.renderer = new Renderer();
   if (!CreateGLWindow(g_engine.renderer, instance, g_settings.screenWidth, g_settings.screenHeight,
                       0, g_settings.frameRate, g_settings.multisample, g_settings.fullScreen)) {
     return;
@@ -28,15 +50,16 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   g_engine.appName = RtString(title);
 
   // startTime is still 0, so this is the raw clock.
-  hooks::SeedRandom(static_cast<int>(static_cast<long long>(ElapsedTime())));
+  RandomSeed(static_cast<int>(static_cast<long long>(ElapsedTime())));
 
   AppendErrorLog("Init Network");
-  hooks::CreateNetwork();
-  hooks::Create3DRenderer();
+  NetStart();
+  Gfx3dStart();
   AppendErrorLog("Init Input");
-  hooks::CreateInput();
+  InputStart();
   AppendErrorLog("Init Sound");
-  hooks::CreateSound();
+  AudioStart();
+  HostStart();
 
   AppendErrorLog("Init Window");
   if (g_settings.fullScreen == 0)
@@ -44,29 +67,28 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   else
     EnterFullScreen(g_engine.renderer);
   g_engine.window = g_engine.renderer->window;
-  hooks::AttachInputAndSound(g_engine.window, instance, g_settings.exclusiveMouse != 0);
+  InputWindowChanged(g_engine.window, g_settings.exclusiveMouse != 0);
+  AudioWindowChanged(g_engine.window);
 
-  g_engine.currentFont = 0;
   const std::string exePath = plat::ExecutablePath();
-  hooks::CreateArchives(exePath);
+  FilesStart(exePath);
   const size_t cut = exePath.find_last_of("/\\");
   if (cut != std::string::npos) plat::SetCurrentDirectory(exePath.substr(0, cut));
 
-  hooks::ClearScreen();
-  g_engine.frameTimeNow = g_engine.frameTimePrev = g_engine.startTime = TimerNow();
+  // Fonts, the "Loading..." frame and the screen clear belong to the 2D
+  // subsystem.
+  Gfx2dStart();
+  ResetFrameTimes();
   PresentFrame(g_engine.renderer);
-  hooks::ResetDrawArea();
-
-  hooks::LoadBuiltInFont();
-  hooks::ShowLoadingText();
+  Gfx2dShowLoading();
   EndFrame();
-  hooks::LoadDefaultFont();
+  Gfx2dLoadDefaultFont();
 
   g_engine.paused = 0;
-  g_engine.frameTimeNow = g_engine.frameTimePrev = g_engine.startTime = TimerNow();
+  ResetFrameTimes();
   if (showCommand == 0) HideWindow(g_engine.renderer);
-  hooks::ApplyMouseMode();
-  hooks::EnsureProcessExitCleanup();
+  InputWindowChanged(g_engine.window, g_settings.exclusiveMouse != 0);
+  EnsureFilesWrittenBackAtExit();
   g_engine.started = true;
   AppendErrorLog("Init Finalized");
 }

@@ -5,12 +5,18 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/core/error_log.h"
+#include "runtime/core/runtime_error.h"
 #include "runtime/frame/engine_state.h"
-#include "runtime/frame/frame_loop.h"
-#include "runtime/frame/gl_extensions.h"
-#include "runtime/frame/program_end.h"
+#include "runtime/frame/frame_clock.h"
 #include "runtime/frame/renderer.h"
-#include "runtime/frame/service_hooks.h"
+#include "runtime/gfx2d/gfx2d_service.h"
+#include "runtime/platform/clock.h"
+#include "runtime/platform/scan_codes.h"
+#include "runtime/platform/window.h"
+#include "runtime/render/gl_extensions.h"
+#include "runtime/render/gl_info.h"
+#include "runtime/render/screen_buffer.h"
 
 namespace {
 
@@ -27,8 +33,7 @@ constexpr const char* kSoftwareText =
 void CheckSoftwareRenderer() {
   if (g_softwareReported) return;
   if (!g_rendererNameFetched) {
-    const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    g_rendererName = name ? name : "";
+    g_rendererName = GlRendererName();
     g_rendererNameFetched = true;
   }
   if (!IsSoftwareRenderer(g_rendererName.c_str())) return;
@@ -49,21 +54,11 @@ bool IsSoftwareRenderer(const char* name) {
          std::strstr(name, "Software Rasterizer");
 }
 
-int ChooseMultisampleFormat(int samples) {
-  if (!ext::glRenderbufferStorageMultisample) return 0;
-  GLint maxSamples = 0;
-  glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
-  if (maxSamples < 2) return 0;
-  // No sample count asked for: the common four, or what the driver allows.
-  if (samples <= 0) samples = 4;
-  while (samples > maxSamples && samples / 2 != 0) samples /= 2;
-  return samples >= 2 ? samples : 0;
-}
-
-bool CreateGLWindow(RareDEZazovire* r, void* instance, int width, int height, int colourBits,
+bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colourBits,
                     int frameRate, int multisample, int fullScreen) {
   (void)fullScreen;  // the window always starts windowed; the caller picks the mode
-  r->msPerFrame = frameRate > 0 ? 1000.0 / frameRate : 2.0;
+  FrameClock& clock = FrameClockState();
+  clock.msPerFrame = MsPerFrameFor(frameRate);
   if (!plat::Init()) return false;
   r->instance = instance;
   r->multisample = multisample;
@@ -72,8 +67,9 @@ bool CreateGLWindow(RareDEZazovire* r, void* instance, int width, int height, in
   plat::GetDesktopMode(&deskW, &deskH, &deskBits);
   if (width <= 0) width = deskW;
   if (height <= 0) height = deskH;
-  r->screenWidth = width;
-  r->screenHeight = height;
+  ScreenBuffer& screen = LogicalScreen();
+  screen.width = width;
+  screen.height = height;
   r->colourBits = colourBits != 0 ? colourBits : deskBits;
   r->fullScreen = 0;
 
@@ -93,14 +89,14 @@ bool CreateGLWindow(RareDEZazovire* r, void* instance, int width, int height, in
   r->multisample = 0;
   CheckSoftwareRenderer();
 
-  r->nextFrameTime = TimerNow();
+  clock.nextFrameTime = plat::NowMs();
   ext::LoadArbEntryPoints();
 
   std::puts("FBO");
   ext::LoadFramebufferEntryPoints();
   // A multisample request is an on/off switch; the driver picks the count.
-  r->screenSamples = multisample ? ChooseMultisampleFormat(0) : 0;
-  if (!r->CreateScreenBuffer()) {
+  screen.samples = multisample ? ChooseMultisampleFormat(0) : 0;
+  if (!CreateScreenBuffer(width, height)) {
     std::fprintf(stderr, "the logical screen could not be made (framebuffer objects missing)\n");
     plat::DestroyWindow(r->window);
     r->window = nullptr;
@@ -108,26 +104,26 @@ bool CreateGLWindow(RareDEZazovire* r, void* instance, int width, int height, in
   }
   plat::ShowWindow(r->window);
   std::puts("Viewport");
-  r->BindScreen();
-  hooks::ResetDrawArea();
+  BindScreen();
+  Gfx2dWindowChanged();
   std::puts("GFX seem OK");
   std::fflush(stdout);
   r->glReady = 1;
   return true;
 }
 
-void DestroyRenderer(RareDEZazovire* r) {
+void DestroyRenderer(Renderer* r) {
   if (!r) return;
   if (r->window && plat::HasGLContext()) {
     plat::MakeCurrent(r->window);
-    hooks::ReturnDrawingToScreen();
-    hooks::ReleaseGraphics();
+    Gfx2dBeforePresent();
+    Gfx2dShutdown();
   }
   // Leave full screen so the desktop is as it was; a window going away
   // must not be shown, moved or resized first.
   if (r->window && r->fullScreen) plat::SetFullScreen(r->window, false);
   r->fullScreen = 0;
-  r->DestroyScreenBuffer();
+  DestroyScreenBuffer();
   plat::ReleaseCurrent();
   plat::DestroyWindow(r->window);
   r->window = nullptr;
@@ -135,7 +131,7 @@ void DestroyRenderer(RareDEZazovire* r) {
   r->glReady = 0;
 }
 
-RareDEZazovire::~RareDEZazovire() {
+Renderer::~Renderer() {
   DestroyRenderer(this);
 }
 
@@ -158,9 +154,20 @@ void HandleWindowEvent(const plat::WindowEvent& e) {
       ExitProgram();
     case plat::WindowEvent::kKeyDown:
       // Alt+Enter: the switch every player tries first.
-      if (e.key == 28 && e.alt && !e.repeat) g_engine.modeToggleRequested = true;
+      if (e.key == keys::kReturn && e.alt && !e.repeat) g_engine.modeToggleRequested = true;
       return;
     default:
       return;
   }
+}
+
+void Renderer::WindowedClientSize(int* cw, int* ch) const {
+  int dw = 0, dh = 0, bits = 0;
+  plat::GetDesktopMode(&dw, &dh, &bits);
+  const ScreenBuffer& screen = LogicalScreen();
+  const int w = std::max(1, static_cast<int>(screen.width));
+  const int h = std::max(1, static_cast<int>(screen.height));
+  const int scale = std::max(1, std::min(dw * 8 / 10 / w, dh * 8 / 10 / h));
+  *cw = w * scale;
+  *ch = h * scale;
 }

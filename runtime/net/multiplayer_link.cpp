@@ -12,7 +12,7 @@
 #include <cstring>
 #include <new>
 
-#include "runtime/frame/engine_state.h"
+#include "runtime/net/net_service.h"
 #include "runtime/net/socket_internal.h"
 #include "runtime/net/sockets.h"
 
@@ -927,15 +927,23 @@ int PlayerLeft(NetLink& link) {
 
 // ---- the process's link ----
 
+namespace {
+NetLink* g_link = nullptr;
+}
+
 NetLink& NetLinkInstance() {
-  if (!g_engine.network) g_engine.network = new NetLink;
-  return *g_engine.network;
+  if (!g_link) g_link = new NetLink;
+  return *g_link;
+}
+
+bool NetLinkCreated() {
+  return g_link != nullptr;
 }
 
 void NetLinkShutdown() {
-  if (!g_engine.network) return;
-  delete g_engine.network;  // stops the worker and closes the slots
-  g_engine.network = nullptr;
+  if (!g_link) return;
+  delete g_link;  // stops the worker and closes the slots
+  g_link = nullptr;
 }
 
 int NetHost(int port) {

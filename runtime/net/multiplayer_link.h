@@ -166,7 +166,7 @@ struct NetLink {
   NetLink& operator=(const NetLink&) = delete;
 };
 
-// The process's link (g_engine.network), created on first use so programs
+// The process's link, created on first use so programs
 // without a window can use the network commands.
 NetLink& NetLinkInstance();
 // Stops the process's link and frees it (program end).

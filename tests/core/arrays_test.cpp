@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "runtime/core/arrays.h"
-#include "runtime/frame/program_end.h"
+#include "runtime/core/runtime_error.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "runtime/core/arrays.h"
 #include "runtime/core/data_table.h"
-#include "runtime/frame/program_end.h"
+#include "runtime/core/runtime_error.h"
 
 namespace {
 

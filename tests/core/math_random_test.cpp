@@ -11,7 +11,6 @@
 
 #include "runtime/core/mathematics.h"
 #include "runtime/core/random.h"
-#include "runtime/frame/service_hooks.h"
 
 namespace {
 
@@ -142,8 +141,8 @@ TEST_F(RandomTest, SeedingAndDrawingMatchTheReference) {
     }
   }
   ExpectSameState(ProcessRandom(), reference);
-  // Start-up seeds through its hook.
-  hooks::SeedRandom(31337);
+  // Start-up seeds through RandomSeed.
+  RandomSeed(31337);
   reference.Seed(31337);
   ExpectSameState(ProcessRandom(), reference);
 }

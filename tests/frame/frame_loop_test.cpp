@@ -6,20 +6,22 @@
 #include <limits>
 
 #include "engine_fixture.h"
+#include "runtime/frame/frame_clock.h"
+#include "runtime/render/screen_buffer.h"
 
 namespace {
 
 using testenv::FakeClock;
 
 TEST(FramePacing, SixtyFramesASecondFollowTheAbsoluteSchedule) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   FakeClock clock;
   clock.Install();
   SetFrameRate(60);
-  EXPECT_DOUBLE_EQ(r->msPerFrame, 1000.0 / 60.0);
+  EXPECT_DOUBLE_EQ(FrameClockState().msPerFrame, 1000.0 / 60.0);
 
-  r->nextFrameTime = clock.now + 5;
-  const double base = r->nextFrameTime;
+  FrameClockState().nextFrameTime = clock.now + 5;
+  const double base = FrameClockState().nextFrameTime;
   for (int k = 0; k < 120; ++k) {
     PresentFrame(r);
     const double slot = base + k * (1000.0 / 60.0);
@@ -28,19 +30,19 @@ TEST(FramePacing, SixtyFramesASecondFollowTheAbsoluteSchedule) {
     ASSERT_LT(clock.now, slot + 0.05) << "frame " << k;
     // The schedule is absolute: slot k+1 is base + (k+1) periods, not the
     // previous frame's end plus a period, so nothing drifts.
-    ASSERT_NEAR(r->nextFrameTime, base + (k + 1) * (1000.0 / 60.0), 1e-6);
+    ASSERT_NEAR(FrameClockState().nextFrameTime, base + (k + 1) * (1000.0 / 60.0), 1e-6);
   }
 }
 
 TEST(FramePacing, LateWakeUpsWidenTheSpinSoLaterFramesStayOnTime) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   FakeClock clock;
   clock.Install();
   SetFrameRate(60);
   // A busy machine: every sleep ends 1.2 ms after it should.
   clock.onSleep = [&] { clock.now += 1.2; };
-  r->nextFrameTime = clock.now + 5;
-  const double base = r->nextFrameTime;
+  FrameClockState().nextFrameTime = clock.now + 5;
+  const double base = FrameClockState().nextFrameTime;
   int late = 0;
   for (int k = 0; k < 60; ++k) {
     PresentFrame(r);
@@ -68,23 +70,23 @@ TEST(FramePacing, NonPositiveAndAbsurdRatesAreDefined) {
   EXPECT_DOUBLE_EQ(MsPerFrameFor(std::numeric_limits<double>::infinity()),
                    1000.0 / std::numeric_limits<int>::max());
 
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   FakeClock clock;
   clock.Install();
   SetFrameRate(0);
-  r->nextFrameTime = clock.now + 1;
-  const double base = r->nextFrameTime;
+  FrameClockState().nextFrameTime = clock.now + 1;
+  const double base = FrameClockState().nextFrameTime;
   for (int k = 0; k < 10; ++k) PresentFrame(r);
   EXPECT_NEAR(clock.now, base + 9 * 2.0, 0.05);
   SetFrameRate(60);
 }
 
 TEST(FramePacing, SlowFramesSleepNothingAndAreNotMadeUp) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   FakeClock clock;
   clock.Install();
   SetFrameRate(60);
-  r->nextFrameTime = clock.now;
+  FrameClockState().nextFrameTime = clock.now;
   PresentFrame(r);
   for (int k = 0; k < 5; ++k) {
     clock.now += 40;  // the program took 40 ms for this frame
@@ -92,8 +94,8 @@ TEST(FramePacing, SlowFramesSleepNothingAndAreNotMadeUp) {
     PresentFrame(r);
     EXPECT_EQ(clock.sleeps, 0);
     // The next slot is the first one after now, not a backlog.
-    EXPECT_GT(r->nextFrameTime, clock.now);
-    EXPECT_LE(r->nextFrameTime, clock.now + 1000.0 / 60.0);
+    EXPECT_GT(FrameClockState().nextFrameTime, clock.now);
+    EXPECT_LE(FrameClockState().nextFrameTime, clock.now + 1000.0 / 60.0);
   }
   // Back to a fast loop: the next frame waits for its slot.
   clock.sleeps = 0;
@@ -105,9 +107,9 @@ TEST(FrameTiming, FrameTimeIsNeverZeroAndDelayTruncates) {
   testenv::SharedEngine();
   FakeClock clock;
   clock.Install();
-  g_engine.frameTimePrev = g_engine.frameTimeNow = 500;
+  FrameClockState().frameTimePrev = FrameClockState().frameTimeNow = 500;
   EXPECT_EQ(FrameTime(), 1.0);
-  g_engine.frameTimePrev = 600;  // a clock that went backwards
+  FrameClockState().frameTimePrev = 600;  // a clock that went backwards
   EXPECT_EQ(FrameTime(), 1.0);
   EndFrame();
   EndFrame();
@@ -121,7 +123,7 @@ TEST(FrameTiming, FrameTimeIsNeverZeroAndDelayTruncates) {
   Delay(0.5);
   EXPECT_DOUBLE_EQ(clock.slept, 7.0);
 
-  g_engine.startTime = clock.now - 250;
+  FrameClockState().startTime = clock.now - 250;
   EXPECT_NEAR(ElapsedTime(), 250, 0.01);
 }
 
@@ -132,7 +134,7 @@ plat::WindowEvent Event(plat::WindowEvent::Kind kind) {
 }
 
 TEST(Pause, DeactivationHoldsEndFrameUntilTheWindowIsActiveAgain) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   FakeClock clock;
   clock.Install();
   SetAutoPause(1);
@@ -154,7 +156,7 @@ TEST(Pause, DeactivationHoldsEndFrameUntilTheWindowIsActiveAgain) {
 }
 
 TEST(Pause, AutoPauseOffOrDebugBuildIgnoresActivation) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   SetAutoPause(0);
   plat::PostEvent(Event(plat::WindowEvent::kDeactivated));
   PumpMessages(r);

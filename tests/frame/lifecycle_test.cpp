@@ -8,7 +8,9 @@
 #include <fstream>
 
 #include "engine_fixture.h"
-#include "runtime/frame/gl_extensions.h"
+#include "runtime/frame/frame_clock.h"
+#include "runtime/render/gl_extensions.h"
+#include "runtime/render/screen_buffer.h"
 
 namespace {
 
@@ -112,7 +114,7 @@ TEST_F(Lifecycle, EscapeEndsTheProgramOnlyWhileEscapeQuits) {
   EXPECT_EXIT(
       {
         testenv::StartEngine();
-        g_engine.escapeQuits = 0;
+        SetEscapeQuits(0);
         plat::SetTestKey(1, true);
         EndFrame();
         EndFrame();
@@ -125,7 +127,7 @@ TEST_F(Lifecycle, AltF4AndTheCloseBoxEndTheProgram) {
   EXPECT_EXIT(
       {
         testenv::StartEngine();
-        g_engine.escapeQuits = 0;
+        SetEscapeQuits(0);
         plat::SetTestKey(56, true);
         plat::SetTestKey(62, true);
         EndFrame();
@@ -205,13 +207,12 @@ TEST_F(Lifecycle, MultisampledScreenStillReadsBackAndPresents) {
         g_settings.fullScreen = 0;
         g_settings.multisample = 1;
         EngineStart(nullptr, nullptr, "", 1, "Samples");
-        RareDEZazovire* r = g_engine.renderer;
         glClearColor(0, 1, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         unsigned char px[4] = {};
-        ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, r->ScreenReadFramebuffer());
+        ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, ScreenReadFramebuffer());
         glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-        std::fprintf(stderr, "samples=%d green=%d\n", r->screenSamples > 1, px[1]);
+        std::fprintf(stderr, "samples=%d green=%d\n", LogicalScreen().samples > 1, px[1]);
         EndFrame();
         End();
       },

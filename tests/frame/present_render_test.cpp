@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "engine_fixture.h"
-#include "runtime/frame/gl_extensions.h"
+#include "runtime/frame/frame_clock.h"
+#include "runtime/render/gl_extensions.h"
+#include "runtime/render/screen_buffer.h"
 
 namespace {
 
@@ -34,9 +36,9 @@ void WritePng(const char* path, int w, int h, const std::vector<unsigned char>& 
 }
 
 // Fills a rectangle of the logical screen given in top-left coordinates.
-void Fill(RareDEZazovire* r, int x, int y, int w, int h, float red, float green, float blue) {
+void Fill(Renderer*, int x, int y, int w, int h, float red, float green, float blue) {
   glEnable(GL_SCISSOR_TEST);
-  glScissor(x, r->screenHeight - y - h, w, h);
+  glScissor(x, LogicalScreen().height - y - h, w, h);
   glClearColor(red, green, blue, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   glDisable(GL_SCISSOR_TEST);
@@ -44,7 +46,7 @@ void Fill(RareDEZazovire* r, int x, int y, int w, int h, float red, float green,
 }
 
 TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   int dw = 0, dh = 0;
   plat::GetDrawableSize(r->window, &dw, &dh);
   ASSERT_EQ(dw, 640);  // the windowed size for 320 x 240 on the offscreen desktop
@@ -52,19 +54,17 @@ TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
 
   // A 300 x 200 screen fits twice (not three times) into 640 x 480, leaving
   // borders on all four sides.
-  r->screenWidth = 300;
-  r->screenHeight = 200;
-  ASSERT_TRUE(r->CreateScreenBuffer());
+  ASSERT_TRUE(CreateScreenBuffer(300, 200));
   Fill(r, 0, 0, 150, 200, 1, 0, 0);
   Fill(r, 150, 0, 150, 200, 0, 0, 1);
   Fill(r, 0, 0, 1, 1, 1, 1, 1);      // top-left pixel
   Fill(r, 299, 199, 1, 1, 0, 1, 0);  // bottom-right pixel
-  r->ComposeWindow();
+  ComposeWindow(r->window);
 
-  EXPECT_EQ(r->viewW, 600);
-  EXPECT_EQ(r->viewH, 400);
-  EXPECT_EQ(r->viewX, 20);
-  EXPECT_EQ(r->viewY, 40);
+  EXPECT_EQ(LogicalScreen().viewW, 600);
+  EXPECT_EQ(LogicalScreen().viewH, 400);
+  EXPECT_EQ(LogicalScreen().viewX, 20);
+  EXPECT_EQ(LogicalScreen().viewY, 40);
 
   std::vector<unsigned char> px(static_cast<size_t>(dw) * dh * 3);
   ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
@@ -91,9 +91,7 @@ TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
   EXPECT_EQ(at(300, 39), 0);
   EXPECT_EQ(at(300, 40 + 400), 0);
 
-  r->screenWidth = 320;
-  r->screenHeight = 240;
-  ASSERT_TRUE(r->CreateScreenBuffer());
+  ASSERT_TRUE(CreateScreenBuffer(320, 240));
 }
 
 }  // namespace

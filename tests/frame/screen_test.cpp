@@ -3,20 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "engine_fixture.h"
-#include "runtime/frame/gl_extensions.h"
+#include "runtime/frame/frame_clock.h"
+#include "runtime/render/gl_extensions.h"
+#include "runtime/render/screen_buffer.h"
 
 namespace {
 
-void ReadScreenPixel(RareDEZazovire* r, int x, int y, unsigned char rgba[4]) {
-  ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, r->ScreenReadFramebuffer());
+void ReadScreenPixel(Renderer*, int x, int y, unsigned char rgba[4]) {
+  ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, ScreenReadFramebuffer());
   glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-  r->BindScreen();
+  BindScreen();
 }
 
 TEST(LogicalScreen, IsAnRgbBufferOfTheProgramsSize) {
-  RareDEZazovire* r = testenv::SharedEngine();
-  EXPECT_EQ(r->screenWidth, 320);
-  EXPECT_EQ(r->screenHeight, 240);
+  Renderer* r = testenv::SharedEngine();
+  EXPECT_EQ(LogicalScreen().width, 320);
+  EXPECT_EQ(LogicalScreen().height, 240);
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], 320);
@@ -36,31 +38,32 @@ TEST(LogicalScreen, IsAnRgbBufferOfTheProgramsSize) {
 }
 
 TEST(LogicalScreen, PresentingScalesByAWholeFactorAndCentres) {
-  RareDEZazovire* r = testenv::SharedEngine();
-  r->ShowScreen();
+  Renderer* r = testenv::SharedEngine();
+  ShowScreen(r->window);
   int dw = 0, dh = 0;
   plat::GetDrawableSize(r->window, &dw, &dh);
-  ASSERT_GT(r->viewW, 0);
-  EXPECT_EQ(r->viewW % 320, 0);
-  EXPECT_EQ(r->viewW / 320, r->viewH / 240);
-  EXPECT_EQ(r->viewX, (dw - r->viewW) / 2);
-  EXPECT_EQ(r->viewY, (dh - r->viewH) / 2);
+  ASSERT_GT(LogicalScreen().viewW, 0);
+  EXPECT_EQ(LogicalScreen().viewW % 320, 0);
+  EXPECT_EQ(LogicalScreen().viewW / 320, LogicalScreen().viewH / 240);
+  EXPECT_EQ(LogicalScreen().viewX, (dw - LogicalScreen().viewW) / 2);
+  EXPECT_EQ(LogicalScreen().viewY, (dh - LogicalScreen().viewH) / 2);
 
-  const int s = r->viewW / 320;
+  const int s = LogicalScreen().viewW / 320;
   int lx = 0, ly = 0;
-  r->WindowToLogical(r->viewX, r->viewY, &lx, &ly);
+  WindowToLogical(LogicalScreen().viewX, LogicalScreen().viewY, &lx, &ly);
   EXPECT_EQ(lx, 0);
   EXPECT_EQ(ly, 0);
-  r->WindowToLogical(r->viewX + 160 * s + s - 1, r->viewY + 120 * s, &lx, &ly);
+  WindowToLogical(LogicalScreen().viewX + 160 * s + s - 1, LogicalScreen().viewY + 120 * s, &lx,
+                  &ly);
   EXPECT_EQ(lx, 160);
   EXPECT_EQ(ly, 120);
-  r->WindowToLogical(r->viewX - 1, r->viewY - 1, &lx, &ly);
+  WindowToLogical(LogicalScreen().viewX - 1, LogicalScreen().viewY - 1, &lx, &ly);
   EXPECT_EQ(lx, -1);
   EXPECT_EQ(ly, -1);
 }
 
 TEST(LogicalScreen, WindowedSizeIsTheLargestWholeScaleInsideMostOfTheDesktop) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   int cw = 0, ch = 0, dw = 0, dh = 0, bits = 0;
   r->WindowedClientSize(&cw, &ch);
   plat::GetDesktopMode(&dw, &dh, &bits);
@@ -72,7 +75,7 @@ TEST(LogicalScreen, WindowedSizeIsTheLargestWholeScaleInsideMostOfTheDesktop) {
 }
 
 TEST(ScreenMode, AltEnterTogglesFullScreenAndKeepsTheContext) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   GLuint tex = 0;
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);
@@ -102,10 +105,10 @@ TEST(ScreenMode, AltEnterTogglesFullScreenAndKeepsTheContext) {
 }
 
 TEST(ScreenMode, SetScreenModeResizesTheLogicalScreen) {
-  RareDEZazovire* r = testenv::SharedEngine();
+  Renderer* r = testenv::SharedEngine();
   SetScreenMode(400, 300, 0);
-  EXPECT_EQ(r->screenWidth, 400);
-  EXPECT_EQ(r->screenHeight, 300);
+  EXPECT_EQ(LogicalScreen().width, 400);
+  EXPECT_EQ(LogicalScreen().height, 300);
   EXPECT_EQ(g_settings.screenWidth, 400);
   glClearColor(1, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -115,9 +118,9 @@ TEST(ScreenMode, SetScreenModeResizesTheLogicalScreen) {
   glClearColor(0, 0, 0, 0);
   // Zero keeps the current size.
   SetScreenMode(0, 0, 0);
-  EXPECT_EQ(r->screenWidth, 400);
+  EXPECT_EQ(LogicalScreen().width, 400);
   SetScreenMode(320, 240, 0);
-  EXPECT_EQ(r->screenWidth, 320);
+  EXPECT_EQ(LogicalScreen().width, 320);
 }
 
 TEST(SoftwareRenderer, MesaRasterisersCountAsSoftware) {

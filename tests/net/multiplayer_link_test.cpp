@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "runtime/frame/service_hooks.h"
+#include "runtime/net/net_service.h"
 #include "runtime/net/socket_internal.h"
 #include "runtime/runtime.h"
 #include "tests/net/net_test_util.h"
@@ -231,11 +231,11 @@ TEST_F(Game, ClientNoticesTheHostGoingAway) {
 }
 
 TEST(NetCommands, ProcessLinkWorksWithoutEngineAndEndsWithShutdownHook) {
-  ASSERT_EQ(g_engine.network, nullptr);
+  ASSERT_FALSE(NetLinkCreated());
   EXPECT_EQ(NetIsConnected(), 0);
-  ASSERT_NE(g_engine.network, nullptr);
+  ASSERT_TRUE(NetLinkCreated());
   EXPECT_EQ(NetJoin(RtString("127.0.0.1"), 1), 0);
-  const int port = nettest::HostSomewhere(*g_engine.network);
+  const int port = nettest::HostSomewhere(NetLinkInstance());
   ASSERT_NE(port, 0);
   const int me = NetCreatePlayer(RtString("me"));
   const int you = NetCreatePlayer(RtString("you"));
@@ -252,8 +252,8 @@ TEST(NetCommands, ProcessLinkWorksWithoutEngineAndEndsWithShutdownHook) {
   EXPECT_EQ(NetPlayerName(you), "you");
   EXPECT_EQ(NetPlayerLeft(), 0);
 
-  hooks::ShutdownNetwork();
-  EXPECT_EQ(g_engine.network, nullptr);
+  NetShutdown();
+  EXPECT_FALSE(NetLinkCreated());
   EXPECT_EQ(netsock::UsedSlotCount(), 0);
   EXPECT_FALSE(netsock::LayerStarted());
 }

@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "course_layout.h"
+#include "game/course_layout.h"
 
 #include "glyphs.h"
 

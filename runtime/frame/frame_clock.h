@@ -1,0 +1,24 @@
+// Frame pacing and frame timing in one record: the absolute schedule the
+// frame wait holds, and the frame times programs read.
+#pragma once
+
+struct FrameClock {
+  // Milliseconds per frame (see MsPerFrameFor) and the TimerNow value at
+  // which the next frame may be shown.
+  double msPerFrame = 1000.0 / 60.0;
+  double nextFrameTime = 0;
+  // TimerNow at the latest and the previous EndFrame, and at the end of
+  // start-up (ElapsedTime counts from it).
+  double frameTimeNow = 0;
+  double frameTimePrev = 0;
+  double startTime = 0;
+  // How close to the slot the wait stops sleeping and spins; it follows the
+  // wake-up lateness it sees.
+  double spinMs = 0.5;
+};
+
+FrameClock& FrameClockState();
+
+// Milliseconds per frame for a frame rate: 1000 / n for a positive whole
+// rate n, else 2 (at most 500 frames a second).
+double MsPerFrameFor(double fps);

@@ -1,0 +1,5 @@
+#include "runtime/gfx3d/gfx3d_service.h"
+
+void Gfx3dStart() {}
+void Gfx3dFrame() {}
+void Gfx3dShutdown() {}

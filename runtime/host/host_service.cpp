@@ -1,0 +1,4 @@
+#include "runtime/host/host_service.h"
+
+void HostStart() {}
+void HostShutdown() {}

@@ -1,0 +1,327 @@
+#include <SDL.h>
+#include <dlfcn.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <fstream>
+
+#include "runtime/platform/keymap.h"
+#include "runtime/platform/test_backend.h"
+#include "runtime/platform/window.h"
+
+struct plat::Window {
+  SDL_Window* sdl = nullptr;
+};
+
+namespace plat {
+namespace {
+
+bool g_videoUp = false;
+SDL_GLContext g_context = nullptr;
+std::function<void(BoxIcon, const std::string&, const std::string&)> g_boxRecorder;
+std::deque<WindowEvent> g_posted;
+int g_testKeys[256] = {};  // 0 = follow the keyboard, 1 = forced down, -1 = forced up
+// Keys that went down since the last keyboard sample. A tap shorter than a
+// frame would otherwise fall between two samples and be lost.
+uint8_t g_pressedSinceSample[256] = {};
+
+WindowEvent Translate(const SDL_Event& ev) {
+  WindowEvent out;
+  switch (ev.type) {
+    case SDL_QUIT:
+      out.kind = WindowEvent::kCloseRequested;
+      break;
+    case SDL_WINDOWEVENT:
+      switch (ev.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          out.kind = WindowEvent::kActivated;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          out.kind = WindowEvent::kDeactivated;
+          break;
+        case SDL_WINDOWEVENT_CLOSE:
+          out.kind = WindowEvent::kCloseRequested;
+          break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          out.kind = WindowEvent::kResized;
+          break;
+        default:
+          break;
+      }
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      out.kind = ev.type == SDL_KEYDOWN ? WindowEvent::kKeyDown : WindowEvent::kKeyUp;
+      out.key = ScanCodeFromSdl(ev.key.keysym.scancode);
+      out.alt = (ev.key.keysym.mod & KMOD_ALT) != 0;
+      out.repeat = ev.key.repeat != 0;
+      break;
+    default:
+      break;
+  }
+  return out;
+}
+
+// Under the leak checker the GL loader libraries must stay mapped until
+// the process ends: SDL unloads them when it quits, and the memory they
+// still hold then looks leaked because the globals that point at it are
+// gone. Pinning them keeps those allocations reachable.
+void PinGlLibrariesForLeakChecker() {
+#if defined(__SANITIZE_ADDRESS__)
+  static bool pinned = false;
+  if (pinned) return;
+  pinned = true;
+  const char* libs[] = {"libEGL.so.1", "libEGL_mesa.so.0", "libGL.so.1", "libGLX.so.0",
+                        "libGLX_mesa.so.0", "libGLdispatch.so.0", "libgbm.so.1",
+                        // Mesa's software driver, loaded by the libraries above.
+                        "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"};
+  for (const char* lib : libs) dlopen(lib, RTLD_NOW | RTLD_NODELETE | RTLD_GLOBAL);
+#endif
+}
+
+}  // namespace
+
+bool Init() {
+  if (g_videoUp) return true;
+  PinGlLibrariesForLeakChecker();
+  // The frame wait sleeps to within half a millisecond of its deadline; the
+  // default 50 us timer slack would eat a tenth of that margin.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "video start failed: %s\n", SDL_GetError());
+    return false;
+  }
+  g_videoUp = true;
+  DisableScreenSaver();
+  return true;
+}
+
+void Quit() {
+  DestroyGLContext();
+  if (g_videoUp) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    SDL_Quit();
+    g_videoUp = false;
+  }
+  g_posted.clear();
+}
+
+Window* CreateWindow(const char* title, int clientW, int clientH) {
+  if (!Init()) return nullptr;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+  if (clientW <= 0) clientW = 1;
+  if (clientH <= 0) clientH = 1;
+  SDL_Window* sdl =
+      SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, clientW, clientH,
+                       SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (!sdl) {
+    std::fprintf(stderr, "window creation failed: %s\n", SDL_GetError());
+    return nullptr;
+  }
+  return new Window{sdl};
+}
+
+void DestroyWindow(Window* w) {
+  if (!w) return;
+  if (w->sdl) SDL_DestroyWindow(w->sdl);
+  delete w;
+}
+
+void SetWindowTitle(Window* w, const char* title) {
+  if (w) SDL_SetWindowTitle(w->sdl, title ? title : "");
+}
+
+std::string GetWindowTitle(Window* w) {
+  return w ? SDL_GetWindowTitle(w->sdl) : std::string();
+}
+
+void ShowWindow(Window* w) {
+  if (w) SDL_ShowWindow(w->sdl);
+}
+
+void HideWindow(Window* w) {
+  if (w) SDL_HideWindow(w->sdl);
+}
+
+void RaiseWindow(Window* w) {
+  if (w) SDL_RaiseWindow(w->sdl);
+}
+
+void SetWindowPosition(Window* w, int x, int y) {
+  if (w) SDL_SetWindowPosition(w->sdl, x, y);
+}
+
+void GetWindowPosition(Window* w, int* x, int* y) {
+  *x = *y = 0;
+  if (w) SDL_GetWindowPosition(w->sdl, x, y);
+}
+
+void SetWindowClientSize(Window* w, int cw, int ch) {
+  if (w && cw > 0 && ch > 0) SDL_SetWindowSize(w->sdl, cw, ch);
+}
+
+void GetDrawableSize(Window* w, int* cw, int* ch) {
+  *cw = *ch = 0;
+  if (w) SDL_GL_GetDrawableSize(w->sdl, cw, ch);
+}
+
+bool SetFullScreen(Window* w, bool on) {
+  if (!w) return false;
+  return SDL_SetWindowFullscreen(w->sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
+bool IsWindowFullScreen(Window* w) {
+  return w && (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+bool IsWindowVisible(Window* w) {
+  return w && (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_SHOWN) != 0;
+}
+
+bool CreateGLContext(Window* w) {
+  if (!w) return false;
+  if (g_context) return MakeCurrent(w);
+  g_context = SDL_GL_CreateContext(w->sdl);
+  if (!g_context) {
+    std::fprintf(stderr, "GL context creation failed: %s\n", SDL_GetError());
+    return false;
+  }
+  return MakeCurrent(w);
+}
+
+bool MakeCurrent(Window* w) {
+  if (!w || !g_context) return false;
+  return SDL_GL_MakeCurrent(w->sdl, g_context) == 0;
+}
+
+void ReleaseCurrent() {
+  if (g_videoUp) SDL_GL_MakeCurrent(nullptr, nullptr);
+}
+
+void DestroyGLContext() {
+  if (!g_context) return;
+  SDL_GL_MakeCurrent(nullptr, nullptr);
+  SDL_GL_DeleteContext(g_context);
+  g_context = nullptr;
+}
+
+bool HasGLContext() {
+  return g_context != nullptr;
+}
+
+void SwapBuffers(Window* w) {
+  if (w) SDL_GL_SwapWindow(w->sdl);
+}
+
+void* GetProcAddress(const char* name) {
+  return SDL_GL_GetProcAddress(name);
+}
+
+void SetSwapInterval(int interval) {
+  SDL_GL_SetSwapInterval(interval);
+}
+
+void PollEvents(const std::function<void(const WindowEvent&)>& handler) {
+  while (!g_posted.empty()) {
+    WindowEvent e = g_posted.front();
+    g_posted.pop_front();
+    handler(e);
+  }
+  if (!g_videoUp) return;
+  SDL_Event ev;
+  while (SDL_PollEvent(&ev)) {
+    WindowEvent e = Translate(ev);
+    if (e.kind == WindowEvent::kKeyDown && e.key > 0 && e.key < 256)
+      g_pressedSinceSample[e.key] = 1;
+    if (e.kind != WindowEvent::kOther) handler(e);
+  }
+}
+
+void PostEvent(const WindowEvent& e) {
+  g_posted.push_back(e);
+}
+
+void GetKeyboardState(uint8_t out[256]) {
+  std::memset(out, 0, 256);
+  if (g_videoUp) {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    for (int i = 0; i < count; ++i) {
+      if (!state[i]) continue;
+      const int code = ScanCodeFromSdl(i);
+      if (code > 0) out[code] = 0x80;
+    }
+  }
+  for (int i = 0; i < 256; ++i) {
+    if (g_pressedSinceSample[i]) out[i] = 0x80;
+    g_pressedSinceSample[i] = 0;
+  }
+  for (int i = 0; i < 256; ++i) {
+    if (g_testKeys[i] > 0) out[i] = 0x80;
+    if (g_testKeys[i] < 0) out[i] = 0;
+  }
+}
+
+void SetTestKey(int code, bool down) {
+  if (code >= 0 && code < 256) g_testKeys[code] = down ? 1 : 0;
+}
+
+void GetDesktopMode(int* w, int* h, int* bits) {
+  *w = 1024;
+  *h = 768;
+  *bits = 24;
+  if (!Init()) return;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+    *w = mode.w;
+    *h = mode.h;
+    const int b = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    if (b > 0) *bits = b;
+  }
+}
+
+void DisableScreenSaver() {
+  SDL_DisableScreenSaver();
+}
+
+void Beep() {
+  // No system beep exists behind SDL; a terminal bell is the nearest thing
+  // and is harmless when nobody listens.
+  if (isatty(STDERR_FILENO)) std::fputc('\a', stderr);
+}
+
+void ShowMessageBox(BoxIcon icon, const char* caption, const char* text) {
+  if (g_boxRecorder) {
+    g_boxRecorder(icon, caption ? caption : "", text ? text : "");
+    return;
+  }
+  Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+  if (icon == BoxIcon::kWarning) flags = SDL_MESSAGEBOX_WARNING;
+  if (icon == BoxIcon::kError) flags = SDL_MESSAGEBOX_ERROR;
+  if (SDL_ShowSimpleMessageBox(flags, caption, text, nullptr) != 0) {
+    // No way to show a box (no display): the text must not be lost.
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+  }
+}
+
+void SetMessageBoxRecorder(
+    std::function<void(BoxIcon, const std::string&, const std::string&)> recorder) {
+  g_boxRecorder = std::move(recorder);
+}
+
+}  // namespace plat

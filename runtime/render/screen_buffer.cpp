@@ -1,0 +1,168 @@
+// The logical screen: a framebuffer object of the program's screen size that
+// stands for the back buffer, and its presentation in the window.
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/render/screen_buffer.h"
+
+#include "runtime/platform/window.h"
+#include "runtime/render/gl_extensions.h"
+
+using namespace ext;
+
+namespace {
+ScreenBuffer g_screen;
+}
+
+ScreenBuffer& LogicalScreen() {
+  return g_screen;
+}
+
+bool CreateScreenBuffer(int width, int height) {
+  DestroyScreenBuffer();
+  ScreenBuffer& s = g_screen;
+  s.width = width;
+  s.height = height;
+  if (!LoadFramebufferEntryPoints()) return false;
+  const int w = std::max(1, static_cast<int>(s.width));
+  const int h = std::max(1, static_cast<int>(s.height));
+
+  GLuint ids[2];
+  glGenRenderbuffers(2, ids);
+  s.colour = ids[0];
+  s.depth = ids[1];
+  glGenFramebuffers(1, &s.fbo);
+  glBindFramebuffer(GL_FRAMEBUFFER, s.fbo);
+  if (s.samples > 0 && glRenderbufferStorageMultisample) {
+    glBindRenderbuffer(GL_RENDERBUFFER, s.colour);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, s.samples, GL_RGB8, w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, s.depth);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, s.samples, GL_DEPTH24_STENCIL8, w, h);
+  } else {
+    s.samples = 0;
+    glBindRenderbuffer(GL_RENDERBUFFER, s.colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, s.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
+  }
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s.colour);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.depth);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, s.depth);
+  bool ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+
+  if (ok && s.samples > 0) {
+    glGenRenderbuffers(1, &s.resolveColour);
+    glBindRenderbuffer(GL_RENDERBUFFER, s.resolveColour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, w, h);
+    glGenFramebuffers(1, &s.resolveFbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, s.resolveFbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              s.resolveColour);
+    ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  }
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  if (!ok) {
+    DestroyScreenBuffer();
+    return false;
+  }
+  BindScreen();
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  glClearColor(0, 0, 0, 0);
+  return true;
+}
+
+void DestroyScreenBuffer() {
+  ScreenBuffer& s = g_screen;
+  if (!glDeleteFramebuffers || !glDeleteRenderbuffers || !plat::HasGLContext()) {
+    s.fbo = s.colour = s.depth = s.resolveFbo = s.resolveColour = 0;
+    return;
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  const GLuint fbos[2] = {s.fbo, s.resolveFbo};
+  const GLuint rbs[3] = {s.colour, s.depth, s.resolveColour};
+  glDeleteFramebuffers(2, fbos);
+  glDeleteRenderbuffers(3, rbs);
+  s.fbo = s.colour = s.depth = s.resolveFbo = s.resolveColour = 0;
+}
+
+void BindScreen() {
+  const ScreenBuffer& s = g_screen;
+  if (glBindFramebuffer) glBindFramebuffer(GL_FRAMEBUFFER, s.fbo);
+  glViewport(0, 0, s.width, s.height);
+}
+
+uint32_t ScreenReadFramebuffer() {
+  const ScreenBuffer& s = g_screen;
+  if (s.samples <= 0 || !s.resolveFbo) return s.fbo;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, s.fbo);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, s.resolveFbo);
+  glBlitFramebuffer(0, 0, s.width, s.height, 0, 0, s.width, s.height, GL_COLOR_BUFFER_BIT,
+                    GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, s.fbo);
+  return s.resolveFbo;
+}
+
+void ShowScreen(plat::Window* window) {
+  if (!window) return;
+  ComposeWindow(window);
+  plat::SwapBuffers(window);
+  BindScreen();
+  // The whole next frame starts clean, whatever draw area is set.
+  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  glDisable(GL_SCISSOR_TEST);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+void ComposeWindow(plat::Window* window) {
+  ScreenBuffer& s = g_screen;
+  if (!window) return;
+  int dw = 0, dh = 0;
+  plat::GetDrawableSize(window, &dw, &dh);
+  const int w = std::max(1, static_cast<int>(s.width));
+  const int h = std::max(1, static_cast<int>(s.height));
+  // Whole-number scaling keeps every logical pixel the same size; a window
+  // smaller than the screen shows it shrunk rather than cut.
+  int scale = std::min(dw / w, dh / h);
+  int outW = w * scale, outH = h * scale;
+  if (scale < 1) {
+    const double f = std::min(static_cast<double>(dw) / w, static_cast<double>(dh) / h);
+    outW = std::max(1, static_cast<int>(w * f));
+    outH = std::max(1, static_cast<int>(h * f));
+  }
+  s.viewW = outW;
+  s.viewH = outH;
+  s.viewX = (dw - outW) / 2;
+  s.viewY = (dh - outH) / 2;
+
+  if (s.fbo && glBlitFramebuffer) {
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glDisable(GL_SCISSOR_TEST);
+
+    const GLuint source = ScreenReadFramebuffer();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glViewport(0, 0, dw, dh);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    // viewY counts from the top, GL's window rows from the bottom.
+    glBlitFramebuffer(0, 0, w, h, s.viewX, dh - s.viewY - outH, s.viewX + outW, dh - s.viewY,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+  }
+}
+
+void WindowToLogical(int wx, int wy, int* lx, int* ly) {
+  const ScreenBuffer& s = g_screen;
+  const int vw = s.viewW > 0 ? s.viewW : std::max(1, static_cast<int>(s.width));
+  const int vh = s.viewH > 0 ? s.viewH : std::max(1, static_cast<int>(s.height));
+  // Floor, not truncation, so positions left of or above the picture stay
+  // negative instead of collapsing onto pixel 0.
+  *lx = static_cast<int>(std::floor(static_cast<double>(wx - s.viewX) * s.width / vw));
+  *ly = static_cast<int>(std::floor(static_cast<double>(wy - s.viewY) * s.height / vh));
+}

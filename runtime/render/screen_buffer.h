@@ -1,0 +1,48 @@
+// The logical screen: a framebuffer object of the program's screen size
+// that every 2D and 3D command draws into in place of the back buffer, and
+// its presentation, scaled up, in the window. It has no alpha channel, like
+// the window's pixel format.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+struct Window;
+}
+
+struct ScreenBuffer {
+  int32_t width = 0;
+  int32_t height = 0;
+  uint32_t fbo = 0;
+  uint32_t colour = 0;  // renderbuffer, RGB8
+  uint32_t depth = 0;   // renderbuffer, depth 24 + stencil 8
+  // With multisampling the screen resolves into this single-sample copy
+  // before it is shown or read.
+  uint32_t resolveFbo = 0;
+  uint32_t resolveColour = 0;
+  int32_t samples = 0;
+  // Where the last presented picture landed in the window (physical pixels,
+  // origin top-left, and size): the mouse maps back through it.
+  int32_t viewX = 0, viewY = 0, viewW = 0, viewH = 0;
+};
+
+ScreenBuffer& LogicalScreen();
+
+// (Re)creates the screen framebuffer at width x height with the sample count
+// in LogicalScreen().samples (0 = single-sampled). False when framebuffer
+// objects are missing or incomplete.
+bool CreateScreenBuffer(int width, int height);
+void DestroyScreenBuffer();
+// Makes the logical screen the drawing target with a viewport covering it.
+void BindScreen();
+// The framebuffer that holds the finished picture of the logical screen
+// (the resolved copy when multisampling), for reads and presenting.
+uint32_t ScreenReadFramebuffer();
+// Scales the logical screen into the window with black borders, swaps, and
+// clears the logical screen for the next frame.
+void ShowScreen(plat::Window* window);
+// The scaling step alone: leaves the window's back buffer holding the
+// finished picture (default framebuffer bound for drawing).
+void ComposeWindow(plat::Window* window);
+// Maps a window position (physical pixels) to logical screen pixels.
+void WindowToLogical(int wx, int wy, int* lx, int* ly);

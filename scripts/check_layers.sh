@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Holds the runtime's dependency order: a file may include headers of its
+# own subsystem and of the layers its subsystem is built on, never of one
+# above; only runtime/platform/ includes SDL, SDL_mixer or mpv; the game
+# sees the runtime only through runtime/runtime.h. Prints every breach and
+# fails when there is one.
+set -uo pipefail
+root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+cd "$root" || exit 2
+
+declare -A allowed=(
+  [platform]="platform"
+  [core]="platform core"
+  [render]="platform core render"
+  [files]="platform core files"
+  [net]="platform core files net"
+  [pathplan]="platform core pathplan"
+  [input]="platform core render input"
+  [gfx2d]="platform core render files gfx2d"
+  [host]="platform core render files host"
+  [audio]="platform core files input audio"
+  [gfx3d]="platform core render files gfx2d gfx3d"
+  [frame]="platform core render files net pathplan input gfx2d host audio gfx3d frame"
+)
+
+breaches=0
+breach() {
+  echo "layer breach: $1"
+  breaches=$((breaches + 1))
+}
+
+while IFS= read -r -d '' file; do
+  rel=${file#./}
+  sub=$(echo "$rel" | cut -d/ -f2)
+  [ "$rel" = "runtime/runtime.h" ] && continue
+  deps=${allowed[$sub]:-}
+  if [ -z "$deps" ]; then
+    breach "$rel: runtime/$sub is not a known subsystem (add it to scripts/check_layers.sh)"
+    continue
+  fi
+  while IFS= read -r line; do
+    target=$(echo "$line" | sed -E 's/.*#include "runtime\/([^/"]+).*/\1/')
+    [ "$target" = "runtime.h\"" ] && target=runtime.h
+    if [[ " $deps " != *" $target "* ]]; then
+      breach "$rel includes runtime/$target, which is above runtime/$sub"
+    fi
+  done < <(grep -E '^\s*#\s*include "runtime/' "$file")
+  if [ "$sub" != platform ] && grep -Eq '^\s*#\s*include\s*[<"](SDL[^>"]*|mpv/[^>"]*)[>"]' "$file"; then
+    breach "$rel includes SDL, SDL_mixer or mpv outside runtime/platform/"
+  fi
+  case "$sub" in
+    render | gfx2d | gfx3d | frame) ;;
+    *)
+      if grep -Eq '^\s*#\s*include\s*[<"]GL/' "$file"; then
+        breach "$rel includes OpenGL outside the drawing layers"
+      fi
+      ;;
+  esac
+done < <(find ./runtime \( -name '*.h' -o -name '*.cpp' \) -print0)
+
+if [ -d game ]; then
+  while IFS= read -r hit; do
+    breach "$hit (the game uses runtime/runtime.h only)"
+  done < <(grep -rEn '^\s*#\s*include\s*[<"](runtime/(platform|core|render|files|net|pathplan|input|gfx2d|host|audio|gfx3d|frame)/|SDL|GL/|mpv/)' game || true)
+fi
+
+if [ "$breaches" -gt 0 ]; then
+  echo "$breaches layer breach(es)"
+  exit 1
+fi
+echo "layers: every include points down"
