@@ -3,8 +3,8 @@
 #include "runtime/host/host_state.h"
 
 void HostStart() {
-  // The state is made here rather than on first use inside a command, so
-  // nothing is allocated while the program is running a frame.
+  // The record exists from start-up on; everything in it is filled by the
+  // program's own calls.
   Host();
 }
 

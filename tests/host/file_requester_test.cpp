@@ -85,6 +85,15 @@ TEST_F(FileRequesterTest, ZenityChoiceComesBackAndFullScreenReturns) {
   ExpectWindow(true);
 }
 
+TEST_F(FileRequesterTest, FilterPairsWithoutPatternsAreDropped) {
+  InstallTool("zenity", "echo /tmp/a.png");
+  EXPECT_STREQ(FileRequester(1, "Images| *.png ; *.bmp ;|Empty||Dangling").c_str(), "/tmp/a.png");
+  int filters = 0;
+  for (const std::string& arg : ToolArgs()) filters += arg.rfind("--file-filter=", 0) == 0;
+  EXPECT_EQ(filters, 1);
+  EXPECT_TRUE(Contains(ToolArgs(), "--file-filter=Images | *.png *.bmp"));
+}
+
 TEST_F(FileRequesterTest, LongPathsComeBackWhole) {
   std::string longPath;
   while (longPath.size() < 5000) longPath += "/a-rather-long-directory-name";
