@@ -10,6 +10,7 @@
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/renderer.h"
 #include "runtime/gfx2d/gfx2d_service.h"
+#include "runtime/host/host_service.h"
 #include "runtime/input/input_service.h"
 #include "runtime/platform/clock.h"
 #include "runtime/render/screen_buffer.h"
@@ -79,4 +80,5 @@ void ApplyScreenMode(int width, int height, int fullScreen) {
   g_engine.window = r->window;
   InputWindowChanged(r->window, g_settings.exclusiveMouse != 0);
   AudioWindowChanged(r->window);
+  HostWindowChanged(r->window);
 }

@@ -69,6 +69,7 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   g_engine.window = g_engine.renderer->window;
   InputWindowChanged(g_engine.window, g_settings.exclusiveMouse != 0);
   AudioWindowChanged(g_engine.window);
+  HostWindowChanged(g_engine.window);
 
   const std::string exePath = plat::ExecutablePath();
   FilesStart(exePath);

@@ -1,4 +1,18 @@
 #include "runtime/host/host_service.h"
 
-void HostStart() {}
-void HostShutdown() {}
+#include "runtime/host/host_state.h"
+#include "runtime/host/run_program.h"
+
+void HostStart() {
+  // The record exists from start-up on; everything in it is filled by the
+  // program's own calls.
+  Host();
+}
+
+void HostWindowChanged(plat::Window* window) {
+  Host().window = window;
+}
+
+void HostShutdown() {
+  StartProgramQueuedAtEnd();
+}
