@@ -1,5 +1,32 @@
 #include "runtime/gfx3d/gfx3d_service.h"
 
-void Gfx3dStart() {}
-void Gfx3dFrame() {}
-void Gfx3dShutdown() {}
+#include "runtime/gfx3d/gfx3d_state.h"
+#include "runtime/gfx3d/object_store.h"
+#include "runtime/gfx3d/scene_internal.h"
+#include "runtime/gfx3d/shader_program.h"
+#include "runtime/gfx3d/shaders.h"
+
+using namespace gfx3d;
+
+void Gfx3dStart() {
+  Gfx3dState& g = Gfx3d();
+  g.transforms.Reset();
+  g.lightsInUse = 0;
+  g.environmentMapping = false;
+  g.shadowPassActive = false;
+  g.textureSlot = g.secondTextureSlot = -1;
+  ResetShaderSlots();
+}
+
+void Gfx3dFrame() {
+  EndShadowPass();
+  SelectShader(-1);
+}
+
+void Gfx3dShutdown() {
+  EndShadowPass();
+  SelectShader(-1);
+  FreeAllObjects();
+  // The context's end releases the shader objects.
+  ResetShaderSlots();
+}

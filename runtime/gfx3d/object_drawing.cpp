@@ -1,0 +1,177 @@
+// Drawing loaded objects: one key frame or a blend of two, through the
+// current object transform, as one triangle list from interleaved arrays.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/gfx3d/gfx2d_link.h"
+#include "runtime/gfx3d/object_store.h"
+#include "runtime/gfx3d/scene3d.h"
+#include "runtime/gfx3d/scene_internal.h"
+#include "runtime/render/gl_extensions.h"
+
+namespace gfx3d {
+namespace {
+
+constexpr GLsizei kStride = sizeof(MeshVertex);
+
+void SetTextureCoordinates(const MeshVertex* vertices, bool sphereMap) {
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glTexCoordPointer(2, GL_FLOAT, kStride, vertices->uv);
+  if (sphereMap) {
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+  }
+}
+
+// The 2D renderer does not touch texture generation, so it must not
+// outlive the draw that wanted it.
+void ClearTextureCoordinates() {
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+}
+
+void DrawVertices(const MeshVertex* vertices, size_t count) {
+  if (count < 3) return;
+  Gfx3dState& g = Gfx3d();
+  const bool sphereMap = g.environmentMapping;
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glMultMatrixf(g.transforms.Current().data());
+
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, kStride, vertices->position);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glColorPointer(3, GL_FLOAT, kStride, vertices->rgb);
+  const bool normals = g.lightsInUse != 0 || sphereMap;
+  if (normals) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, kStride, vertices->normal);
+  }
+  const bool twoUnits = ext::glClientActiveTextureARB && ext::glActiveTextureARB;
+  if (twoUnits) {
+    ext::glClientActiveTextureARB(GL_TEXTURE1);
+    ext::glActiveTextureARB(GL_TEXTURE1);
+    SetTextureCoordinates(vertices, sphereMap);
+    ext::glClientActiveTextureARB(GL_TEXTURE0);
+    ext::glActiveTextureARB(GL_TEXTURE0);
+  }
+  SetTextureCoordinates(vertices, sphereMap);
+
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+
+  ClearTextureCoordinates();
+  if (twoUnits) {
+    ext::glClientActiveTextureARB(GL_TEXTURE1);
+    ext::glActiveTextureARB(GL_TEXTURE1);
+    ClearTextureCoordinates();
+    ext::glClientActiveTextureARB(GL_TEXTURE0);
+    ext::glActiveTextureARB(GL_TEXTURE0);
+  }
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glPopMatrix();
+  // The colour array leaves the current colour undefined.
+  glColor4f(1, 1, 1, CurrentAlpha());
+}
+
+void DrawMeshBlend(const Mesh& mesh, int from, int to, double t, bool unitNormals) {
+  const FrameBlend blend = ChooseFrames(static_cast<int>(mesh.frames.size()), from, to, t);
+  if (mesh.frames.empty()) return;
+  const KeyFrame& first = mesh.frames[blend.first];
+  const KeyFrame& second = mesh.frames[blend.second];
+  if (blend.first == blend.second || blend.firstWeight >= 1) {
+    DrawVertices(first.vertices.data(), first.vertices.size());
+  } else if (blend.firstWeight <= 0) {
+    DrawVertices(second.vertices.data(), second.vertices.size());
+  } else {
+    std::vector<MeshVertex>& out = Gfx3d().blendVertices;
+    BlendFrames(first, second, blend.firstWeight, unitNormals, out);
+    DrawVertices(out.data(), out.size());
+  }
+}
+
+void DrawObject(int object, int from, int to, double t, bool unitNormals) {
+  ObjectSlot* slot = DrawableObject(object);
+  if (!slot) return;
+  if (!slot->isWorld) {
+    DrawMeshBlend(slot->mesh, from, to, t, unitNormals);
+    return;
+  }
+  Gfx3dState& g = Gfx3d();
+  const int textures = static_cast<int>(slot->worldTextures.size());
+  for (const WorldObject& object : slot->worldObjects) {
+    const int a = object.textureA >= 0 && object.textureA < textures ? object.textureA : -1;
+    const int b = object.textureB >= 0 && object.textureB < textures ? object.textureB : -1;
+    BindTextures(a >= 0 ? a : b, a >= 0 ? b : -1, false, slot->worldTextures.data());
+    DrawMeshBlend(object.mesh, from, to, t, unitNormals);
+  }
+  BindTextures(g.textureSlot, g.secondTextureSlot, g.mipmapped, nullptr);
+}
+
+}  // namespace
+
+FrameBlend ChooseFrames(int frameCount, int from, int to, double t) {
+  FrameBlend blend;
+  const int last = std::max(frameCount - 1, 0);
+  if (!(t >= 0 && t <= 1)) t = std::isfinite(t) ? std::fabs(std::fmod(t, 1.0)) : 0;
+  if (from == to) {
+    blend.first = blend.second = std::clamp(from, 0, last);
+    return blend;
+  }
+  const double p = from + t * (static_cast<double>(to) - from);
+  const double base = std::floor(p);
+  const double fraction = p - base;
+  const int low = static_cast<int>(std::clamp(base, 0.0, static_cast<double>(last)));
+  const int high = static_cast<int>(std::clamp(base + 1, 0.0, static_cast<double>(last)));
+  if (from < to) {
+    blend.first = low;
+    blend.second = high;
+    blend.firstWeight = 1 - fraction;
+  } else {
+    blend.first = high;
+    blend.second = low;
+    blend.firstWeight = fraction;
+  }
+  return blend;
+}
+
+void BlendFrames(const KeyFrame& a, const KeyFrame& b, double firstWeight, bool unitNormals,
+                 std::vector<MeshVertex>& out) {
+  // Frames that disagree in length blend over the part both have.
+  const size_t count = std::min(a.vertices.size(), b.vertices.size()) / 3 * 3;
+  out.resize(count);
+  const float wa = static_cast<float>(firstWeight), wb = 1 - wa;
+  for (size_t i = 0; i < count; ++i) {
+    const MeshVertex& va = a.vertices[i];
+    const MeshVertex& vb = b.vertices[i];
+    MeshVertex& v = out[i];
+    v = va;
+    for (int k = 0; k < 3; ++k) {
+      v.position[k] = va.position[k] * wa + vb.position[k] * wb;
+      v.normal[k] = va.normal[k] * wa + vb.normal[k] * wb;
+    }
+    if (unitNormals) {
+      const float length = std::sqrt(v.normal[0] * v.normal[0] + v.normal[1] * v.normal[1] +
+                                     v.normal[2] * v.normal[2]);
+      if (length > 1e-12f) {
+        for (float& n : v.normal) n /= length;
+      }
+    }
+  }
+}
+
+}  // namespace gfx3d
+
+void PutObject(int object, int frame) {
+  gfx3d::DrawObject(object, frame, frame, 0, false);
+}
+
+void PutObjectBlended(int object, int from, int to, double t, int flag) {
+  gfx3d::DrawObject(object, from, to, t, flag != 0);
+}

@@ -1,0 +1,37 @@
+// The 3D scene: projection, camera, culling, fog, lights, textures and the
+// drawing of loaded objects, between BeginScene3D and EndScene3D within the
+// current 2D draw area.
+#pragma once
+
+// Clears the depth buffer and sets a perspective projection (fov in
+// degrees) or, for fov <= 0, an orthographic one. Camera, transforms,
+// culling, lights and texture selection start over.
+void BeginScene3D(double nearClip, double farClip, double fov);
+// Back to 2D drawing over the whole screen.
+void EndScene3D();
+void PlaceCamera(double x, double y, double z, double targetX, double targetY, double targetZ);
+// 0 off; positive: front faces clockwise; negative: counter-clockwise.
+void SetFaceCulling(double mode);
+// colour -1: off. mode nonzero: exponential with density a; mode 0: linear
+// from a to b (both 0: from the near to the far clip distance).
+void SetFog(int colour, int mode, double a, double b);
+// Sphere-mapped texture coordinates for the objects drawn next.
+void SetEnvironmentMapping(int flag);
+// Light n mod 8. spot 0 (or negative) switches it off, 180 makes it
+// directional towards (dx, dy, dz), above 90 a point light at (x, y, z),
+// otherwise a spot light with that cutoff. A negative n sets the shadow
+// light.
+void SetLight(int n, int colour, double x, double y, double z, double dx, double dy, double dz,
+              double spot);
+// Sprite textures for the objects drawn next (-1: none).
+void SelectTextures3D(int slot, int secondSlot);
+void SetTextureMipmapping(int flag);
+void PutObject(int object, int frame);
+// A blend between key frames: t (wrapped into 0..1) of the way from frame
+// from to frame to. A nonzero flag gives the blended normals unit length.
+void PutObjectBlended(int object, int from, int to, double t, int flag);
+void PushTransform();
+void PopTransform();
+void SetObjectTranslation(double x, double y, double z);
+void SetObjectScaling(double x, double y, double z);
+void AddObjectRotation(double degrees, double axisX, double axisY, double axisZ);
