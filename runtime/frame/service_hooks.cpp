@@ -1,5 +1,6 @@
 #include "runtime/frame/service_hooks.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "runtime/core/random.h"
@@ -8,6 +9,8 @@
 #include "runtime/files/ini_files.h"
 #include "runtime/files/line_files.h"
 #include "runtime/frame/engine_state.h"
+#include "runtime/input/input_service.h"
+#include "runtime/input/input_state.h"
 #include "runtime/net/multiplayer_link.h"
 #include "runtime/platform/platform.h"
 
@@ -48,7 +51,8 @@ void ApplyMouseMode() {}
 // Until the input subsystem owns the keyboard, the frame keeps its own
 // snapshot so the quit keys work.
 void SampleInput() {
-  plat::GetKeyboardState(g_engine.keys);
+  InputFrame();
+  std::copy(Input().keys.begin(), Input().keys.end(), g_engine.keys);
 }
 // Looping music arrives with the audio subsystem.
 void ServiceMusicLoop() {}

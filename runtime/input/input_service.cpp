@@ -1,0 +1,87 @@
+#include "runtime/input/input_service.h"
+
+#include <algorithm>
+
+#include "runtime/input/input_state.h"
+#include "runtime/input/keyboard.h"
+#include "runtime/input/mouse.h"
+#include "runtime/input/screen_mapping.h"
+#include "runtime/platform/input_devices.h"
+
+void InputStart() {
+  if (Input().started) InputShutdown();
+  ResetInput();
+  InputState& in = Input();
+  plat::InputDevices& dev = Devices();
+  dev.Open();
+  const plat::InputSnapshot& s = dev.Poll();
+  // Presses and motion from before start-up are not the program's input.
+  in.presses = in.pressesSeen = in.pressesAtFrame = s.presses;
+  in.motionSeenX = s.motionX;
+  in.motionSeenY = s.motionY;
+  in.wheelSeen = s.wheel;
+  in.joystickCount =
+      std::min(static_cast<int>(s.joystickNames.size()), static_cast<int>(plat::kMaxJoysticks));
+  in.started = true;
+}
+
+void InputWindowChanged(plat::Window* window, bool exclusiveMouse) {
+  if (!Input().started) InputStart();
+  InputState& in = Input();
+  plat::InputDevices& dev = Devices();
+  const bool first = in.window == nullptr;
+  in.window = window;
+  in.mouseDevice = exclusiveMouse;
+  dev.AttachWindow(window);
+  if (!first) {
+    ApplyMouseMode();
+    return;
+  }
+  const plat::InputSnapshot& s = dev.Poll();
+  int x = 0, y = 0;
+  WindowToScreen(s.mouseX, s.mouseY, &x, &y);
+  in.mouseX = x;
+  in.mouseY = y;
+  in.motionSeenX = s.motionX;
+  in.motionSeenY = s.motionY;
+  in.cursorVisible = 0;
+  if (!exclusiveMouse) {
+    // The cursor is where it was; moving it while another window has the
+    // focus would only take it from the user.
+    int wx = 0, wy = 0;
+    ScreenToWindow(in.mouseX, in.mouseY, &wx, &wy);
+    if (s.focused) dev.WarpMouse(wx, wy);
+    in.cursorVisible = 1;
+  }
+  ApplyMouseMode();
+}
+
+void InputFrame() {
+  if (!Input().started) InputStart();
+  OpenInputFrame();
+  SampleKeyboard();
+}
+
+bool QuitKeysHeld() {
+  const InputState& in = Input();
+  return (in.escapeQuits && (KeyHeld(1) || KeyHeld(129))) || (KeyHeld(56) && KeyHeld(62));
+}
+
+void InputShutdown() {
+  InputState& in = Input();
+  if (!in.started) return;
+  plat::InputDevices& dev = Devices();
+  dev.SetRelativeMouse(false);
+  int wx = 0, wy = 0;
+  ScreenToWindow(in.mouseX, in.mouseY, &wx, &wy);
+  if (in.window && dev.Poll().focused) dev.WarpMouse(wx, wy);
+  dev.ShowCursor(true);
+  in.cursorVisible = 1;
+  dev.Close();
+  in.started = false;
+  in.window = nullptr;
+}
+
+void SetInputMusicService(std::function<void()> service) {
+  Input().musicService = std::move(service);
+}
