@@ -58,8 +58,8 @@ void WaitAnyInput() {
   const int16_t startLeft = r.left, startRight = r.right;
   for (;;) {
     KeepServicesRunning();
-    SampleKeyboard();
     OpenInputFrame();
+    SampleKeyboard();
     EndOnEscape();
     if (AnyKeyHeld()) return;
     r = ReadMouse();
