@@ -132,8 +132,16 @@ TEST_F(Joystick, AxesHatsButtonsAndNames) {
   EXPECT_STREQ(JoyName(-1).c_str(), "");
 }
 
-TEST_F(Joystick, MissingSticksReadCentred) {
+TEST_F(Joystick, MissingSticksReadCentredAndTheCountStopsAtTen) {
+  for (int j = 0; j < 10; ++j) EXPECT_EQ(dev.AddJoystick("Stick " + std::to_string(j)), j);
+  EXPECT_EQ(dev.AddJoystick("Eleventh"), -1);
   Start();
+  EXPECT_EQ(JoyCount(), 10);
+  EXPECT_STREQ(JoyName(9).c_str(), "Stick 9");
+  InputShutdown();
+  dev = plat::ScriptedInputDevices();
+  Start();
+  EXPECT_EQ(JoyCount(), 0);
   for (double j : {0.0, 1.0, 9.0, 10.0, -1.0, std::nan("")}) {
     EXPECT_EQ(JoyHatX(j), 0);
     EXPECT_EQ(JoyHatY(j), 0);
