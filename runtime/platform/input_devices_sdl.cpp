@@ -104,12 +104,14 @@ class SdlBackend final : public InputDevices {
   void Close() override {
     if (watching_) SDL_DelEventWatch(&SdlBackend::Watch, this);
     watching_ = false;
+    // After SDL itself quit, the handles are gone already.
+    const bool handlesLive = SDL_WasInit(SDL_INIT_JOYSTICK) != 0;
     for (int i = 0; i < kMaxJoysticks; ++i) {
-      if (haptics_[i]) {
+      if (handlesLive && haptics_[i]) {
         if (effects_[i] >= 0) SDL_HapticDestroyEffect(haptics_[i], effects_[i]);
         SDL_HapticClose(haptics_[i]);
       }
-      if (sticks_[i]) SDL_JoystickClose(sticks_[i]);
+      if (handlesLive && sticks_[i]) SDL_JoystickClose(sticks_[i]);
       haptics_[i] = nullptr;
       sticks_[i] = nullptr;
       effects_[i] = -1;
@@ -117,8 +119,8 @@ class SdlBackend final : public InputDevices {
     count_ = 0;
     snap_.joystickNames.clear();
     snap_.joysticks = {};
-    if (hapticUp_) SDL_QuitSubSystem(SDL_INIT_HAPTIC);
-    if (joystickUp_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    if (handlesLive && hapticUp_) SDL_QuitSubSystem(SDL_INIT_HAPTIC);
+    if (handlesLive && joystickUp_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     hapticUp_ = joystickUp_ = false;
     opened_ = false;
   }
