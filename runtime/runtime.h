@@ -22,6 +22,7 @@
 #include "runtime/input/input_waits.h"
 #include "runtime/input/joysticks.h"
 #include "runtime/input/keyboard.h"
+#include "runtime/input/line_input.h"
 #include "runtime/input/mouse.h"
 #include "runtime/net/http_fetch.h"
 #include "runtime/net/multiplayer_link.h"
