@@ -26,14 +26,15 @@
 // wheel=N relative motion and wheel steps summed since start; buttons=B
 // (bit 0 left, 1 right, 2 middle); joyJ=X,Y,Z,RX,RY,RZ,HAT,MASK raw axes,
 // hat in hundredths of a degree (-1 centred) and pressed buttons as a
-// 32-bit mask. Numbers are decimal.
+// 32-bit mask. Numbers are decimal. A warp the program asks for moves the
+// replayed cursor as it moved the real one, so the file only says where the
+// cursor went when that differs.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
