@@ -12,7 +12,7 @@ namespace {
 // first present (or without a renderer).
 void View(int* x, int* y, int* w, int* h, int* screenW, int* screenH) {
   ScreenSize(screenW, screenH);
-  const RareDEZazovire* r = g_engine.renderer;
+  const auto* r = g_engine.renderer;
   *x = r ? r->viewX : 0;
   *y = r ? r->viewY : 0;
   *w = (r && r->viewW > 0) ? r->viewW : *screenW;
@@ -22,7 +22,7 @@ void View(int* x, int* y, int* w, int* h, int* screenW, int* screenH) {
 }  // namespace
 
 void ScreenSize(int* width, int* height) {
-  const RareDEZazovire* r = g_engine.renderer;
+  const auto* r = g_engine.renderer;
   *width = std::max(1, r && r->screenWidth > 0 ? r->screenWidth : g_settings.screenWidth);
   *height = std::max(1, r && r->screenHeight > 0 ? r->screenHeight : g_settings.screenHeight);
 }
