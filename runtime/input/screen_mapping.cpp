@@ -28,7 +28,7 @@ void ScreenSize(int* width, int* height) {
 }
 
 void WindowToScreen(int wx, int wy, int* sx, int* sy) {
-  if (const RareDEZazovire* r = g_engine.renderer) {
+  if (const auto* r = g_engine.renderer) {
     r->WindowToLogical(wx, wy, sx, sy);
     return;
   }
