@@ -13,6 +13,7 @@
 #include "runtime/gfx3d/gfx2d_link.h"
 #include "runtime/gfx3d/object_file.h"
 #include "runtime/gfx3d/objects3d.h"
+#include "runtime/platform/process.h"
 #include "runtime/platform/window.h"
 
 namespace gfx3d {
@@ -62,7 +63,7 @@ bool LoadObjectSlot(const char* resolvedName, const char* givenName, int n) {
 
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(resolvedName, bytes)) {
-    LoadMeshFile(slot.mesh, resolvedName);  // reports the read error
+    plat::DebugOutput((std::string("# read error ") + resolvedName + "\n").c_str());
     return false;
   }
   if (bytes.size() >= 4 && std::memcmp(bytes.data(), ";DDW", 4) == 0) {

@@ -8,6 +8,9 @@ namespace gfx3d {
 // Installs (or with an empty function removes) the receiver of the shader
 // builder's reports. The engine installs one in debug mode only.
 void SetShaderReporter(ShaderReporter reporter);
+// The reporter for debug mode: the message and a line feed to the debug
+// output.
+void ReportToDebugOutput(const char* message);
 // Sets an integer uniform of the current program (the texture samplers).
 void SetShaderInt(const char* name, int value);
 // Sets a float vertex attribute of the current program by name.

@@ -6,6 +6,7 @@
 #include "runtime/files/file_operations.h"
 #include "runtime/files/file_stream.h"
 #include "runtime/gfx3d/shader_program.h"
+#include "runtime/platform/process.h"
 #include "runtime/render/gl_extensions.h"
 
 namespace gfx3d {
@@ -69,6 +70,11 @@ GLhandleARB CurrentProgram() {
 
 void SetShaderReporter(ShaderReporter reporter) {
   Gfx3d().shaderReporter = std::move(reporter);
+}
+
+void ReportToDebugOutput(const char* message) {
+  plat::DebugOutput(message);
+  plat::DebugOutput("\n");
 }
 
 void SetShaderInt(const char* name, int value) {
