@@ -48,11 +48,12 @@ void DrawScene(double seconds, const Toggles& t, bool shaderBuilt) {
   SetEnvironmentMapping(t.environment ? 1 : 0);
 
   // The cube turns into a pyramid and back.
-  SelectTextures3D(kCheckerSprite, -1);
+  // Selected after the shader, so the shader's samplers get their units.
   if (t.shader && shaderBuilt) {
     SelectShader(kShader);
     SetShaderFloat(RtString("time"), seconds);
   }
+  SelectTextures3D(kCheckerSprite, -1);
   SetObjectTranslation(-3, 1, 0);
   AddObjectRotation(seconds * 40, 0, 1, 0);
   PutObjectBlended(kCube, 0, 1, 0.5 - 0.5 * std::cos(seconds), 1);
