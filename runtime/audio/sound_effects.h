@@ -1,0 +1,33 @@
+// Sound effects: numbered slots holding a sound in up to four copies, played
+// with a pan and a volume.
+#pragma once
+
+#include "runtime/core/rt_string.h"
+
+// Loads (or reloads) slot 0..127 with copies 1..4 of a wave file; a missing
+// or unusable file leaves the slot empty.
+void LoadSound(const RtString& name, double slot, double copies);
+// Plays the slot once at pan -1 (left) .. 1 (right) and volume 0..1. Returns
+// slot x 256 + copy, or -1 when nothing was started.
+int PlaySound(double slot, double pan, double volume);
+// 1 while the copy named by a PlaySound result plays, else 0.
+int SoundPlaying(double channelId);
+// Stops every copy of slots 0..127.
+void StopAllSounds();
+
+// ---- the steps behind the commands (the numbers are already in range) ----
+
+// Device pan units -10000..10000 for a pan of -1..1.
+int PanUnits(double pan);
+// Volume percentage 0..100 for a volume of 0..1.
+int VolumePercent(double volume);
+// Hundredths of a decibel for a percentage: 100 -> 0, 0 -> -10000.
+inline int VolumeMillibels(int percent) {
+  return percent * 100 - 10000;
+}
+// Slot 0..127 for a command's slot number; -1 for a negative or NaN one.
+int CommandSlot(double slot);
+// Stops and rewinds every copy of a slot.
+void StopSlot(int slot);
+// Stops and frees every copy; the slot is empty afterwards.
+void ReleaseSlot(int slot);
