@@ -204,18 +204,34 @@ bool ConvertToMixerFormat(const PcmLayout& from, const uint8_t* bytes, size_t by
     byteCount = widened.size();
   }
   if (byteCount > static_cast<size_t>(INT_MAX)) return false;
-  SDL_AudioStream* stream =
-      SDL_NewAudioStream(SdlFormat(from.encoding), static_cast<Uint8>(from.channels), from.rate,
-                         AUDIO_S16SYS, kMixerChannels, kMixerRate);
+  const SDL_AudioFormat format = SdlFormat(from.encoding);
+  SDL_AudioStream* stream = SDL_NewAudioStream(format, static_cast<Uint8>(from.channels), from.rate,
+                                               AUDIO_S16SYS, kMixerChannels, kMixerRate);
   if (!stream) return false;
+  // The resampler keeps back the end of its input even when flushed, so
+  // silence follows the sound and the result is cut to the exact length.
+  const size_t frameBytes =
+      static_cast<size_t>(from.channels) * static_cast<size_t>(SDL_AUDIO_BITSIZE(format) / 8);
+  const size_t frames = byteCount / frameBytes;
+  const size_t tailFrames =
+      1024 + 1024 * static_cast<size_t>(std::max(from.rate, kMixerRate) / kMixerRate);
+  const std::vector<uint8_t> silence(
+      tailFrames * frameBytes,
+      from.encoding == PcmLayout::Encoding::kUnsigned8 ? uint8_t{0x80} : uint8_t{0});
   bool ok = SDL_AudioStreamPut(stream, bytes, static_cast<int>(byteCount)) == 0 &&
+            (from.rate == kMixerRate ||
+             SDL_AudioStreamPut(stream, silence.data(), static_cast<int>(silence.size())) == 0) &&
             SDL_AudioStreamFlush(stream) == 0;
   if (ok) {
     const int available = SDL_AudioStreamAvailable(stream);
     out.resize(static_cast<size_t>(available > 0 ? available : 0));
     const int got = available > 0 ? SDL_AudioStreamGet(stream, out.data(), available) : 0;
     ok = got >= 0;
-    out.resize(ok ? static_cast<size_t>(got) / kMixerFrameBytes * kMixerFrameBytes : 0);
+    const size_t expected =
+        static_cast<size_t>(static_cast<double>(frames) * kMixerRate / from.rate + 0.5) *
+        kMixerFrameBytes;
+    const size_t whole = ok ? static_cast<size_t>(got) / kMixerFrameBytes * kMixerFrameBytes : 0;
+    out.resize(std::min(whole, expected));
   }
   SDL_FreeAudioStream(stream);
   return ok;
