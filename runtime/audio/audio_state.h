@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "runtime/platform/movie_player.h"
 #include "runtime/platform/sound_mixer.h"
 
 // One numbered sound: up to four copies of the same samples, each on its own
@@ -40,6 +42,12 @@ struct AudioState {
   // subsystem owns (so resolving another name cannot delete it under the
   // player); deleted when the music stops.
   std::string musicTempFile;
+
+  // ---- movies ----
+  // Makes the player for each movie; empty means libmpv.
+  std::function<std::unique_ptr<plat::MoviePlayer>()> moviePlayers;
+  // The user's request to stop a movie; empty means any held key.
+  std::function<bool()> movieInterrupt;
 };
 
 AudioState& Audio();
