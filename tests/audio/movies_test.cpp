@@ -58,6 +58,12 @@ class Movies : public RecordedAudio {
  protected:
   void SetUp() override {
     RecordedAudio::SetUp();
+    savedMusicArchive_ = g_engine.musicArchive;
+    g_engine.musicArchive = nullptr;
+    // These tests run the loop without a screen, even when another test of
+    // the process started the engine.
+    savedRenderer_ = g_engine.renderer;
+    g_engine.renderer = nullptr;
     plat::SetTestClock([this] { return now_; }, [this](double ms) { now_ += ms; });
     clip_ = WriteFile("clip.mpg", {0, 0, 1, 0xBA});
     Audio().moviePlayers = [this]() -> std::unique_ptr<plat::MoviePlayer> {
@@ -77,10 +83,14 @@ class Movies : public RecordedAudio {
     Audio().moviePlayers = nullptr;
     SetMovieInterruptCheck(nullptr);
     plat::SetTestClock(nullptr, nullptr);
-    g_engine.musicArchive = nullptr;
+    g_engine.musicArchive = savedMusicArchive_;
+    g_engine.renderer = savedRenderer_;
     RecordedAudio::TearDown();
   }
 
+  RareDEZazovire* savedRenderer_ = nullptr;
+
+  ArchiveSource* savedMusicArchive_ = nullptr;
   double now_ = 5000;
   std::string clip_;
   ScriptedMovie::Log log_;

@@ -22,13 +22,15 @@ class Music : public RecordedAudio {
  protected:
   void SetUp() override {
     RecordedAudio::SetUp();
+    savedMusicArchive_ = g_engine.musicArchive;
+    g_engine.musicArchive = nullptr;
     plat::SetTestClock([this] { return now_; }, [this](double ms) { now_ += ms; });
     piece_ = WriteFile("piece.mp3", {'I', 'D', '3', 0});
   }
   void TearDown() override {
     RecordedAudio::TearDown();
     plat::SetTestClock(nullptr, nullptr);
-    g_engine.musicArchive = nullptr;
+    g_engine.musicArchive = savedMusicArchive_;
   }
   size_t Starts() { return mixer().EventsOf(Event::kStartMusic).size(); }
   std::vector<int> VolumesSent() {
@@ -44,6 +46,7 @@ class Music : public RecordedAudio {
     }
   }
 
+  ArchiveSource* savedMusicArchive_ = nullptr;
   double now_ = 10000;
   std::string piece_;
 };
