@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +71,13 @@ class SoundMixer {
   virtual bool MusicActive() = 0;
   // 0..1000, 1000 being the piece as recorded.
   virtual void SetMusicVolume(int volume) = 0;
+
+  // ---- output tap ----
+  // Called on the mixer's own thread with every finished buffer (mixer
+  // format, frames of two samples) before it goes to the device; empty
+  // removes it. For measurements; it must not call back into the mixer.
+  using OutputObserver = std::function<void(const int16_t* samples, int frames)>;
+  virtual void SetOutputObserver(OutputObserver observer) = 0;
 };
 
 // Opens the system's sound device through SDL_mixer in the mixer format

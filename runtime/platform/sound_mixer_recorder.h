@@ -58,6 +58,8 @@ class RecordingSoundMixer final : public SoundMixer {
   double MusicPositionMs() override { return musicOpen_ ? musicPositionMs : 0; }
   bool MusicActive() override { return musicOpen_ && musicStarted_ && !musicAtEnd; }
   void SetMusicVolume(int volume) override;
+  // Nothing is mixed, so there is nothing to observe.
+  void SetOutputObserver(OutputObserver) override {}
 
  private:
   struct Chunk {

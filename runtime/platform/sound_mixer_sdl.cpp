@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "runtime/platform/sound_mixer.h"
 
@@ -71,9 +72,11 @@ class SdlSoundMixer final : public SoundMixer {
   explicit SdlSoundMixer(int channels) : gains_(static_cast<size_t>(channels)) {
     channelCount_ = Mix_AllocateChannels(channels);
     Mix_Volume(-1, MIX_MAX_VOLUME);
+    Mix_SetPostMix(&SdlSoundMixer::PostMix, this);
   }
 
   ~SdlSoundMixer() override {
+    Mix_SetPostMix(nullptr, nullptr);
     Mix_HaltChannel(-1);
     CloseMusic();
     for (auto& c : chunks_) {
@@ -173,6 +176,11 @@ class SdlSoundMixer final : public SoundMixer {
     Mix_VolumeMusic((v * MIX_MAX_VOLUME + 500) / 1000);
   }
 
+  void SetOutputObserver(OutputObserver observer) override {
+    std::lock_guard<std::mutex> lock(observerLock_);
+    observer_ = std::move(observer);
+  }
+
  private:
   struct Chunk {
     std::vector<uint8_t> samples;
@@ -185,6 +193,18 @@ class SdlSoundMixer final : public SoundMixer {
     return c->chunk ? c : nullptr;
   }
 
+  static void PostMix(void* self, Uint8* stream, int len) {
+    auto* mixer = static_cast<SdlSoundMixer*>(self);
+    std::lock_guard<std::mutex> lock(mixer->observerLock_);
+    if (mixer->observer_) {
+      mixer->observer_(reinterpret_cast<const int16_t*>(stream), len / kMixerFrameBytes);
+    }
+  }
+
+  // The tap is called on the mixer's thread; taken uncontended except while
+  // being replaced.
+  std::mutex observerLock_;
+  OutputObserver observer_;
   int channelCount_ = 0;
   std::vector<ChannelGain> gains_;  // never resized, the mixer holds pointers into it
   std::vector<Chunk> chunks_;
