@@ -31,31 +31,47 @@ struct ReadBack : plat::MoviePlayer {
   }
 };
 
-TEST(MovieRender, AFourByThreeMovieFillsTheHeightOfAWideScreenCentred) {
-  testenv::PrivateTempDir();
-  plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string&, const std::string&) {});
-  g_settings = ProjectSettings{};
-  g_settings.fullScreen = 0;
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 180;
-  EngineStart(nullptr, nullptr, "", 1, "Movie");
-  ASSERT_NE(g_engine.renderer, nullptr);
+// A 16:9 logical screen, started once for the process.
+RareDEZazovire* WideEngine() {
+  static bool started = false;
+  if (!started) {
+    started = true;
+    testenv::PrivateTempDir();
+    plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string&, const std::string&) {});
+    g_settings = ProjectSettings{};
+    g_settings.fullScreen = 0;
+    g_settings.screenWidth = 320;
+    g_settings.screenHeight = 180;
+    EngineStart(nullptr, nullptr, "", 1, "Movie");
+  }
+  return g_engine.renderer;
+}
 
+class MovieRender : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(WideEngine(), nullptr);
+    Audio().moviePlayers = [this]() -> std::unique_ptr<plat::MoviePlayer> {
+      auto player = plat::CreateMpvMoviePlayer();
+      if (!player) return nullptr;
+      auto wrap = std::make_unique<ReadBack>();
+      wrap->inner = std::move(player);
+      wrap->lastPicture = &picture;
+      wrap->renders = &renders;
+      return wrap;
+    };
+  }
+  void TearDown() override {
+    Audio().moviePlayers = nullptr;
+    SetMovieInterruptCheck(nullptr);
+  }
   std::vector<uint8_t> picture;
   int renders = 0;
-  Audio().moviePlayers = [&]() -> std::unique_ptr<plat::MoviePlayer> {
-    auto player = plat::CreateMpvMoviePlayer();
-    if (!player) return nullptr;
-    auto wrap = std::make_unique<ReadBack>();
-    wrap->inner = std::move(player);
-    wrap->lastPicture = &picture;
-    wrap->renders = &renders;
-    return wrap;
-  };
+};
+
+TEST_F(MovieRender, AFourByThreeMovieFillsTheHeightOfAWideScreenCentred) {
   SetMovieInterruptCheck([&] { return renders >= 20; });
   EXPECT_EQ(PlayMovie(TEST_MOVIE, 0), 0);
-  Audio().moviePlayers = nullptr;
-  SetMovieInterruptCheck(nullptr);
   ASSERT_GE(renders, 20);
 
   // Leftmost and rightmost columns holding anything but black.
@@ -73,6 +89,29 @@ TEST(MovieRender, AFourByThreeMovieFillsTheHeightOfAWideScreenCentred) {
   // 320 x 240 scaled by 0.75 is 240 x 180 at x = 40.
   EXPECT_NEAR(left, 40, 2);
   EXPECT_NEAR(right, 279, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MovieRender, ASoundOnlyFileLeavesTheScreenAsItWas) {
+  RareDEZazovire* r = WideEngine();
+  r->BindScreen();
+  glClearColor(0.2f, 0.4f, 0.6f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0, 0, 0, 0);
+  int checks = 0;
+  SetMovieInterruptCheck([&] { return ++checks > 30; });
+  EXPECT_EQ(PlayMovie(TEST_SOUND_ONLY_MOVIE, 0), 0);
+  EXPECT_EQ(renders, 0);
+  unsigned char px[4];
+  ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, r->ScreenReadFramebuffer());
+  glReadPixels(160, 90, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+  r->BindScreen();
+  EXPECT_NEAR(px[0], 51, 1);
+  EXPECT_NEAR(px[1], 102, 1);
+  EXPECT_NEAR(px[2], 153, 1);
 }
 
 }  // namespace
