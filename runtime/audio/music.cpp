@@ -64,10 +64,14 @@ void PlayMusic(const RtString& name, int loop) {
     DeleteMusicTempFile();
     return;
   }
+  if (!a.mixer->StartMusic()) {
+    a.mixer->CloseMusic();
+    DeleteMusicTempFile();
+    return;
+  }
   a.musicOpen = true;
   const double length = LoopLengthMs(a.mixer->MusicLengthMs());
   a.loopDeadline = loop ? TimerNow() + length : 0;
-  a.mixer->StartMusic();
   a.rememberedVolume = 1;
   a.mixer->SetMusicVolume(kFullVolume);
   // A deactivation just before the call must still pause the next frame.

@@ -126,6 +126,15 @@ TEST_F(Music, APieceThePlayerCannotOpenIsNotPlayingAndNeverLoops) {
       << "unresolved names are not opened";
 }
 
+TEST_F(Music, StartingAPieceLeavesThePauseOfAnUnfocusedWindow) {
+  // Headless, no window has the focus: a pause that began just before the
+  // call must hold.
+  g_engine.paused = 1;
+  PlayMusic(piece_.c_str(), 0);
+  EXPECT_EQ(g_engine.paused, 1);
+  g_engine.paused = 0;
+}
+
 TEST_F(Music, AnEmptyNameOnlyStopsTheMusic) {
   PlayMusic(piece_.c_str(), 1);
   PlayMusic("", 1);
