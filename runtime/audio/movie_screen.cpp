@@ -5,7 +5,7 @@
 #include "runtime/frame/renderer.h"
 
 bool CurrentMovieScreen(MovieScreen* screen) {
-  RareDEZazovire* r = g_engine.renderer;
+  auto* r = g_engine.renderer;
   if (!r || !r->glReady || !r->window || !plat::HasGLContext()) return false;
   screen->framebuffer = r->screenFbo;
   screen->width = r->screenWidth;

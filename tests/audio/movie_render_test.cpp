@@ -32,7 +32,7 @@ struct ReadBack : plat::MoviePlayer {
 };
 
 // A 16:9 logical screen, started once for the process.
-RareDEZazovire* WideEngine() {
+auto* WideEngine() {
   static bool started = false;
   if (!started) {
     started = true;
@@ -96,7 +96,7 @@ TEST_F(MovieRender, AFourByThreeMovieFillsTheHeightOfAWideScreenCentred) {
 namespace {
 
 TEST_F(MovieRender, ASoundOnlyFileLeavesTheScreenAsItWas) {
-  RareDEZazovire* r = WideEngine();
+  auto* r = WideEngine();
   r->BindScreen();
   glClearColor(0.2f, 0.4f, 0.6f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT);

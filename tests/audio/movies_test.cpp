@@ -88,7 +88,7 @@ class Movies : public RecordedAudio {
     RecordedAudio::TearDown();
   }
 
-  RareDEZazovire* savedRenderer_ = nullptr;
+  decltype(g_engine.renderer) savedRenderer_ = nullptr;
 
   ArchiveSource* savedMusicArchive_ = nullptr;
   double now_ = 5000;
