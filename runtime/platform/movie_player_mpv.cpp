@@ -2,6 +2,7 @@
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
+#include <algorithm>
 #include <clocale>
 #include <string>
 
@@ -114,11 +115,16 @@ class MpvMoviePlayer final : public MoviePlayer {
     Drain();
     if (fboW <= 0 || fboH <= 0) return;
     // The player fits and centres the picture itself; the margins pin it to
-    // the rectangle the runtime chose.
-    SetMargin("video-margin-ratio-left", dest.x, fboW);
-    SetMargin("video-margin-ratio-right", fboW - dest.x - dest.w, fboW);
-    SetMargin("video-margin-ratio-top", dest.y, fboH);
-    SetMargin("video-margin-ratio-bottom", fboH - dest.y - dest.h, fboH);
+    // the rectangle the runtime chose. Each change makes it lay out anew, so
+    // they are set only when the rectangle moves.
+    const int placement[6] = {dest.x, dest.y, dest.w, dest.h, fboW, fboH};
+    if (!std::equal(placement, placement + 6, placement_)) {
+      std::copy(placement, placement + 6, placement_);
+      SetMargin("video-margin-ratio-left", dest.x, fboW);
+      SetMargin("video-margin-ratio-right", fboW - dest.x - dest.w, fboW);
+      SetMargin("video-margin-ratio-top", dest.y, fboH);
+      SetMargin("video-margin-ratio-bottom", fboH - dest.y - dest.h, fboH);
+    }
     mpv_opengl_fbo target{static_cast<int>(fbo), fboW, fboH, 0};
     int flip = 1, block = 0;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &target},
@@ -183,6 +189,7 @@ class MpvMoviePlayer final : public MoviePlayer {
   mpv_handle* mpv_ = nullptr;
   mpv_render_context* render_ = nullptr;
   int width_ = 0, height_ = 0;
+  int placement_[6] = {-1, -1, -1, -1, -1, -1};
   bool ended_ = false;
 };
 
