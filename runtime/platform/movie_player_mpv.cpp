@@ -1,3 +1,4 @@
+#include <GL/gl.h>
 #include <mpv/client.h>
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
@@ -18,6 +19,40 @@ constexpr double kLoadTimeoutS = 5.0;
 void* ProcAddress(void*, const char* name) {
   return GetProcAddress(name);
 }
+
+// libmpv draws correctly only from OpenGL's default state and leaves the
+// scissor test and blending off, the viewport, scissor box, blend function
+// and clear colour changed. A game draws with any of them set (the draw area
+// is a scissor), so the state is taken down for the player and put back.
+class GlStateForPlayer {
+ public:
+  GlStateForPlayer() {
+    scissorOn_ = glIsEnabled(GL_SCISSOR_TEST);
+    blendOn_ = glIsEnabled(GL_BLEND);
+    glGetIntegerv(GL_VIEWPORT, viewport_);
+    glGetIntegerv(GL_SCISSOR_BOX, scissor_);
+    glGetIntegerv(GL_BLEND_SRC, &blendSrc_);
+    glGetIntegerv(GL_BLEND_DST, &blendDst_);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear_);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_BLEND);
+  }
+  ~GlStateForPlayer() {
+    if (scissorOn_) glEnable(GL_SCISSOR_TEST);
+    if (blendOn_) glEnable(GL_BLEND);
+    glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+    glScissor(scissor_[0], scissor_[1], scissor_[2], scissor_[3]);
+    glBlendFunc(static_cast<GLenum>(blendSrc_), static_cast<GLenum>(blendDst_));
+    glClearColor(clear_[0], clear_[1], clear_[2], clear_[3]);
+  }
+  GlStateForPlayer(const GlStateForPlayer&) = delete;
+  GlStateForPlayer& operator=(const GlStateForPlayer&) = delete;
+
+ private:
+  GLboolean scissorOn_, blendOn_;
+  GLint viewport_[4], scissor_[4], blendSrc_, blendDst_;
+  GLfloat clear_[4];
+};
 
 class MpvMoviePlayer final : public MoviePlayer {
  public:
@@ -131,6 +166,7 @@ class MpvMoviePlayer final : public MoviePlayer {
                                  {MPV_RENDER_PARAM_FLIP_Y, &flip},
                                  {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
+    GlStateForPlayer saved;
     mpv_render_context_render(render_, params);
   }
 
@@ -167,6 +203,7 @@ class MpvMoviePlayer final : public MoviePlayer {
       int skip = 1;
       mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
                                    {MPV_RENDER_PARAM_INVALID, nullptr}};
+      GlStateForPlayer saved;
       mpv_render_context_render(render_, params);
     }
   }

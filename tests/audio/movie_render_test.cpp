@@ -70,8 +70,20 @@ class MovieRender : public ::testing::Test {
 };
 
 TEST_F(MovieRender, AFourByThreeMovieFillsTheHeightOfAWideScreenCentred) {
+  // A game's draw area (a scissor) and blending must neither clip the
+  // movie nor be lost by it.
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 10, 10);
+  glEnable(GL_BLEND);
   SetMovieInterruptCheck([&] { return renders >= 20; });
   EXPECT_EQ(PlayMovie(TEST_MOVIE, 0), 0);
+  EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  GLint box[4];
+  glGetIntegerv(GL_SCISSOR_BOX, box);
+  EXPECT_EQ(box[2], 10);
+  glDisable(GL_SCISSOR_TEST);
+  glDisable(GL_BLEND);
   ASSERT_GE(renders, 20);
 
   // Leftmost and rightmost columns holding anything but black.
