@@ -3,6 +3,7 @@
 #include "runtime/audio/audio_state.h"
 #include "runtime/audio/music.h"
 #include "runtime/audio/sound_effects.h"
+#include "runtime/audio/sound_slots.h"
 
 namespace {
 // Every copy of every slot a command can reach has its own channel.

@@ -1,4 +1,5 @@
 #include "runtime/audio/sound_effects.h"
+#include "runtime/audio/sound_slots.h"
 
 #include <cmath>
 #include <string>
