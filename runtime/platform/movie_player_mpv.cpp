@@ -84,6 +84,10 @@ class MpvMoviePlayer final : public MoviePlayer {
                                 {"idle", "yes"},
                                 {"pause", "yes"}};
     for (const auto& o : options) mpv_set_option_string(mpv_, o[0], o[1]);
+    // The system's outputs directly, never through SDL: mpv would bring up
+    // SDL's audio on its own thread while ours runs the mixer, and SDL's
+    // set-up is not thread-safe. Where none works the movie plays silent.
+    mpv_set_option_string(mpv_, "ao", "pipewire,pulse,alsa,jack,oss,null");
     if (mpv_initialize(mpv_) < 0) return false;
     mpv_opengl_init_params gl{ProcAddress, nullptr};
     int advanced = 0;
