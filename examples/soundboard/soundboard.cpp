@@ -9,8 +9,8 @@
 //   V             play movie/pattern43.mkv (any key or button ends it)
 //   Escape        quit
 //
-//   soundboard --tour  plays every effect and piece briefly without a keyboard,
-//                 printing what happens, then ends
+//   soundboard --tour  plays every effect, every piece briefly and the movie
+//                      without a keyboard, printing what happens, then ends
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -109,6 +109,11 @@ void Tour() {
     Say(std::string(piece) + ": MusicPlaying " + std::to_string(MusicPlaying()) + ", restarts in " +
         std::to_string(untilLoop / 1000) + " s");
   }
+  const double before = TimerNow();
+  const int result = PlayMovie(RtString("movie/pattern43.mkv"), 0);
+  Say("movie/pattern43.mkv: PlayMovie " + std::to_string(result) + " after " +
+      std::to_string((TimerNow() - before) / 1000) + " s, music still playing " +
+      std::to_string(MusicPlaying()));
   StopMusic();
   Say("MusicPlaying after StopMusic: " + std::to_string(MusicPlaying()));
 }
