@@ -52,6 +52,7 @@ struct ChannelGain {
 // down to -100 dB, so each playing channel scales its own samples.
 void ApplyGain(int, void* stream, int len, void* udata) {
   const auto* gain = static_cast<const ChannelGain*>(udata);
+  if (gain->left == 1.0f && gain->right == 1.0f) return;  // full volume, centred
   auto* samples = static_cast<int16_t*>(stream);
   const int frames = len / kMixerFrameBytes;
   for (int i = 0; i < frames; ++i) {
