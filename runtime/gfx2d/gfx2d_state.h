@@ -70,6 +70,10 @@ struct Gfx2dState {
   float currentAlpha = 1.0f;
   bool smoothing = true;
   int32_t boundSlot = -1;
+  // Whether the second texture unit may be on (a 3D pass may leave it so).
+  // Switching units breaks the driver's batching of consecutive sprites, so
+  // 2D draws turn it off once per reset, not once per draw.
+  bool secondUnitMayBeOn = true;
   int32_t currentFont = 0;
 
   int32_t drawX = 0, drawY = 0, drawWidth = 0, drawHeight = 0;

@@ -82,6 +82,7 @@ void ResetDrawArea(int x, int y, int w, int h) {
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
   glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
   g.smoothing = true;
+  g.secondUnitMayBeOn = true;
   BindSpriteTexture(-1);
 }
 

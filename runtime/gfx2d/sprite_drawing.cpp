@@ -15,11 +15,11 @@ namespace gfx2d {
 void BindSpriteTexture(int slot) {
   Gfx2dState& g = Gfx2d();
   g.boundSlot = slot;
-  if (ext::glActiveTextureARB) {
-    // A 3D pass may have left the second unit on.
+  if (g.secondUnitMayBeOn && ext::glActiveTextureARB) {
     ext::glActiveTextureARB(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
     ext::glActiveTextureARB(GL_TEXTURE0);
+    g.secondUnitMayBeOn = false;
   }
   if (slot < 0 || !ValidSlot(slot)) {
     glDisable(GL_TEXTURE_2D);

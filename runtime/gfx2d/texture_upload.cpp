@@ -45,27 +45,49 @@ TexelBuffer PadRegion(const ImageBuffer& image, int x, int y, int w, int h, int 
 
 void FillTransparentEdges(TexelBuffer& b) {
   const int w = b.width, h = b.height;
+  if (w < 3 || h < 3) {
+    // No texel lies off the outer ring, so nothing can be counted.
+    for (size_t i = 0; i < b.texels.size(); i += 4)
+      if (b.texels[i + 3] == 0) b.texels[i] = b.texels[i + 1] = b.texels[i + 2] = 0;
+    return;
+  }
+  // Rows and columns holding an opaque texel off the outer ring: a texel
+  // with none of them next to it has nothing to average, which skips the
+  // padding of large images cheaply.
+  std::vector<uint8_t> rowHas(h, 0), columnHas(w, 0);
+  for (int y = 1; y < h - 1; ++y)
+    for (int x = 1; x < w - 1; ++x)
+      if (b.At(x, y)[3] != 0) rowHas[y] = columnHas[x] = 1;
+  auto near = [](const std::vector<uint8_t>& has, int i, int n) {
+    return has[i] || (i > 0 && has[i - 1]) || (i + 1 < n && has[i + 1]);
+  };
+  const size_t stride = static_cast<size_t>(w) * 4;
   for (int y = 0; y < h; ++y) {
+    const bool rowNear = near(rowHas, y, h);
+    const int y0 = std::max(y - 1, 1), y1 = std::min(y + 1, h - 2);
     for (int x = 0; x < w; ++x) {
       uint8_t* t = b.At(x, y);
       if (t[3] != 0) continue;
-      int sum[3] = {0, 0, 0};
-      int count = 0;
-      for (int dy = -1; dy <= 1; ++dy) {
-        const int ny = y + dy;
-        if (ny < 1 || ny > h - 2) continue;
-        for (int dx = -1; dx <= 1; ++dx) {
-          const int nx = x + dx;
-          if ((dx == 0 && dy == 0) || nx < 1 || nx > w - 2) continue;
-          const uint8_t* n = b.At(nx, ny);
+      if (!rowNear || !near(columnHas, x, w)) {
+        t[0] = t[1] = t[2] = 0;
+        continue;
+      }
+      const int x0 = std::max(x - 1, 1), x1 = std::min(x + 1, w - 2);
+      int r = 0, g = 0, bl = 0, count = 0;
+      for (int ny = y0; ny <= y1; ++ny) {
+        const uint8_t* n = &b.texels[ny * stride + static_cast<size_t>(x0) * 4];
+        for (int nx = x0; nx <= x1; ++nx, n += 4) {
+          // The texel itself is transparent, so it never counts.
           if (n[3] == 0) continue;
-          sum[0] += n[0];
-          sum[1] += n[1];
-          sum[2] += n[2];
+          r += n[0];
+          g += n[1];
+          bl += n[2];
           ++count;
         }
       }
-      for (int c = 0; c < 3; ++c) t[c] = count ? static_cast<uint8_t>(sum[c] / count) : 0;
+      t[0] = count ? static_cast<uint8_t>(r / count) : 0;
+      t[1] = count ? static_cast<uint8_t>(g / count) : 0;
+      t[2] = count ? static_cast<uint8_t>(bl / count) : 0;
     }
   }
 }
