@@ -106,11 +106,11 @@ void SelectFont(int font) {
   Gfx2d().currentFont = ClampFont(font);
 }
 
-void DrawText(const RtString& text, double x, double y) {
+void gfx2d::DrawTextQuads(int font, const RtString& text, double x, double y, double z) {
   const uint32_t length = text.Length();
   if (length == 0) return;
   Gfx2dState& g = Gfx2d();
-  const int slot = kFirstFontSlot + g.currentFont;
+  const int slot = kFirstFontSlot + ClampFont(font);
   const SpriteSlot& s = g.sprites[slot];
   if (s.Empty()) return;
   BindSpriteTexture(slot);
@@ -129,16 +129,17 @@ void DrawText(const RtString& text, double x, double y) {
   }
   float pen = static_cast<float>(std::ceil(x));
   const float top = static_cast<float>(std::ceil(y));
+  const float depth = static_cast<float>(z);
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
   float* v = g.textVertices.data();
   for (uint32_t i = 0; i < length; ++i) {
     const int code = bytes[i] % codes;
     const float u0 = (code % 16) * us, u1 = u0 + us;
     const float vb = (topRow - code / 16) * vs, vt = vb + vs;
-    const float quad[4][5] = {{pen, top + gh, 0, u0, vb},
-                              {pen + gw, top + gh, 0, u1, vb},
-                              {pen + gw, top, 0, u1, vt},
-                              {pen, top, 0, u0, vt}};
+    const float quad[4][5] = {{pen, top + gh, depth, u0, vb},
+                              {pen + gw, top + gh, depth, u1, vb},
+                              {pen + gw, top, depth, u1, vt},
+                              {pen, top, depth, u0, vt}};
     for (const auto& corner : quad)
       for (float f : corner) *v++ = f;
     pen += gw;
@@ -150,6 +151,10 @@ void DrawText(const RtString& text, double x, double y) {
   glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices));
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+void DrawText(const RtString& text, double x, double y) {
+  DrawTextQuads(Gfx2d().currentFont, text, x, y, 0);
 }
 
 void DrawNumber(double value, double x, double y) {

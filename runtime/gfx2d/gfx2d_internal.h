@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/core/rt_string.h"
 #include "runtime/gfx2d/gfx2d_state.h"
 #include "runtime/gfx2d/image_decode.h"
 
@@ -24,8 +25,14 @@ void DrawBackgroundSlot(int slot);
 void FreeBackgroundSlot(int slot);
 void CopyScreenToBackgroundSlot(int slot);
 
-// Binds the slot's plain texture on unit 0 (slot < 0: texturing off).
-void BindSpriteTexture(int slot);
+// Binds a slot's texture (its mipmapped copy when asked; or, with a table,
+// table[slot]). With a second slot, unit 0 gets the second slot's texture
+// and unit 1 the first's. slot < 0 turns texturing off.
+void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t* table);
+// The 2D form: the slot's plain texture on unit 0 alone.
+inline void BindSpriteTexture(int slot) {
+  BindSpriteTexture(slot, -1, false, nullptr);
+}
 // Linear or nearest on the bound texture, as smoothing says.
 void SelectFilter();
 // x, y, u, v per vertex; drawn as one fan with edge-clamped wrapping.
@@ -46,6 +53,8 @@ void BindReadTarget();
 int32_t StoredKeyColour();
 
 void LoadBuiltInFont(int font);
+// The quads of a text in one draw call, at depth z (3D text passes its own).
+void DrawTextQuads(int font, const RtString& text, double x, double y, double z);
 ImageBuffer BuildDefaultFont();
 
 void DeleteSurface(int n);

@@ -70,6 +70,8 @@ struct Gfx2dState {
   float currentAlpha = 1.0f;
   bool smoothing = true;
   int32_t boundSlot = -1;
+  int32_t boundSecondSlot = -1;
+  bool boundMipmapped = false;
   // Whether the second texture unit may be on (a 3D pass may leave it so).
   // Switching units breaks the driver's batching of consecutive sprites, so
   // 2D draws turn it off once per reset, not once per draw.

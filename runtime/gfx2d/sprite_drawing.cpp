@@ -12,21 +12,44 @@
 
 namespace gfx2d {
 
-void BindSpriteTexture(int slot) {
+void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t* table) {
   Gfx2dState& g = Gfx2d();
   g.boundSlot = slot;
-  if (g.secondUnitMayBeOn && ext::glActiveTextureARB) {
+  g.boundSecondSlot = secondSlot;
+  g.boundMipmapped = mipmapped;
+  auto textureOf = [&](int s) -> GLuint {
+    if (table) return table[s];
+    if (!ValidSlot(s)) return 0;
+    return mipmapped ? g.sprites[s].mipTexture : g.sprites[s].texture;
+  };
+  if (!ext::glActiveTextureARB) {
+    if (slot < 0) {
+      glDisable(GL_TEXTURE_2D);
+      glEnable(GL_COLOR_MATERIAL);
+      return;
+    }
+    glBindTexture(GL_TEXTURE_2D, textureOf(slot));
+    glEnable(GL_TEXTURE_2D);
+    return;
+  }
+  if (slot >= 0 && secondSlot >= 0) {
+    ext::glActiveTextureARB(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, textureOf(slot));
+    glEnable(GL_TEXTURE_2D);
+    ext::glActiveTextureARB(GL_TEXTURE0);
+    g.secondUnitMayBeOn = true;
+  } else if (g.secondUnitMayBeOn) {
     ext::glActiveTextureARB(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
     ext::glActiveTextureARB(GL_TEXTURE0);
     g.secondUnitMayBeOn = false;
   }
-  if (slot < 0 || !ValidSlot(slot)) {
+  if (slot < 0) {
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     return;
   }
-  glBindTexture(GL_TEXTURE_2D, g.sprites[slot].texture);
+  glBindTexture(GL_TEXTURE_2D, textureOf(secondSlot >= 0 ? secondSlot : slot));
   glEnable(GL_TEXTURE_2D);
 }
 

@@ -296,3 +296,31 @@ TEST_F(Render2d, LoadedFontsPickTheirLayoutFromTheImageShape) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Render2d, BackgroundWiderThanTheTileGridIsCutToIt) {
+  // 8 tiles of 512 hold 4096 pixels; the rest is dropped, not written past
+  // the grid.
+  const std::string path = TempPath("very_wide.bmp");
+  testimg::WriteBytes(path, testimg::MakeBmp24(4700, 4, [](int x, int) {
+                        return x < 4096 ? 0x00FF00u : 0x0000FFu;
+                      }));
+  ASSERT_TRUE(BackgroundFromFile(RtString(path.c_str())));
+  const gfx2d::BackgroundSlot& b = gfx2d::Gfx2d().backgrounds[0];
+  EXPECT_EQ(b.columns, 8);
+  EXPECT_EQ(b.rows, 1);
+  EXPECT_EQ(At(Screen(), 0, 0), 0x00FF00u);
+  ClearScreen();
+}
+
+TEST_F(Render2d, NormalMapOfAFlatImagePointsStraightOut) {
+  const std::string path = TempPath("flat_height.bmp");
+  testimg::WriteBytes(path, testimg::MakeBmp24(8, 8, [](int, int) { return 0x800000u; }));
+  ASSERT_TRUE(NormalMapFromFile(RtString(path.c_str()), 12));
+  SetSpriteFiltering(0);
+  PutSprite(12, 0, 0);
+  EXPECT_EQ(At(Screen(), 3, 3), 0xFF7F7Fu);  // red 127, green 127, blue 255
+}
+
+}  // namespace
