@@ -29,6 +29,9 @@ void CopyScreenToBackgroundSlot(int slot);
 // table[slot]). With a second slot, unit 0 gets the second slot's texture
 // and unit 1 the first's. slot < 0 turns texturing off.
 void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t* table);
+// To be called after binding, deleting or toggling 2D textures other than
+// through BindSpriteTexture.
+void ForgetBoundTexture();
 // The 2D form: the slot's plain texture on unit 0 alone.
 inline void BindSpriteTexture(int slot) {
   BindSpriteTexture(slot, -1, false, nullptr);

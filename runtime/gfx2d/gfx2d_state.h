@@ -76,6 +76,12 @@ struct Gfx2dState {
   // Switching units breaks the driver's batching of consecutive sprites, so
   // 2D draws turn it off once per reset, not once per draw.
   bool secondUnitMayBeOn = true;
+  // What unit 0 holds as far as the 2D draws know, so a run of draws of one
+  // sprite rebinds nothing (rebinding ends the driver's batch). Anything
+  // that binds, deletes or toggles textures behind their back forgets it.
+  static constexpr uint32_t kUnknownTexture = 0xFFFFFFFFu;
+  uint32_t unit0Texture = kUnknownTexture;
+  int8_t unit0Enabled = -1;  // -1 unknown
   int32_t currentFont = 0;
 
   int32_t drawX = 0, drawY = 0, drawWidth = 0, drawHeight = 0;

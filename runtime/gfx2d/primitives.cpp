@@ -83,6 +83,7 @@ void ResetDrawArea(int x, int y, int w, int h) {
   glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
   g.smoothing = true;
   g.secondUnitMayBeOn = true;
+  ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 

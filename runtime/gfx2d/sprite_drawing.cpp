@@ -12,6 +12,33 @@
 
 namespace gfx2d {
 
+void ForgetBoundTexture() {
+  Gfx2dState& g = Gfx2d();
+  g.unit0Texture = Gfx2dState::kUnknownTexture;
+  g.unit0Enabled = -1;
+}
+
+namespace {
+
+void BindOnUnit0(GLuint texture) {
+  Gfx2dState& g = Gfx2d();
+  if (g.unit0Texture == texture) return;
+  glBindTexture(GL_TEXTURE_2D, texture);
+  g.unit0Texture = texture;
+}
+
+void TexturingOnUnit0(bool on) {
+  Gfx2dState& g = Gfx2d();
+  if (g.unit0Enabled == (on ? 1 : 0)) return;
+  if (on)
+    glEnable(GL_TEXTURE_2D);
+  else
+    glDisable(GL_TEXTURE_2D);
+  g.unit0Enabled = on ? 1 : 0;
+}
+
+}  // namespace
+
 void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t* table) {
   Gfx2dState& g = Gfx2d();
   g.boundSlot = slot;
@@ -24,12 +51,12 @@ void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t*
   };
   if (!ext::glActiveTextureARB) {
     if (slot < 0) {
-      glDisable(GL_TEXTURE_2D);
+      TexturingOnUnit0(false);
       glEnable(GL_COLOR_MATERIAL);
       return;
     }
-    glBindTexture(GL_TEXTURE_2D, textureOf(slot));
-    glEnable(GL_TEXTURE_2D);
+    BindOnUnit0(textureOf(slot));
+    TexturingOnUnit0(true);
     return;
   }
   if (slot >= 0 && secondSlot >= 0) {
@@ -45,12 +72,12 @@ void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t*
     g.secondUnitMayBeOn = false;
   }
   if (slot < 0) {
-    glDisable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    TexturingOnUnit0(false);
+    BindOnUnit0(0);
     return;
   }
-  glBindTexture(GL_TEXTURE_2D, textureOf(secondSlot >= 0 ? secondSlot : slot));
-  glEnable(GL_TEXTURE_2D);
+  BindOnUnit0(textureOf(secondSlot >= 0 ? secondSlot : slot));
+  TexturingOnUnit0(true);
 }
 
 void SelectFilter() {
@@ -306,7 +333,7 @@ void EndTriangleFan() {
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);
   glShadeModel(GL_FLAT);
-  if (textured) glEnable(GL_TEXTURE_2D);
+  if (textured) TexturingOnUnit0(true);
   glColor4f(1, 1, 1, g.currentAlpha);
   glDisable(GL_DITHER);
   glDisable(GL_COLOR_MATERIAL);

@@ -34,6 +34,7 @@ void FreeSprite(int slot) {
     if (s.mipTexture) glDeleteTextures(1, &s.mipTexture);
   }
   s.texture = s.mipTexture = 0;
+  ForgetBoundTexture();
   s.paddedWidth = s.paddedHeight = -1;
   s.width = s.height = 0;
   g.alphaMasks[slot].reset();
@@ -68,6 +69,7 @@ const uint8_t* AlphaMask(int slot) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, mask.get());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    ForgetBoundTexture();
     BindSpriteTexture(-1);
   }
   return mask.get();
@@ -80,6 +82,7 @@ void FreeBackgroundSlot(int slot) {
     for (auto& column : b.tiles)
       for (auto& tile : column)
         if (tile.texture) glDeleteTextures(1, &tile.texture);
+  ForgetBoundTexture();
   b = BackgroundSlot{};
 }
 
@@ -135,6 +138,7 @@ void DrawBackgroundSlot(int slot) {
     left += columnWidth;
   }
   glEnable(GL_ALPHA_TEST);
+  ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 

@@ -102,6 +102,7 @@ void CopyScreenToBackgroundSlot(int slot) {
   b.columns = columns;
   b.rows = rows;
   BindCurrentTarget();
+  ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 
@@ -160,6 +161,7 @@ void CopyScreenToSprite(int slot, int x, int y, int w, int h) {
   s.paddedHeight = static_cast<int16_t>(ph);
   s.width = static_cast<int16_t>(w);
   s.height = static_cast<int16_t>(h);
+  ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 
@@ -207,6 +209,7 @@ void CreateOffscreenSurface(int n, int slot, int w, int h) {
     }
     BindCurrentTarget();
   }
+  ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 
@@ -280,6 +283,7 @@ bool SpriteToFile(const RtString& name, int slot) {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glGetTexImage(GL_TEXTURE_2D, 0, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  ForgetBoundTexture();
   BindSpriteTexture(-1);
   return WriteImageFile(name.c_str(), pixels.data(), s.width, s.height, s.paddedWidth);
 }

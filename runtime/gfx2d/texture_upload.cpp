@@ -1,5 +1,7 @@
 #include "runtime/gfx2d/texture_upload.h"
 
+#include "runtime/gfx2d/gfx2d_internal.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -229,6 +231,7 @@ bool UploadImage(const ImageBuffer& image, int x, int y, int w, int h, uint32_t*
                    levels[level].height, 0, GL_RGBA, GL_UNSIGNED_BYTE, levels[level].texels.data());
   }
   glBindTexture(GL_TEXTURE_2D, 0);
+  ForgetBoundTexture();
   return true;
 }
 

@@ -324,3 +324,22 @@ TEST_F(Render2d, NormalMapOfAFlatImagePointsStraightOut) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Render2d, ReloadingTheSlotBeingDrawnDrawsTheNewImage) {
+  // The texture name of the old image is free again and usually comes back
+  // for the new one; the draw must bind it afresh.
+  ASSERT_TRUE(LoadBmp(13, 4, 4, [](int, int) { return 0x0000FFu; }));
+  PutSprite(13, 0, 0);
+  ASSERT_TRUE(LoadBmp(13, 4, 4, [](int, int) { return 0x00FF00u; }));
+  PutSprite(13, 10, 0);
+  CopyScreenToSprite(13, 0, 0, 4, 4);
+  PutSprite(13, 20, 0);
+  const auto s = Screen();
+  EXPECT_EQ(At(s, 1, 1), 0x0000FFu);
+  EXPECT_EQ(At(s, 11, 1), 0x00FF00u);
+  EXPECT_EQ(At(s, 21, 1), 0x0000FFu);
+}
+
+}  // namespace
