@@ -62,6 +62,7 @@ bool ReadPngRows(PngSource* src, const char* name, int maxSide, std::vector<uint
   if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_expand(png);
   png_set_strip_16(png);
   png_set_packing(png);
+  png_set_interlace_handling(png);
   png_read_update_info(png, info);
 
   const int channels = png_get_channels(png, info);

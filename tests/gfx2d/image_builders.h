@@ -92,6 +92,7 @@ struct PngSpec {
   int width = 2, height = 2;
   int bitDepth = 8;
   int colourType = PNG_COLOR_TYPE_RGB;
+  bool interlaced = false;
   std::vector<uint8_t> rows;  // packed rows as libpng expects them
   std::vector<png_color> palette;
   std::vector<uint8_t> transparency;  // tRNS alphas for a palette image
@@ -112,7 +113,8 @@ inline std::vector<uint8_t> MakePng(const PngSpec& s) {
         o->insert(o->end(), data, data + n);
       },
       nullptr);
-  png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colourType, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colourType,
+               s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (!s.palette.empty())
     png_set_PLTE(png, info, s.palette.data(), static_cast<int>(s.palette.size()));
@@ -121,8 +123,10 @@ inline std::vector<uint8_t> MakePng(const PngSpec& s) {
                  nullptr);
   png_write_info(png, info);
   const size_t rowBytes = s.rows.size() / s.height;
-  for (int y = 0; y < s.height; ++y)
-    png_write_row(png, const_cast<png_bytep>(&s.rows[y * rowBytes]));
+  const int passes = png_set_interlace_handling(png);
+  for (int pass = 0; pass < passes; ++pass)
+    for (int y = 0; y < s.height; ++y)
+      png_write_row(png, const_cast<png_bytep>(&s.rows[y * rowBytes]));
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;

@@ -236,6 +236,18 @@ TEST(PngReader, GreyExpandsAndGreyWithAlphaFailsSilently) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
+TEST(PngReader, InterlacedFilesLoadWhole) {
+  PngSpec s;
+  s.width = 9;
+  s.height = 9;
+  s.interlaced = true;
+  for (int i = 0; i < 81; ++i) s.rows.insert(s.rows.end(), {uint8_t(i), uint8_t(2 * i), 7});
+  ImageBuffer image;
+  ASSERT_TRUE(Png(testimg::MakePng(s), image));
+  EXPECT_EQ(Rgba(image, 8, 8), 0x50A007FFu);
+  EXPECT_EQ(Rgba(image, 3, 5), 0x306007FFu);
+}
+
 TEST(PngReader, TruncatedAndCorruptFilesFail) {
   PngSpec s;
   s.width = 16;
