@@ -114,6 +114,9 @@ void DrawBackgroundSlot(int slot) {
   const BackgroundSlot& b = Gfx2d().backgrounds[slot];
   if (b.columns == 0 || b.rows == 0) return;
   glDisable(GL_ALPHA_TEST);
+  // Unbinding through the sprite path also turns the second unit off.
+  BindSpriteTexture(-1);
+  ForgetBoundTexture();
   glEnable(GL_TEXTURE_2D);
   float left = 0;
   for (int c = 0; c < b.columns; ++c) {
