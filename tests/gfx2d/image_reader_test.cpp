@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "image_builders.h"
+#include "runtime/files/file_stream.h"
 #include "runtime/gfx2d/image_decode.h"
 
 using gfx2d::DecodeBmp;
@@ -285,6 +286,14 @@ TEST(ImageLoading, BmpNamedPngAndPngNamedBmpBothLoad) {
   v4.pixelData.assign(16, 0);
   testimg::WriteBytes(dir + "v4.bmp", MakeBmp(v4));
   EXPECT_FALSE(gfx2d::LoadImageFile((dir + "v4.bmp").c_str(), -1, image));
+}
+
+TEST(ImageLoading, InMemoryFilesLoadAndShortOnesFail) {
+  const auto file = testimg::MakeBmp24(3, 2, [](int, int) { return 0x0000FFu; });
+  ImageBuffer image;
+  EXPECT_TRUE(gfx2d::LoadImageFile(MemoryName(file.data(), file.size()).c_str(), -1, image));
+  EXPECT_EQ(Rgba(image, 2, 1), 0xFF0000FFu);
+  EXPECT_FALSE(gfx2d::LoadImageFile(MemoryName(file.data(), file.size() - 1).c_str(), -1, image));
 }
 
 }  // namespace
