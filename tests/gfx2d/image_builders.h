@@ -22,7 +22,7 @@ inline void Put32(std::vector<uint8_t>& b, uint32_t v) {
   Put16(b, v >> 16);
 }
 
-struct BmpSpec {
+struct BmpFields {
   int32_t width = 2, height = 2;
   uint16_t bitCount = 24;
   uint32_t headerSize = 40;
@@ -35,7 +35,7 @@ struct BmpSpec {
   std::vector<uint8_t> pixelData;
 };
 
-inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
+inline std::vector<uint8_t> MakeBmp(const BmpFields& s) {
   const bool core = s.headerSize == 12;
   const uint32_t paletteBytes = static_cast<uint32_t>(s.palette.size()) * (core ? 3 : 4);
   const uint32_t offset = s.pixelOffset ? s.pixelOffset : 14 + s.headerSize + paletteBytes;
@@ -72,7 +72,7 @@ inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
 // colours) for pixel column x, row y from the top.
 inline std::vector<uint8_t> MakeBmp24(int w, int h,
                                       const std::function<uint32_t(int, int)>& colour) {
-  BmpSpec s;
+  BmpFields s;
   s.width = w;
   s.height = h;
   const int stride = (w * 3 + 3) / 4 * 4;
@@ -88,7 +88,7 @@ inline std::vector<uint8_t> MakeBmp24(int w, int h,
   return MakeBmp(s);
 }
 
-struct PngSpec {
+struct PngFields {
   int width = 2, height = 2;
   int bitDepth = 8;
   int colourType = PNG_COLOR_TYPE_RGB;
@@ -98,7 +98,7 @@ struct PngSpec {
   std::vector<uint8_t> transparency;  // tRNS alphas for a palette image
 };
 
-inline std::vector<uint8_t> MakePng(const PngSpec& s) {
+inline std::vector<uint8_t> MakePng(const PngFields& s) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);

@@ -11,9 +11,9 @@
 using gfx2d::DecodeBmp;
 using gfx2d::DecodePng;
 using gfx2d::ImageBuffer;
-using testimg::BmpSpec;
+using testimg::BmpFields;
 using testimg::MakeBmp;
-using testimg::PngSpec;
+using testimg::PngFields;
 
 namespace {
 
@@ -43,7 +43,7 @@ TEST(BmpReader, KeyColourPixelsOfA24BitFileBecomeFullyTransparent) {
 
 TEST(BmpReader, RowStridesRoundUpToWholeWords) {
   // 5 pixels of 32 bits: 20 bytes a row; the fourth byte is not alpha.
-  BmpSpec s32;
+  BmpFields s32;
   s32.width = 5;
   s32.height = 2;
   s32.bitCount = 32;
@@ -54,7 +54,7 @@ TEST(BmpReader, RowStridesRoundUpToWholeWords) {
   EXPECT_EQ(Rgba(image, 0, 0), 0x050201FFu);
 
   // 4 pixels of 1 bit: one byte used, 4 bytes stored per row.
-  BmpSpec s1;
+  BmpFields s1;
   s1.width = 4;
   s1.height = 2;
   s1.bitCount = 1;
@@ -72,7 +72,7 @@ TEST(BmpReader, RowStridesRoundUpToWholeWords) {
 }
 
 TEST(BmpReader, PaletteDepthsLookUpTheirEntries) {
-  BmpSpec s4;
+  BmpFields s4;
   s4.width = 3;
   s4.height = 1;
   s4.bitCount = 4;
@@ -85,7 +85,7 @@ TEST(BmpReader, PaletteDepthsLookUpTheirEntries) {
   EXPECT_EQ(Rgba(image, 2, 0), 0x112233FFu);
 
   // An index past a two-entry palette reads black, not memory after it.
-  BmpSpec s8;
+  BmpFields s8;
   s8.width = 2;
   s8.height = 1;
   s8.bitCount = 8;
@@ -97,7 +97,7 @@ TEST(BmpReader, PaletteDepthsLookUpTheirEntries) {
 }
 
 TEST(BmpReader, CoreHeaderFilesUseTheirThreeBytePalette) {
-  BmpSpec s;
+  BmpFields s;
   s.headerSize = 12;
   s.width = 2;
   s.height = 1;
@@ -111,7 +111,7 @@ TEST(BmpReader, CoreHeaderFilesUseTheirThreeBytePalette) {
 }
 
 TEST(BmpReader, TopDownFilesLoadTheRightWayUp) {
-  BmpSpec s;
+  BmpFields s;
   s.width = 1;
   s.height = -2;
   s.pixelData = {0, 0, 255, 0, 0, 255, 0, 0};  // red row first, then green
@@ -124,7 +124,7 @@ TEST(BmpReader, TopDownFilesLoadTheRightWayUp) {
 
 TEST(BmpReader, RefusesWhatItCannotDecodeFaithfully) {
   auto base = [] {
-    BmpSpec s;
+    BmpFields s;
     s.width = 2;
     s.height = 2;
     s.pixelData.assign(16, 0x40);
@@ -133,27 +133,27 @@ TEST(BmpReader, RefusesWhatItCannotDecodeFaithfully) {
   ImageBuffer image;
   ASSERT_TRUE(Bmp(MakeBmp(base()), image));
   for (uint32_t header : {108u, 124u, 0u, 64u}) {
-    BmpSpec s = base();
+    BmpFields s = base();
     s.headerSize = header;
     EXPECT_FALSE(Bmp(MakeBmp(s), image)) << "header " << header;
   }
   for (uint16_t bits : {0, 2, 16, 33}) {
-    BmpSpec s = base();
+    BmpFields s = base();
     s.bitCount = bits;
     EXPECT_FALSE(Bmp(MakeBmp(s), image)) << "bits " << bits;
   }
   for (uint32_t compression : {1u, 2u, 3u}) {
-    BmpSpec s = base();
+    BmpFields s = base();
     s.compression = compression;
     EXPECT_FALSE(Bmp(MakeBmp(s), image)) << "compression " << compression;
   }
   for (int32_t width : {0, -2, INT_MIN}) {
-    BmpSpec s = base();
+    BmpFields s = base();
     s.width = width;
     EXPECT_FALSE(Bmp(MakeBmp(s), image)) << "width " << width;
   }
   for (int32_t height : {0, INT_MIN}) {
-    BmpSpec s = base();
+    BmpFields s = base();
     s.height = height;
     EXPECT_FALSE(Bmp(MakeBmp(s), image)) << "height " << height;
   }
@@ -163,7 +163,7 @@ TEST(BmpReader, HostileSizesFailWithoutHugeAllocationsOrOutOfBoundsReads) {
   ImageBuffer image;
   // Pixel offset inside the headers (block size underflow) or past the end.
   for (uint32_t offset : {1u, 13u, 20u, 53u, 0xFFFFFFF0u}) {
-    BmpSpec s;
+    BmpFields s;
     s.pixelData.assign(16, 0);
     s.pixelOffset = offset;
     EXPECT_FALSE(Bmp(MakeBmp(s), image)) << "offset " << offset;
@@ -171,7 +171,7 @@ TEST(BmpReader, HostileSizesFailWithoutHugeAllocationsOrOutOfBoundsReads) {
   // Dimensions whose pixel data the file cannot hold, and ones beyond the
   // texture limit.
   for (auto [w, h] : {std::pair{100000, 100000}, std::pair{0x7FFFFFFF, 1}, std::pair{5000, 1}}) {
-    BmpSpec s;
+    BmpFields s;
     s.width = w;
     s.height = h;
     s.pixelData.assign(64, 0);
@@ -190,7 +190,7 @@ bool Png(const std::vector<uint8_t>& file, ImageBuffer& image, int32_t key = -1)
 }
 
 TEST(PngReader, SixteenBitSamplesAreStrippedAndRgbTakesTheColourKey) {
-  PngSpec s;
+  PngFields s;
   s.width = 2;
   s.height = 1;
   s.bitDepth = 16;
@@ -202,7 +202,7 @@ TEST(PngReader, SixteenBitSamplesAreStrippedAndRgbTakesTheColourKey) {
 }
 
 TEST(PngReader, PaletteWithTransparencyLoadsAsRgbaWithoutKeying) {
-  PngSpec s;
+  PngFields s;
   s.width = 2;
   s.height = 1;
   s.colourType = PNG_COLOR_TYPE_PALETTE;
@@ -216,7 +216,7 @@ TEST(PngReader, PaletteWithTransparencyLoadsAsRgbaWithoutKeying) {
 }
 
 TEST(PngReader, GreyExpandsAndGreyWithAlphaFailsSilently) {
-  PngSpec grey;
+  PngFields grey;
   grey.width = 4;
   grey.height = 1;
   grey.bitDepth = 2;
@@ -227,7 +227,7 @@ TEST(PngReader, GreyExpandsAndGreyWithAlphaFailsSilently) {
   EXPECT_EQ(Rgba(image, 1, 0), 0x555555FFu);
   EXPECT_EQ(Rgba(image, 3, 0), 0xFFFFFFFFu);
 
-  PngSpec greyAlpha;
+  PngFields greyAlpha;
   greyAlpha.width = 1;
   greyAlpha.height = 1;
   greyAlpha.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
@@ -238,7 +238,7 @@ TEST(PngReader, GreyExpandsAndGreyWithAlphaFailsSilently) {
 }
 
 TEST(PngReader, InterlacedFilesLoadWhole) {
-  PngSpec s;
+  PngFields s;
   s.width = 9;
   s.height = 9;
   s.interlaced = true;
@@ -250,7 +250,7 @@ TEST(PngReader, InterlacedFilesLoadWhole) {
 }
 
 TEST(PngReader, TruncatedAndCorruptFilesFail) {
-  PngSpec s;
+  PngFields s;
   s.width = 16;
   s.height = 16;
   s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -273,7 +273,7 @@ TEST(ImageLoading, BmpNamedPngAndPngNamedBmpBothLoad) {
   const std::string dir = testing::TempDir();
   testimg::WriteBytes(dir + "really_bmp.png",
                       testimg::MakeBmp24(2, 2, [](int, int) { return 1u; }));
-  PngSpec s;
+  PngFields s;
   s.rows.assign(12, 7);
   testimg::WriteBytes(dir + "really_png.bmp", testimg::MakePng(s));
   ImageBuffer image;
@@ -281,7 +281,7 @@ TEST(ImageLoading, BmpNamedPngAndPngNamedBmpBothLoad) {
   EXPECT_TRUE(gfx2d::LoadImageFile((dir + "really_png.bmp").c_str(), -1, image));
   EXPECT_FALSE(gfx2d::LoadImageFile((dir + "missing.png").c_str(), -1, image));
   // A 108-byte header fails as BMP and the PNG reader rejects it too.
-  BmpSpec v4;
+  BmpFields v4;
   v4.headerSize = 108;
   v4.pixelData.assign(16, 0);
   testimg::WriteBytes(dir + "v4.bmp", MakeBmp(v4));

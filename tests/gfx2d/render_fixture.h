@@ -44,7 +44,7 @@ class Render2d : public testing::Test {
 
   // The logical screen as packed colours, read in one go.
   static std::vector<uint32_t> Screen() {
-    RareDEZazovire* r = g_engine.renderer;
+    auto* r = g_engine.renderer;
     const int w = r->screenWidth, h = r->screenHeight;
     std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
     ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, r->ScreenReadFramebuffer());
@@ -94,7 +94,7 @@ class Render2d : public testing::Test {
   }
   // An RGBA PNG with every pixel the same.
   static bool LoadRgbaPng(int slot, int w, int h, uint32_t rgba) {
-    testimg::PngSpec s;
+    testimg::PngFields s;
     s.width = w;
     s.height = h;
     s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
