@@ -2,8 +2,8 @@
 
 #include <GL/gl.h>
 
-#include "runtime/frame/gl_extensions.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/gfx2d/gl_entry_points.h"
 #include "runtime/gfx2d/screen_target.h"
 
 namespace gfx2d {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "runtime/frame/gl_extensions.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/gfx2d/gl_entry_points.h"
 #include "runtime/gfx2d/sprites.h"
 
 namespace gfx2d {

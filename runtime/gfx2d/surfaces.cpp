@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "runtime/frame/gl_extensions.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/gfx2d/gl_entry_points.h"
 #include "runtime/gfx2d/primitives.h"
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/sprites.h"
