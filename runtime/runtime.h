@@ -2,6 +2,9 @@
 // includes. Programs define ProgramStart and call these commands only.
 #pragma once
 
+#include "runtime/audio/movies.h"
+#include "runtime/audio/music.h"
+#include "runtime/audio/sound_effects.h"
 #include "runtime/core/arrays.h"
 #include "runtime/core/conversion.h"
 #include "runtime/core/data_table.h"
@@ -22,6 +25,10 @@
 #include "runtime/frame/program_end.h"
 #include "runtime/frame/project_settings.h"
 #include "runtime/frame/startup.h"
+#include "runtime/gfx2d/fonts.h"
+#include "runtime/gfx2d/primitives.h"
+#include "runtime/gfx2d/sprites.h"
+#include "runtime/gfx2d/surfaces.h"
 #include "runtime/gfx3d/objects3d.h"
 #include "runtime/gfx3d/scene3d.h"
 #include "runtime/gfx3d/shaders.h"
