@@ -2,50 +2,45 @@
 
 #include <GL/gl.h>
 
-#include "runtime/render/screen_buffer.h"
+#include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/gfx2d/gfx2d_state.h"
+#include "runtime/gfx2d/image_decode.h"
+#include "runtime/gfx2d/texture_upload.h"
 
 namespace gfx3d {
 
 Viewport DrawAreaViewport() {
-  const ScreenBuffer& s = LogicalScreen();
-  return Viewport{0, 0, s.width, s.height};
+  const gfx2d::Gfx2dState& g = gfx2d::Gfx2d();
+  return Viewport{g.drawX, gfx2d::TargetHeight() - g.drawY - g.drawHeight, g.drawWidth,
+                  g.drawHeight};
 }
 
 void ReturnTo2D() {
-  BindScreen();
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, LogicalScreen().width, LogicalScreen().height, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_FOG);
+  gfx2d::ResetDrawArea(0, 0, 0, 0);
 }
 
-void BindTextures(int slot, int, bool, const uint32_t* table) {
-  if (slot < 0 || !table) {
-    glDisable(GL_TEXTURE_2D);
-    return;
-  }
-  glBindTexture(GL_TEXTURE_2D, table[slot]);
-  glEnable(GL_TEXTURE_2D);
+void BindTextures(int slot, int secondSlot, bool mipmapped, const uint32_t* table) {
+  gfx2d::BindSpriteTexture(slot, secondSlot, mipmapped, table);
 }
 
 float CurrentAlpha() {
-  return 1.0f;
+  return gfx2d::Gfx2d().currentAlpha;
 }
 
 bool ValidSpriteSlotOrNone(int slot) {
-  return slot < 65536;
+  return slot < gfx2d::kSpriteSlots;
 }
 
 int32_t SpriteColourKey() {
-  return 0x8000FF;
+  return gfx2d::Gfx2d().spriteKey;
 }
 
-uint32_t LoadImageTexture(const char*, int32_t) {
-  return 0;
+uint32_t LoadImageTexture(const char* name, int32_t key) {
+  gfx2d::ImageBuffer image;
+  if (!gfx2d::LoadImageFile(name, key, image)) return 0;
+  uint32_t texture = 0;
+  if (!gfx2d::UploadImage(image, 0, 0, 0, 0, &texture, nullptr, false, false)) return 0;
+  return texture;
 }
 
 }  // namespace gfx3d

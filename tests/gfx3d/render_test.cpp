@@ -22,7 +22,7 @@ TEST_F(SceneRender, BlendHalfwayFromZeroToFourDrawsFrameTwoAlone) {
   BeginScene3D(1, 100, 45);
   PutObject(1, 2);
   const Picture frameTwo = ReadScreen();
-  ClearScreen();
+  ClearToBlack();
   BeginScene3D(1, 100, 45);
   PutObjectBlended(1, 0, 4, 0.5, 0);
   const Picture blended = ReadScreen();
@@ -34,7 +34,7 @@ TEST_F(SceneRender, BlendHalfwayFromZeroToFourDrawsFrameTwoAlone) {
   // p = 2.5 lies halfway between frames 2 and 3; 4 to 0 with t = 0.375 is
   // the same place.
   for (auto [from, to, t] : {std::tuple{0, 4, 0.625}, std::tuple{4, 0, 0.375}}) {
-    ClearScreen();
+    ClearToBlack();
     BeginScene3D(1, 100, 45);
     PutObjectBlended(1, from, to, t, 0);
     const Picture half = ReadScreen();
@@ -50,7 +50,7 @@ TEST_F(SceneRender, CullingRemovesTheSideItIsToldTo) {
   SetFaceCulling(-1);  // counter-clockwise is the front: the square shows
   PutObject(1, 0);
   EXPECT_EQ(ReadScreen().At(160, 120).r, 255);
-  ClearScreen();
+  ClearToBlack();
   BeginScene3D(1, 100, 45);
   SetFaceCulling(1);  // clockwise is the front: the square is a back face
   PutObject(1, 0);
@@ -100,7 +100,7 @@ TEST_F(SceneRender, LightColoursTheFacesItReaches) {
   EXPECT_GT(lit.r, 240);
   EXPECT_LT(lit.g, 60);  // the ambient part is white
   // Lit from behind only the ambient part remains.
-  ClearScreen();
+  ClearToBlack();
   BeginScene3D(1, 100, 45);
   SetLight(0, 0x0000FF, 0, 0, 0, 0, 0, 1, 180);
   PutObject(2, 0);
@@ -122,7 +122,7 @@ TEST_F(SceneRender, TheFirstRotationAddedActsFirst) {
   EXPECT_EQ(zThenX.At(160, 192).g, 255);
   EXPECT_TRUE(IsBlack(zThenX.At(160, 48)));
 
-  ClearScreen();
+  ClearToBlack();
   BeginScene3D(1, 100, 45);
   SetObjectTranslation(0, 0, -6);
   AddObjectRotation(180, 1, 0, 0);  // x stays,

@@ -69,7 +69,7 @@ inline Picture ReadScreen() {
   return p;
 }
 
-inline void ClearScreen() {
+inline void ClearToBlack() {
   BindScreen();
   glDisable(GL_SCISSOR_TEST);
   glClearColor(0, 0, 0, 1);
@@ -106,7 +106,7 @@ class SceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testenv::SharedEngine();
-    ClearScreen();
+    ClearToBlack();
   }
   void TearDown() override {
     EndScene3D();

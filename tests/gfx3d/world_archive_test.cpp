@@ -47,7 +47,7 @@ TEST(WorldInArchive, FindsItsObjectsBesideItsOwnName) {
   EXPECT_EQ(slot->worldObjects[0].mesh.FirstFrameVertexCount(), 6u);
 
   // And it draws, untextured.
-  ClearScreen();
+  ClearToBlack();
   BeginScene3D(1, 100, 45);
   PutObject(9, 0);
   EXPECT_EQ(ReadScreen().At(160, 120).g, 255);
