@@ -96,6 +96,35 @@ inline std::string SquareObject(const std::vector<SquareFrame>& frames, Colour c
   return t;
 }
 
+// A 24-bit BMP of size x size pixels: left half colour a, right half b
+// (packed red | green << 8 | blue << 16).
+inline std::string HalvesBmp(int size, uint32_t a, uint32_t b) {
+  const int row = size * 3;
+  std::string bmp(54 + static_cast<size_t>(row) * size, '\0');
+  auto put32 = [&](int at, uint32_t v) {
+    for (int k = 0; k < 4; ++k) bmp[at + k] = static_cast<char>(v >> (8 * k));
+  };
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put32(2, static_cast<uint32_t>(bmp.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, size);
+  put32(22, size);
+  bmp[26] = 1;
+  bmp[28] = 24;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const uint32_t c = x < size / 2 ? a : b;
+      char* p = &bmp[54 + y * row + x * 3];
+      p[0] = static_cast<char>(c >> 16);
+      p[1] = static_cast<char>(c >> 8);
+      p[2] = static_cast<char>(c);
+    }
+  }
+  return bmp;
+}
+
 // Loads object text or bytes into slot n through an in-memory name.
 inline void LoadObject(int n, const std::string& bytes) {
   const std::string name = MemoryName(bytes.data(), bytes.size());

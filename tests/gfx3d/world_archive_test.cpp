@@ -28,9 +28,8 @@ std::vector<uint8_t> Archive(const std::vector<std::pair<std::string, std::strin
 TEST(WorldInArchive, FindsItsObjectsBesideItsOwnName) {
   testenv::SharedEngine();
   const std::string square = SquareObject({{0, 0, -5, 1}}, {255, 255, 255});
-  const std::vector<uint8_t> bytes =
-      Archive({{"world", ";DDW\r\n[objects]\r\ncount=1\r\n1=square.dda\r\n"},
-               {"square.dda", square}});
+  const std::vector<uint8_t> bytes = Archive(
+      {{"world", ";DDW\r\n[objects]\r\ncount=1\r\n1=square.dda\r\n"}, {"square.dda", square}});
   char tmpl[] = "/tmp/rt_world_archive_XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const std::string path = std::string(tmpl) + "/data.sbx";
