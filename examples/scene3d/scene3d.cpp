@@ -7,6 +7,8 @@
 //
 //   scene3d                 run until ended
 //   scene3d --frames N      run N frames, then end
+//   scene3d --shot FILE     save the 400th frame to FILE (BMP, or PNG for
+//                           ".png"), then end
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -90,8 +92,13 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   ClearRuntimeError();
 
   long frames = -1;
-  if (std::strncmp(commandLine, "--frames", 8) == 0)
+  std::string shot;
+  if (std::strncmp(commandLine, "--frames", 8) == 0) {
     frames = std::strtol(commandLine + 8, nullptr, 10);
+  } else if (std::strncmp(commandLine, "--shot ", 7) == 0) {
+    shot = commandLine + 7;
+    frames = 400;
+  }
 
   const std::string folder = WriteSceneAssets();
   LoadSceneSprites(folder);
@@ -111,6 +118,7 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     const double seconds = (TimerNow() - start) / 1000.0;
     DrawScene(seconds, toggles, shaderBuilt);
     DrawHeadUp(toggles.culling != 0, toggles.environment, toggles.shader && shaderBuilt);
+    if (!shot.empty() && frame == frames - 1) ScreenToFile(RtString(shot.c_str()));
     EndFrame();
   }
   RemoveSceneAssets(folder);

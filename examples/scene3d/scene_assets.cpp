@@ -177,6 +177,14 @@ void RemoveSceneAssets(const std::string& folder) {
   std::filesystem::remove_all(folder, ignored);
 }
 
-void LoadSceneSprites(const std::string&) {}
+void LoadSceneSprites(const std::string& folder) {
+  SpriteFromFile(RtString((folder + "checker.bmp").c_str()), kCheckerSprite);
+}
 
-void DrawHeadUp(bool, bool, bool) {}
+void DrawHeadUp(bool culling, bool environment, bool shader) {
+  const std::string line = std::string("C cull:") + (culling ? "on" : "off") +
+                           "  E env:" + (environment ? "on" : "off") +
+                           "  S shader:" + (shader ? "on" : "off");
+  DrawText(RtString("scene3d"), 4, 4);
+  DrawText(RtString(line.c_str()), 4, 226);
+}
