@@ -35,6 +35,10 @@ int32_t SpriteColourKey() {
   return gfx2d::Gfx2d().spriteKey;
 }
 
+void ForgetTextureBinding() {
+  gfx2d::ForgetBoundTexture();
+}
+
 uint32_t LoadImageTexture(const char* name, int32_t key) {
   gfx2d::ImageBuffer image;
   if (!gfx2d::LoadImageFile(name, key, image)) return 0;

@@ -33,6 +33,7 @@ bool ReadWholeFile(const char* name, std::vector<uint8_t>& bytes) {
 void FreeObjectSlot(ObjectSlot& slot) {
   if (!slot.worldTextures.empty() && plat::HasGLContext()) {
     glDeleteTextures(static_cast<GLsizei>(slot.worldTextures.size()), slot.worldTextures.data());
+    ForgetTextureBinding();
   }
   slot.worldTextures.clear();
   slot.worldObjects.clear();

@@ -78,7 +78,8 @@ void ReportToDebugOutput(const char* message) {
 }
 
 void SetShaderInt(const char* name, int value) {
-  if (!ext::glGetUniformLocationARB || !ext::glUniform1iARB || Gfx3d().currentShader < 0) return;
+  // A selected slot without a program has no uniforms to look up.
+  if (!ext::glGetUniformLocationARB || !ext::glUniform1iARB || !CurrentProgram()) return;
   const GLint location = ext::glGetUniformLocationARB(CurrentProgram(), name);
   if (location == -1) {
     Report(std::string("undefined uniform:") + name);
@@ -88,9 +89,7 @@ void SetShaderInt(const char* name, int value) {
 }
 
 void SetShaderAttribute(const char* name, float value) {
-  if (!ext::glGetAttribLocationARB || !ext::glVertexAttrib1fARB || Gfx3d().currentShader < 0) {
-    return;
-  }
+  if (!ext::glGetAttribLocationARB || !ext::glVertexAttrib1fARB || !CurrentProgram()) return;
   const GLint location = ext::glGetAttribLocationARB(CurrentProgram(), name);
   if (location == -1) {
     Report(std::string("undefined attrib:") + name);
@@ -172,7 +171,7 @@ void SelectShader(int slot) {
 }
 
 void SetShaderFloat(const RtString& name, double value) {
-  if (!ext::glGetUniformLocationARB || !ext::glUniform1fARB || Gfx3d().currentShader < 0) return;
+  if (!ext::glGetUniformLocationARB || !ext::glUniform1fARB || !CurrentProgram()) return;
   const GLint location = ext::glGetUniformLocationARB(CurrentProgram(), name.c_str());
   if (location == -1) {
     Report(std::string("undefined uniform:") + name.c_str());

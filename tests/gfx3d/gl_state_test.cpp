@@ -238,6 +238,20 @@ TEST_F(Shaders, ACompileErrorReportsTheLogThenTheStage) {
   EXPECT_EQ(CurrentProgram(), 0);
 }
 
+TEST_F(Shaders, AProgramThatDoesNotLinkIsNotKept) {
+  ASSERT_TRUE(ShaderFromFiles(5, File("d.vert", kVertex), File("d.frag", kFragment)));
+  SelectShader(5);
+  // The fragment stage reads a varying the vertex stage never writes.
+  EXPECT_FALSE(ShaderFromFiles(
+      5, File("e.vert", kVertex),
+      File("e.frag", "varying float shade;\nvoid main() { gl_FragColor = vec4(shade); }")));
+  ASSERT_GE(reports_.size(), 1u);
+  EXPECT_EQ(reports_.back(), "link shader failed");
+  EXPECT_EQ(gfx3d::Gfx3d().shaders[5].program, 0u);
+  SelectShader(5);
+  EXPECT_EQ(CurrentProgram(), 0);
+}
+
 TEST_F(Shaders, SlotsAndUnreadableFiles) {
   const RtString vert = File("c.vert", kVertex), frag = File("c.frag", kFragment);
   EXPECT_FALSE(ShaderFromFiles(255, vert, frag));
@@ -245,6 +259,13 @@ TEST_F(Shaders, SlotsAndUnreadableFiles) {
   // Nothing to compile succeeds with no program.
   EXPECT_TRUE(ShaderFromFiles(0, RtString("/nonexistent/a"), RtString("/nonexistent/b")));
   EXPECT_EQ(gfx3d::Gfx3d().shaders[0].program, 0u);
+  // Its slot selects the fixed pipeline and has no uniforms to complain of.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  SelectShader(0);
+  SetShaderFloat(RtString("time"), 1);
+  EXPECT_EQ(CurrentProgram(), 0);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   // One stage alone builds.
   EXPECT_TRUE(ShaderFromFiles(1, RtString("/nonexistent/a"), frag));
   EXPECT_NE(gfx3d::Gfx3d().shaders[1].program, 0u);
