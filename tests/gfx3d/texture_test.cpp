@@ -58,10 +58,11 @@ TEST_F(SceneTextures, SpriteTexturesWrapObjectsAndBadSlotsChangeNothing) {
 }
 
 TEST_F(SceneTextures, WorldTexturesComeFromTheWorldsFolderAndGoWithIt) {
-  Write("levels/rock.bmp", HalvesBmp(32, 0xFF0000, 0xFF0000));
+  // BMP bytes under a PNG name: the readers go by content, not by name.
+  Write("levels/rock.png", HalvesBmp(32, 0xFF0000, 0xFF0000));
   Write("levels/square.dda", SquareObject({{0, 0, -5, 1}}, {255, 255, 255}));
   const std::string world = Write("levels/world",
-                                  ";DDW\n[textures]\ncount=2\n1=rock.bmp\n2=none.png\n"
+                                  ";DDW\n[textures]\ncount=2\n1=rock.png\n2=none.png\n"
                                   "[objects]\ncount=2\n1=square.dda\n1ta=1\n2=square.dda\n2ta=7\n");
   ObjectFromFile(RtString(world.c_str()), 2);
   const gfx3d::ObjectSlot* slot = gfx3d::Gfx3d().objects[2].get();
