@@ -10,6 +10,7 @@
 #include "runtime/files/file_operations.h"
 #include "runtime/files/file_stream.h"
 #include "runtime/frame/engine_state.h"
+#include "runtime/frame/program_end.h"
 #include "runtime/frame/service_hooks.h"
 
 namespace {
@@ -232,6 +233,15 @@ RtString IniGet(const RtString& section, const RtString& key) {
 }
 
 void IniPut(const RtString& section, const RtString& key, const RtString& value) {
+  // Each of these would write a line, a section header or a key the file
+  // reads back differently from what was put.
+  const auto holds = [](const RtString& text, const char* bytes) {
+    return std::strpbrk(text.c_str(), bytes) != nullptr;
+  };
+  if (holds(section, "\r\n]") || holds(key, "\r\n=") || holds(value, "\r\n")) {
+    SetRuntimeError(kErrInvalidArgument);
+    return;
+  }
   IniCache& cache = OpenIni();
   IniSection* found = FindSection(cache, section.c_str());
   if (key.c_str()[0] == '\0') {
