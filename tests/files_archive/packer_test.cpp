@@ -1,6 +1,9 @@
 // The packer tool end to end: what it writes the runtime reads back, and
 // what it must refuse it refuses without touching its output.
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -165,6 +168,22 @@ TEST_F(Packer, ExtractKeepsHostileNamesInsideTheTargetFolder) {
   EXPECT_NE(r.output.find("unsafe name"), std::string::npos) << r.output;
   EXPECT_FALSE(Exists(Path("escaped.txt")));
   EXPECT_EQ(Slurp(Path("out/fine.txt")), "yes");
+}
+
+TEST_F(Packer, OversizedInputIsRefusedWithoutReadingIt) {
+  // Sparse: costs no disk, but reading it would fill memory with 2.2 GB.
+  const std::string huge = Path("huge.bin");
+  const int fd = open(huge.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, 2200LL * 1000 * 1000), 0);
+  close(fd);
+  const Result r = Pack("create " + Quote(Path("big.sbx")) + " " + Quote(huge));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("is larger than"), std::string::npos) << r.output;
+  EXPECT_FALSE(Exists(Path("big.sbx")));
+  rusage children{};
+  ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &children), 0);
+  EXPECT_LT(children.ru_maxrss, 512 * 1024) << "kilobytes at peak in a packer run";
 }
 
 }  // namespace

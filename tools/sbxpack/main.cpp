@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -35,7 +36,11 @@ int Usage() {
   return 2;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+// Reads a regular file of at most maxSize bytes. The size is checked before
+// reading (and again while reading, for a file that grows meanwhile) so an
+// oversized input is refused at once rather than after gigabytes of reads.
+bool ReadWholeFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>* bytes,
+                   std::string* error) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
   if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -43,7 +48,15 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
     if (fd >= 0) close(fd);
     return false;
   }
+  const std::string tooLarge =
+      "\"" + path + "\" is larger than " + std::to_string(maxSize) + " bytes";
+  if (static_cast<uint64_t>(st.st_size) > maxSize) {
+    *error = tooLarge;
+    close(fd);
+    return false;
+  }
   bytes->clear();
+  bytes->reserve(static_cast<size_t>(st.st_size));
   uint8_t buffer[1 << 16];
   for (;;) {
     const ssize_t n = read(fd, buffer, sizeof buffer);
@@ -54,6 +67,11 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
       return false;
     }
     if (n == 0) break;
+    if (bytes->size() + static_cast<size_t>(n) > maxSize) {
+      *error = tooLarge;
+      close(fd);
+      return false;
+    }
     bytes->insert(bytes->end(), buffer, buffer + n);
   }
   close(fd);
@@ -103,11 +121,7 @@ bool PackInputs(char** paths, int count, std::vector<sbx::PackedFile>* files, st
     }
     seen.push_back(name);
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, &bytes, error)) return false;
-    if (bytes.size() > sbx::kMaxUnpackedSize) {
-      *error = "\"" + path + "\" is larger than 2 GiB";
-      return false;
-    }
+    if (!ReadWholeFile(path, sbx::kMaxUnpackedSize, &bytes, error)) return false;
     sbx::PackedFile file;
     file.name = name;
     file.packed = sbx::PackEntry(bytes.data(), bytes.size());
@@ -177,7 +191,7 @@ int Append(const std::string& targetPath, char** inputs, int count) {
 // missing or damaged.
 bool OpenArchive(const std::string& path, std::vector<uint8_t>* bytes, int32_t* directory,
                  std::vector<sbx::DirectoryEntry>* entries, std::string* error) {
-  if (!ReadWholeFile(path, bytes, error)) return false;
+  if (!ReadWholeFile(path, SIZE_MAX, bytes, error)) return false;
   sbx::MemorySource source(bytes->data(), bytes->size());
   if (sbx::ReadTrailer(source, directory) != sbx::TrailerStatus::kOk) {
     *error = "\"" + path + "\" is not an archive (no sbX trailer at its end)";
