@@ -142,7 +142,8 @@ TEST_F(Packer, RefusesInputsTheRuntimeCouldNotFindAgain) {
       {Quote(Path("a")), "not a file"},
   };
   for (const auto& c : cases) {
-    const Result r = Pack("create " + Quote(Path("keep.sbx")) + " " + c.args);
+    // Forced, so the refusal comes from the inputs, not from keep.sbx.
+    const Result r = Pack("create --force " + Quote(Path("keep.sbx")) + " " + c.args);
     EXPECT_NE(r.status, 0) << c.args;
     EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
     EXPECT_EQ(Slurp(Path("keep.sbx")), "previous contents");
@@ -168,6 +169,33 @@ TEST_F(Packer, ExtractKeepsHostileNamesInsideTheTargetFolder) {
   EXPECT_NE(r.output.find("unsafe name"), std::string::npos) << r.output;
   EXPECT_FALSE(Exists(Path("escaped.txt")));
   EXPECT_EQ(Slurp(Path("out/fine.txt")), "yes");
+}
+
+TEST_F(Packer, CreateReplacesOnlyArchivesUnlessForced) {
+  Spill(Path("a.txt"), "text a");
+  Spill(Path("b.txt"), "text b");
+  // The classic slip: the first input taken for the archive name.
+  Result r = Pack("create " + Quote(Path("a.txt")) + " " + Quote(Path("b.txt")));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("not an archive"), std::string::npos) << r.output;
+  EXPECT_EQ(Slurp(Path("a.txt")), "text a");
+
+  // A stand-alone archive is rebuilt in place without asking.
+  ASSERT_EQ(Pack("create " + Quote(Path("data.sbx")) + " " + Quote(Path("a.txt"))).status, 0);
+  r = Pack("create " + Quote(Path("data.sbx")) + " " + Quote(Path("b.txt")));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(Pack("list " + Quote(Path("data.sbx"))).output.find("b.txt"), std::string::npos);
+
+  // An archive riding on another file takes that file with it: refused too.
+  Spill(Path("game.bin"), "host program bytes");
+  ASSERT_EQ(Pack("append " + Quote(Path("game.bin")) + " " + Quote(Path("a.txt"))).status, 0);
+  const std::string withArchive = Slurp(Path("game.bin"));
+  EXPECT_NE(Pack("create " + Quote(Path("game.bin")) + " " + Quote(Path("b.txt"))).status, 0);
+  EXPECT_EQ(Slurp(Path("game.bin")), withArchive);
+
+  r = Pack("create --force " + Quote(Path("a.txt")) + " " + Quote(Path("b.txt")));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(Pack("list " + Quote(Path("a.txt"))).output.find("b.txt"), std::string::npos);
 }
 
 TEST_F(Packer, OversizedInputIsRefusedWithoutReadingIt) {

@@ -1,6 +1,9 @@
 // sbxpack: writes, lists and unpacks the runtime's packed archives.
 //
-//   sbxpack create ARCHIVE FILE...   stand-alone archive (absolute offsets)
+//   sbxpack create [--force] ARCHIVE FILE...
+//                                    stand-alone archive (absolute offsets);
+//                                    replaces an existing file only when it
+//                                    is a stand-alone archive or with --force
 //   sbxpack append TARGET FILE...    archive appended to TARGET (offsets from
 //                                    the end), e.g. onto the game executable
 //   sbxpack list ARCHIVE             name, packed size, unpacked size
@@ -29,7 +32,7 @@ int Fail(const std::string& message) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: sbxpack create ARCHIVE FILE...\n"
+               "usage: sbxpack create [--force] ARCHIVE FILE...\n"
                "       sbxpack append TARGET FILE...\n"
                "       sbxpack list ARCHIVE\n"
                "       sbxpack extract ARCHIVE DIR\n");
@@ -134,7 +137,57 @@ bool PackInputs(char** paths, int count, std::vector<sbx::PackedFile>* files, st
   return true;
 }
 
-int Create(const std::string& archivePath, char** inputs, int count) {
+// Reads an open file through pread, for looking at a trailer without
+// reading the whole file.
+class DescriptorSource final : public sbx::ByteSource {
+ public:
+  DescriptorSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, void* destination, size_t count) override {
+    if (offset > size_ || count > size_ - offset) return false;
+    auto* out = static_cast<uint8_t*>(destination);
+    while (count > 0) {
+      const ssize_t n = pread(fd_, out, count, static_cast<off_t>(offset));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      out += n;
+      offset += static_cast<uint64_t>(n);
+      count -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+};
+
+// What create may write over without --force: nothing, or a stand-alone
+// archive (an archive riding on another file would take its host with it).
+bool ReplaceableByCreate(const std::string& path, std::string* why) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;
+    *why = std::strerror(errno);
+    return false;
+  }
+  struct stat st;
+  int32_t directory = 0;
+  bool archive = false;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    DescriptorSource source(fd, static_cast<uint64_t>(st.st_size));
+    archive = sbx::ReadTrailer(source, &directory) == sbx::TrailerStatus::kOk && directory >= 0;
+  }
+  close(fd);
+  if (!archive) *why = "it exists and is not an archive (use --force to replace it)";
+  return archive;
+}
+
+int Create(const std::string& archivePath, char** inputs, int count, bool force) {
+  std::string why;
+  if (!force && !ReplaceableByCreate(archivePath, &why)) {
+    return Fail("will not overwrite \"" + archivePath + "\": " + why);
+  }
   std::vector<sbx::PackedFile> files;
   std::vector<uint8_t> archive;
   std::string error;
@@ -145,7 +198,7 @@ int Create(const std::string& archivePath, char** inputs, int count) {
   // Written beside the target and renamed, so a failed run never leaves a
   // half archive under the real name.
   const std::string temp = archivePath + ".partial";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) return Fail("cannot create \"" + temp + "\": " + std::strerror(errno));
   const bool written = WriteAll(fd, archive.data(), archive.size());
   if (close(fd) != 0 || !written || std::rename(temp.c_str(), archivePath.c_str()) != 0) {
@@ -272,7 +325,10 @@ int Extract(const std::string& archivePath, const std::string& dir) {
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
-  if (command == "create" && argc >= 4) return Create(argv[2], argv + 3, argc - 3);
+  if (command == "create" && argc >= 5 && std::strcmp(argv[2], "--force") == 0) {
+    return Create(argv[3], argv + 4, argc - 4, true);
+  }
+  if (command == "create" && argc >= 4) return Create(argv[2], argv + 3, argc - 3, false);
   if (command == "append" && argc >= 4) return Append(argv[2], argv + 3, argc - 3);
   if (command == "list" && argc == 3) return List(argv[2]);
   if (command == "extract" && argc == 4) return Extract(argv[2], argv[3]);
