@@ -198,6 +198,22 @@ TEST_F(Packer, CreateReplacesOnlyArchivesUnlessForced) {
   EXPECT_NE(Pack("list " + Quote(Path("a.txt"))).output.find("b.txt"), std::string::npos);
 }
 
+TEST_F(Packer, ExtractNeverWritesThroughLinksInTheTargetFolder) {
+  ASSERT_EQ(mkdir(Path("out").c_str(), 0755), 0);
+  Spill(Path("victim.txt"), "outside");
+  Spill(Path("linked.txt"), "outside too");
+  ASSERT_EQ(symlink(Path("victim.txt").c_str(), Path("out/fine.txt").c_str()), 0);
+  ASSERT_EQ(link(Path("linked.txt").c_str(), Path("out/hard.txt").c_str()), 0);
+  Spill(Path("evil.sbx"),
+        Archive({{"fine.txt", "payload"}, {"hard.txt", "payload"}, {"other.txt", "ok"}}));
+  const Result r = Pack("extract " + Quote(Path("evil.sbx")) + " " + Quote(Path("out")));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("symbolic link"), std::string::npos) << r.output;
+  EXPECT_EQ(Slurp(Path("victim.txt")), "outside");
+  EXPECT_EQ(Slurp(Path("linked.txt")), "outside too");
+  EXPECT_EQ(Slurp(Path("out/other.txt")), "ok");
+}
+
 TEST_F(Packer, OversizedInputIsRefusedWithoutReadingIt) {
   // Sparse: costs no disk, but reading it would fill memory with 2.2 GB.
   const std::string huge = Path("huge.bin");

@@ -7,7 +7,8 @@
 //   sbxpack append TARGET FILE...    archive appended to TARGET (offsets from
 //                                    the end), e.g. onto the game executable
 //   sbxpack list ARCHIVE             name, packed size, unpacked size
-//   sbxpack extract ARCHIVE DIR      unpacks every entry into DIR
+//   sbxpack extract ARCHIVE DIR      unpacks every entry into DIR, never
+//                                    through a link found there
 //
 // Entries are stored under their base names and packed with LZO1X-999.
 #include <fcntl.h>
@@ -288,6 +289,30 @@ bool SafeEntryName(const std::string& name) {
   return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
+// Opens name inside the folder for writing, emptied. A symbolic link is
+// never followed, and a hard link, device or pipe planted there is refused
+// rather than written through. The descriptor, or -1 with why.
+int OpenEntryForWriting(int dirFd, const std::string& name, std::string* why) {
+  const int fd =
+      openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *why = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
+    return -1;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1) {
+    *why = "it is not a plain file of its own";
+    close(fd);
+    return -1;
+  }
+  if (ftruncate(fd, 0) != 0) {
+    *why = std::strerror(errno);
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 int Extract(const std::string& archivePath, const std::string& dir) {
   std::vector<uint8_t> bytes;
   int32_t directory = 0;
@@ -297,6 +322,10 @@ int Extract(const std::string& archivePath, const std::string& dir) {
   if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
     return Fail("cannot create \"" + dir + "\": " + std::strerror(errno));
   }
+  // Every entry is opened relative to the folder itself, so nothing found
+  // inside it can redirect a write elsewhere.
+  const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return Fail("cannot open \"" + dir + "\": " + std::strerror(errno));
   int status = 0;
   for (const sbx::DirectoryEntry& entry : entries) {
     if (!SafeEntryName(entry.name)) {
@@ -311,12 +340,16 @@ int Extract(const std::string& archivePath, const std::string& dir) {
       continue;
     }
     const std::string path = dir + "/" + entry.name;
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool written = fd >= 0 && WriteAll(fd, unpacked.bytes.get(), unpacked.length);
-    if (fd < 0 || close(fd) != 0 || !written) {
-      status = Fail("cannot write \"" + path + "\"");
+    std::string why;
+    const int fd = OpenEntryForWriting(dirFd, entry.name, &why);
+    if (fd < 0) {
+      status = Fail("cannot write \"" + path + "\": " + why);
+      continue;
     }
+    const bool written = WriteAll(fd, unpacked.bytes.get(), unpacked.length);
+    if (close(fd) != 0 || !written) status = Fail("cannot write \"" + path + "\"");
   }
+  close(dirFd);
   return status;
 }
 
