@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -34,6 +35,9 @@ constexpr size_t kMaxClientBacklog = 1024 * 1024;
 // flood of joins cannot grow the player table without bound.
 constexpr size_t kMaxPlayersPerClient = 256;
 constexpr size_t kMaxReplies = 64;
+// Texts under a sender that is not one of the connection's own players;
+// one more than this and the connection is dropped.
+constexpr int kMaxForgedTexts = 16;
 
 using Clock = std::chrono::steady_clock;
 
@@ -147,6 +151,7 @@ struct Client {
   std::string out;
   size_t outSent = 0;
   bool drop = false;
+  int forgedTexts = 0;
   size_t Backlog() const { return out.size() - outSent; }
 };
 
@@ -220,11 +225,23 @@ Client* ClientBySlot(std::vector<Client>& clients, int slot) {
   return nullptr;
 }
 
+bool PlayerOfClient(const NetLink& link, uint16_t number, int slot) {
+  for (const NetPlayer& p : link.players) {
+    if (p.number == number) return p.slot == slot;
+  }
+  return false;
+}
+
 // Host side: one message from a client. Caller holds the lock.
 void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& from,
                          const NetWireMessage& m) {
   const uint16_t sender = static_cast<uint16_t>(m.sender);
   if (m.type == kNetText) {
+    // Only a player that joined through this connection may speak on it.
+    if (!PlayerOfClient(link, sender, from.slot)) {
+      if (++from.forgedTexts > kMaxForgedTexts) from.drop = true;
+      return;
+    }
     NetWireMessage relay = m;
     if (m.target == -1) {
       for (const NetPlayer& p : link.players) {
@@ -429,10 +446,10 @@ void WorkerMain(NetLink* linkPtr) {
     if (!AnnounceNewPlayers(link, connectionFd)) break;
 
     // Wait for traffic, a command's wake-up, or the pass interval.
+    const bool admit = isHost && accepting && clients.size() < kMaxClients && listenFd >= 0;
     waits.clear();
     waits.push_back(pollfd{link.wakeFd, POLLIN, 0});
     waits.push_back(pollfd{connectionFd, POLLIN, 0});
-    const bool admit = isHost && accepting && clients.size() < kMaxClients && listenFd >= 0;
     if (admit) waits.push_back(pollfd{listenFd, POLLIN, 0});
     for (const Client& c : clients) {
       waits.push_back(pollfd{c.fd, static_cast<short>(POLLIN | (c.Backlog() ? POLLOUT : 0)), 0});

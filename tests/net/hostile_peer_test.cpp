@@ -1,8 +1,15 @@
 // Peers that do not follow the protocol: the host drops them, keeps serving
 // the well-behaved client, and holds on to no memory or descriptors for them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 
+#include <algorithm>
+#include <atomic>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "runtime/net/socket_internal.h"
 #include "runtime/runtime.h"
@@ -182,6 +189,43 @@ TEST_F(Hostile, JoinFloodIsBounded) {
   EXPECT_EQ(admitted, 256);
   EXPECT_EQ(refused, 144);
   EXPECT_TRUE(StillServed());
+}
+
+// Joins a raw peer; its player number, or 0.
+int JoinRaw(RawPeer& peer, const char* name) {
+  NetWireMessage answer;
+  if (!peer.Send(JoinRequest(name)) || !peer.Read(answer)) return 0;
+  const int number = static_cast<uint16_t>(answer.target);
+  return number < kNetNoNumber ? number : 0;
+}
+
+TEST_F(Hostile, TextsUnderAnotherConnectionsPlayerAreNotRelayed) {
+  RawPeer stranger(port_);
+  RawPeer member(port_);
+  const int memberPlayer = JoinRaw(member, "member");
+  ASSERT_NE(memberPlayer, 0);
+  // Never joined, or joined as someone else: both speak as the good client.
+  ASSERT_TRUE(stranger.Send(Wire(kNetText, static_cast<int16_t>(hostPlayer_),
+                                 static_cast<int16_t>(clientPlayer_), "forged 1")));
+  ASSERT_TRUE(member.Send(Wire(kNetText, -1, static_cast<int16_t>(clientPlayer_), "forged 2")));
+  // Under its own number the member is heard.
+  ASSERT_TRUE(member.Send(Wire(kNetText, static_cast<int16_t>(hostPlayer_),
+                               static_cast<int16_t>(memberPlayer), "honest")));
+  EXPECT_EQ(Receive(host_, hostPlayer_), "honest");
+  EXPECT_EQ(netlink::LastSender(host_), memberPlayer);
+  EXPECT_TRUE(StillServed());
+  EXPECT_EQ(netlink::ReceiveMessage(client_, clientPlayer_), "");
+  // Persisting in it costs the connection.
+  std::string forged;
+  for (int i = 0; i < 20; ++i) {
+    forged += Wire(kNetText, -1, static_cast<int16_t>(hostPlayer_), "forged");
+  }
+  ASSERT_TRUE(member.Send(forged));
+  EXPECT_TRUE(member.ClosedByHost());
+  ASSERT_TRUE(WaitFor([&] { return netlink::PlayerLeft(host_) == memberPlayer; }));
+  EXPECT_TRUE(StillServed());
+  EXPECT_EQ(netlink::ReceiveMessage(client_, clientPlayer_), "");
+  EXPECT_EQ(netlink::ReceiveMessage(host_, hostPlayer_), "");
 }
 
 }  // namespace
