@@ -35,6 +35,10 @@ constexpr size_t kMaxClientBacklog = 1024 * 1024;
 // flood of joins cannot grow the player table without bound.
 constexpr size_t kMaxPlayersPerClient = 256;
 constexpr size_t kMaxReplies = 64;
+// Join requests one connection may have admitted: a burst, then a steady
+// rate, so cycling join and leave cannot run through the player numbers.
+constexpr double kJoinsPerSecond = 4;
+constexpr double kJoinBurst = 32;
 // Texts under a sender that is not one of the connection's own players;
 // one more than this and the connection is dropped.
 constexpr int kMaxForgedTexts = 16;
@@ -151,8 +155,15 @@ struct Client {
   std::string out;
   size_t outSent = 0;
   bool drop = false;
+  Clock::time_point refilledAt;
+  double joinAllowance = kJoinBurst;
   int forgedTexts = 0;
   size_t Backlog() const { return out.size() - outSent; }
+  void Refill(Clock::time_point now) {
+    const double seconds = std::chrono::duration<double>(now - refilledAt).count();
+    refilledAt = now;
+    joinAllowance = std::min(kJoinBurst, joinAllowance + seconds * kJoinsPerSecond);
+  }
 };
 
 enum class ReadOutcome { kOpen, kClosed };
@@ -225,6 +236,23 @@ Client* ClientBySlot(std::vector<Client>& clients, int slot) {
   return nullptr;
 }
 
+// The number for a joining player: the next unused one while the range
+// lasts, then the lowest one no player holds; 0 when every one is held.
+// Caller holds the lock.
+uint16_t TakePlayerNumber(NetLink& link) {
+  if (link.nextNumber >= kNetFirstPlayer && link.nextNumber <= kNetLastNumber) {
+    return link.nextNumber++;
+  }
+  std::vector<bool> held(kNetLastNumber + 1u, false);
+  for (const NetPlayer& p : link.players) {
+    if (p.number <= kNetLastNumber) held[p.number] = true;
+  }
+  for (uint32_t n = kNetFirstPlayer; n <= kNetLastNumber; ++n) {
+    if (!held[n]) return static_cast<uint16_t>(n);
+  }
+  return 0;
+}
+
 bool PlayerOfClient(const NetLink& link, uint16_t number, int slot) {
   for (const NetPlayer& p : link.players) {
     if (p.number == number) return p.slot == slot;
@@ -274,11 +302,14 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
       answer.target = static_cast<int16_t>(kNetNoNumber);
       // A refusal is answered too: the client matches answers to requests
       // in order, so every request must get exactly one.
-      if (link.accepting && link.nextNumber <= kNetLastNumber && mine < kMaxPlayersPerClient) {
+      const bool allowed = link.accepting && mine < kMaxPlayersPerClient && from.joinAllowance >= 1;
+      const uint16_t number = allowed ? TakePlayerNumber(link) : 0;
+      if (number != 0) {
+        from.joinAllowance -= 1;
         const NetPlayerRecord record = DecodePlayerRecord(m.body);
         NetPlayer p;
         p.slot = from.slot;
-        p.number = link.nextNumber++;
+        p.number = number;
         p.hidden = record.hidden ? 1 : 0;
         p.host = record.host ? 1 : 0;
         std::memcpy(p.name, record.name, sizeof p.name);
@@ -446,6 +477,8 @@ void WorkerMain(NetLink* linkPtr) {
     if (!AnnounceNewPlayers(link, connectionFd)) break;
 
     // Wait for traffic, a command's wake-up, or the pass interval.
+    const Clock::time_point passStart = Clock::now();
+    for (Client& c : clients) c.Refill(passStart);
     const bool admit = isHost && accepting && clients.size() < kMaxClients && listenFd >= 0;
     waits.clear();
     waits.push_back(pollfd{link.wakeFd, POLLIN, 0});
@@ -476,6 +509,7 @@ void WorkerMain(NetLink* linkPtr) {
         Client c;
         c.slot = slot;
         c.fd = netsock::SlotDescriptor(slot);
+        c.refilledAt = Clock::now();
         clients.push_back(std::move(c));
       }
       std::vector<NetWireMessage> got;

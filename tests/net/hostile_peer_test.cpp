@@ -186,9 +186,15 @@ TEST_F(Hostile, JoinFloodIsBounded) {
       ++refused;
     }
   }
-  EXPECT_EQ(admitted, 256);
-  EXPECT_EQ(refused, 144);
+  // A burst is admitted, the rest refused, each with an answer.
+  EXPECT_EQ(admitted, 32);
+  EXPECT_EQ(refused, 368);
   EXPECT_TRUE(StillServed());
+  // Given time, the connection may join again.
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  ASSERT_TRUE(peer.Send(JoinRequest("later")));
+  ASSERT_TRUE(peer.Read(answer));
+  EXPECT_LT(static_cast<uint16_t>(answer.target), kNetNoNumber);
 }
 
 // Joins a raw peer; its player number, or 0.
@@ -197,6 +203,27 @@ int JoinRaw(RawPeer& peer, const char* name) {
   if (!peer.Send(JoinRequest(name)) || !peer.Read(answer)) return 0;
   const int number = static_cast<uint16_t>(answer.target);
   return number < kNetNoNumber ? number : 0;
+}
+
+TEST_F(Hostile, NumbersAreReusedLowestFirstOnceTheRangeIsUsedUp) {
+  {
+    // Pretend a long game has handed out nearly every number.
+    ASSERT_EQ(NetLock(&host_.lock), 0);
+    host_.nextNumber = kNetLastNumber - 1;
+    NetUnlock(&host_.lock);
+  }
+  RawPeer peer(port_);
+  EXPECT_EQ(JoinRaw(peer, "a"), kNetLastNumber - 1);
+  EXPECT_EQ(JoinRaw(peer, "b"), kNetLastNumber);
+  // 101 to 103 are the keeper, the client's query player and its good one.
+  const int reused = JoinRaw(peer, "c");
+  EXPECT_EQ(reused, 104);
+  EXPECT_EQ(JoinRaw(peer, "d"), 105);
+  ASSERT_TRUE(peer.Send(Wire(kNetLeave, 0, static_cast<int16_t>(reused), "")));
+  ASSERT_TRUE(WaitFor([&] { return netlink::PlayerLeft(host_) == reused; }));
+  EXPECT_EQ(JoinRaw(peer, "e"), reused);
+  EXPECT_EQ(netlink::PlayerCount(client_), 6);
+  EXPECT_TRUE(StillServed());
 }
 
 TEST_F(Hostile, TextsUnderAnotherConnectionsPlayerAreNotRelayed) {
