@@ -35,6 +35,11 @@ constexpr size_t kMaxClientBacklog = 1024 * 1024;
 // flood of joins cannot grow the player table without bound.
 constexpr size_t kMaxPlayersPerClient = 256;
 constexpr size_t kMaxReplies = 64;
+// A connection that has had no player admitted within this time is closed,
+// and at most kMaxUnjoinedClients such connections are held (the oldest
+// goes first), so idle connections cannot keep newcomers out.
+constexpr auto kJoinDeadline = std::chrono::seconds(3);
+constexpr size_t kMaxUnjoinedClients = 32;
 // Join requests one connection may have admitted: a burst, then a steady
 // rate, so cycling join and leave cannot run through the player numbers.
 constexpr double kJoinsPerSecond = 4;
@@ -155,6 +160,9 @@ struct Client {
   std::string out;
   size_t outSent = 0;
   bool drop = false;
+  bool own = false;     // the host's connection to itself
+  bool joined = false;  // a player has been admitted through it
+  Clock::time_point acceptedAt;
   Clock::time_point refilledAt;
   double joinAllowance = kJoinBurst;
   int forgedTexts = 0;
@@ -302,10 +310,12 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
       answer.target = static_cast<int16_t>(kNetNoNumber);
       // A refusal is answered too: the client matches answers to requests
       // in order, so every request must get exactly one.
-      const bool allowed = link.accepting && mine < kMaxPlayersPerClient && from.joinAllowance >= 1;
+      const bool allowed =
+          link.accepting && mine < kMaxPlayersPerClient && (from.own || from.joinAllowance >= 1);
       const uint16_t number = allowed ? TakePlayerNumber(link) : 0;
       if (number != 0) {
         from.joinAllowance -= 1;
+        from.joined = true;
         const NetPlayerRecord record = DecodePlayerRecord(m.body);
         NetPlayer p;
         p.slot = from.slot;
@@ -447,6 +457,41 @@ void FlushClient(Client& c) {
   if (c.Backlog() > kMaxClientBacklog) c.drop = true;
 }
 
+// The local address of a descriptor, to recognise the host's connection to
+// itself among the accepted ones.
+bool SameEndpoint(int localFd, int acceptedFd) {
+  sockaddr_in local{}, peer{};
+  socklen_t localLength = sizeof local, peerLength = sizeof peer;
+  if (::getsockname(localFd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0 ||
+      ::getpeername(acceptedFd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0) {
+    return false;
+  }
+  return local.sin_port == peer.sin_port && local.sin_addr.s_addr == peer.sin_addr.s_addr;
+}
+
+// Closes a client and removes its players. Index order is not kept.
+void CloseClient(NetLink& link, std::vector<Client>& clients, size_t index) {
+  {
+    Guard guard(link);
+    RemoveClientPlayers(link, clients[index].slot);
+  }
+  SockClose(clients[index].slot);
+  clients[index] = std::move(clients.back());
+  clients.pop_back();
+}
+
+// The oldest connection that has no player admitted, or clients.size().
+size_t OldestUnjoined(const std::vector<Client>& clients, size_t* unjoinedCount) {
+  size_t oldest = clients.size();
+  *unjoinedCount = 0;
+  for (size_t i = 0; i < clients.size(); ++i) {
+    if (clients[i].joined || clients[i].own) continue;
+    ++*unjoinedCount;
+    if (oldest == clients.size() || clients[i].acceptedAt < clients[oldest].acceptedAt) oldest = i;
+  }
+  return oldest;
+}
+
 void WorkerMain(NetLink* linkPtr) {
   NetLink& link = *linkPtr;
   int connectionFd = -1;
@@ -466,6 +511,7 @@ void WorkerMain(NetLink* linkPtr) {
   std::vector<pollfd> waits;
   std::vector<NetWireMessage> fromHost;
   std::vector<std::pair<int, NetWireMessage>> fromClients;  // client slot, message
+  bool ownSeen = false;
 
   for (;;) {
     bool accepting;
@@ -479,7 +525,12 @@ void WorkerMain(NetLink* linkPtr) {
     // Wait for traffic, a command's wake-up, or the pass interval.
     const Clock::time_point passStart = Clock::now();
     for (Client& c : clients) c.Refill(passStart);
-    const bool admit = isHost && accepting && clients.size() < kMaxClients && listenFd >= 0;
+    size_t unjoined = 0;
+    OldestUnjoined(clients, &unjoined);
+    // Room for a newcomer can always be made by closing an unjoined
+    // connection.
+    const bool admit =
+        isHost && accepting && listenFd >= 0 && (clients.size() < kMaxClients || unjoined > 0);
     waits.clear();
     waits.push_back(pollfd{link.wakeFd, POLLIN, 0});
     waits.push_back(pollfd{connectionFd, POLLIN, 0});
@@ -501,15 +552,23 @@ void WorkerMain(NetLink* linkPtr) {
       // Several pending connections are taken per pass: with only one, a
       // burst of connections overflows the listen backlog and each client
       // beyond it waits a whole SYN retry.
-      for (int i = 0; admit && i < kAcceptsPerPass && clients.size() < kMaxClients; ++i) {
+      for (int i = 0; admit && i < kAcceptsPerPass; ++i) {
+        size_t unjoinedNow = 0;
+        const size_t oldest = OldestUnjoined(clients, &unjoinedNow);
+        if (clients.size() >= kMaxClients && unjoinedNow == 0) break;
         int32_t ip = 0;
         const int slot = TcpAccept(listenSlot, ip);
         if (slot < 0) break;
+        if (clients.size() >= kMaxClients || unjoinedNow >= kMaxUnjoinedClients) {
+          CloseClient(link, clients, oldest);
+        }
         NoDelay(slot);
         Client c;
         c.slot = slot;
         c.fd = netsock::SlotDescriptor(slot);
-        c.refilledAt = Clock::now();
+        c.acceptedAt = c.refilledAt = Clock::now();
+        c.own = !ownSeen && SameEndpoint(connectionFd, c.fd);
+        ownSeen = ownSeen || c.own;
         clients.push_back(std::move(c));
       }
       std::vector<NetWireMessage> got;
@@ -538,17 +597,13 @@ void WorkerMain(NetLink* linkPtr) {
     }
 
     size_t buffered = connectionReader.Pending();
+    const Clock::time_point joinCutoff = Clock::now() - kJoinDeadline;
     for (size_t i = 0; i < clients.size();) {
       Client& c = clients[i];
+      if (!c.joined && !c.own && c.acceptedAt < joinCutoff) c.drop = true;
       if (!c.drop) FlushClient(c);
       if (c.drop) {
-        {
-          Guard guard(link);
-          RemoveClientPlayers(link, c.slot);
-        }
-        SockClose(c.slot);
-        clients[i] = std::move(clients.back());
-        clients.pop_back();
+        CloseClient(link, clients, i);
         continue;
       }
       buffered += c.reader.Pending() + c.Backlog();

@@ -255,4 +255,20 @@ TEST_F(Hostile, TextsUnderAnotherConnectionsPlayerAreNotRelayed) {
   EXPECT_EQ(netlink::ReceiveMessage(host_, hostPlayer_), "");
 }
 
+TEST_F(Hostile, IdleConnectionsNeitherLockOutNewcomersNorStay) {
+  std::vector<std::unique_ptr<RawPeer>> idle;
+  for (int i = 0; i < 150; ++i) {
+    idle.push_back(std::make_unique<RawPeer>(port_));
+    ASSERT_TRUE(idle.back()->connected()) << i;
+  }
+  NetLink newcomer;
+  ASSERT_EQ(netlink::Join(newcomer, "127.0.0.1", port_), 1);
+  EXPECT_LT(netlink::CreatePlayer(newcomer, RtString("late")), kNetNoNumber);
+  EXPECT_TRUE(StillServed());
+  // Unjoined connections go after a few seconds; the members stay.
+  EXPECT_TRUE(WaitFor([&] { return Strangers() == 1; }, 8000));
+  EXPECT_EQ(netlink::PlayerCount(newcomer), 3);
+  netlink::Leave(newcomer);
+}
+
 }  // namespace
