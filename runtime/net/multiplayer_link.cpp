@@ -35,6 +35,15 @@ constexpr size_t kMaxClientBacklog = 1024 * 1024;
 // flood of joins cannot grow the player table without bound.
 constexpr size_t kMaxPlayersPerClient = 256;
 constexpr size_t kMaxReplies = 64;
+// What one connection's messages may have queued for the others per second
+// (relayed copies and answers), and how far ahead of that it may run. Ample
+// for a game; a connection beyond it is not read until its allowance has
+// grown back, so its own sending slows down, not its receivers'.
+constexpr double kSendAllowancePerSecond = 4.0 * 1024 * 1024;
+constexpr double kSendAllowanceBurst = 1024 * 1024;
+// The host's own connection is never dropped; while this much waits to be
+// sent to it, no other connection is read.
+constexpr size_t kOwnBacklogHigh = 2 * 1024 * 1024;
 // A connection that has had no player admitted within this time is closed,
 // and at most kMaxUnjoinedClients such connections are held (the oldest
 // goes first), so idle connections cannot keep newcomers out.
@@ -164,12 +173,16 @@ struct Client {
   bool joined = false;  // a player has been admitted through it
   Clock::time_point acceptedAt;
   Clock::time_point refilledAt;
+  double sendAllowance = kSendAllowanceBurst;  // bytes
   double joinAllowance = kJoinBurst;
   int forgedTexts = 0;
   size_t Backlog() const { return out.size() - outSent; }
+  bool Throttled() const { return !own && sendAllowance <= 0; }
   void Refill(Clock::time_point now) {
     const double seconds = std::chrono::duration<double>(now - refilledAt).count();
     refilledAt = now;
+    sendAllowance =
+        std::min(kSendAllowanceBurst, sendAllowance + seconds * kSendAllowancePerSecond);
     joinAllowance = std::min(kJoinBurst, joinAllowance + seconds * kJoinsPerSecond);
   }
 };
@@ -272,6 +285,12 @@ bool PlayerOfClient(const NetLink& link, uint16_t number, int slot) {
 void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& from,
                          const NetWireMessage& m) {
   const uint16_t sender = static_cast<uint16_t>(m.sender);
+  // Everything a message makes the host send counts against its
+  // connection's allowance.
+  const auto deliver = [&from](Client& to, const NetWireMessage& message) {
+    Queue(to, message);
+    if (!from.own) from.sendAllowance -= static_cast<double>(kNetHeaderSize + message.body.size());
+  };
   if (m.type == kNetText) {
     // Only a player that joined through this connection may speak on it.
     if (!PlayerOfClient(link, sender, from.slot)) {
@@ -285,13 +304,13 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
         Client* to = ClientBySlot(clients, p.slot);
         if (!to) continue;
         relay.target = static_cast<int16_t>(p.number);
-        Queue(*to, relay);
+        deliver(*to, relay);
       }
     } else {
       const uint16_t target = static_cast<uint16_t>(m.target);
       for (const NetPlayer& p : link.players) {
         if (p.number != target) continue;
-        if (Client* to = ClientBySlot(clients, p.slot)) Queue(*to, relay);
+        if (Client* to = ClientBySlot(clients, p.slot)) deliver(*to, relay);
         break;
       }
     }
@@ -326,7 +345,7 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
         link.players.push_back(std::move(p));
         answer.target = static_cast<int16_t>(link.players.back().number);
       }
-      Queue(from, answer);
+      deliver(from, answer);
       return;
     }
     case kNetLeave:
@@ -377,7 +396,7 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
     default:
       return;
   }
-  Queue(from, answer);
+  deliver(from, answer);
 }
 
 // Receiving side: one message from the host. Caller holds the lock.
@@ -454,7 +473,9 @@ void FlushClient(Client& c) {
     c.out.erase(0, c.outSent);
     c.outSent = 0;
   }
-  if (c.Backlog() > kMaxClientBacklog) c.drop = true;
+  // A peer that does not read its messages is dropped; the host's own
+  // connection is drained by this very thread and is never given up.
+  if (c.Backlog() > kMaxClientBacklog && !c.own) c.drop = true;
 }
 
 // The local address of a descriptor, to recognise the host's connection to
@@ -522,9 +543,18 @@ void WorkerMain(NetLink* linkPtr) {
     }
     if (!AnnounceNewPlayers(link, connectionFd)) break;
 
-    // Wait for traffic, a command's wake-up, or the pass interval.
+    // Wait for traffic, a command's wake-up, or the pass interval. A
+    // throttled connection's input is left waiting in its socket.
     const Clock::time_point passStart = Clock::now();
-    for (Client& c : clients) c.Refill(passStart);
+    Client* own = nullptr;
+    for (Client& c : clients) {
+      c.Refill(passStart);
+      if (c.own) own = &c;
+    }
+    const bool ownSwamped = own && own->Backlog() > kOwnBacklogHigh;
+    const auto mayRead = [ownSwamped](const Client& c) {
+      return c.own || (!ownSwamped && !c.Throttled());
+    };
     size_t unjoined = 0;
     OldestUnjoined(clients, &unjoined);
     // Room for a newcomer can always be made by closing an unjoined
@@ -536,7 +566,9 @@ void WorkerMain(NetLink* linkPtr) {
     waits.push_back(pollfd{connectionFd, POLLIN, 0});
     if (admit) waits.push_back(pollfd{listenFd, POLLIN, 0});
     for (const Client& c : clients) {
-      waits.push_back(pollfd{c.fd, static_cast<short>(POLLIN | (c.Backlog() ? POLLOUT : 0)), 0});
+      const short events =
+          static_cast<short>((mayRead(c) ? POLLIN : 0) | (c.Backlog() ? POLLOUT : 0));
+      waits.push_back(pollfd{c.fd, events, 0});
     }
     if (::poll(waits.data(), waits.size(), kPassWaitMs) > 0 && (waits[0].revents & POLLIN)) {
       uint64_t drained;
@@ -573,6 +605,7 @@ void WorkerMain(NetLink* linkPtr) {
       }
       std::vector<NetWireMessage> got;
       for (Client& c : clients) {
+        if (!mayRead(c)) continue;
         got.clear();
         if (ReadMessages(c.fd, c.reader, got, chunk) == ReadOutcome::kClosed) c.drop = true;
         for (NetWireMessage& m : got) {

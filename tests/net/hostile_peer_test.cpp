@@ -271,4 +271,69 @@ TEST_F(Hostile, IdleConnectionsNeitherLockOutNewcomersNorStay) {
   netlink::Leave(newcomer);
 }
 
+// Broadcasts 1 KiB texts as one joined player, as fast as the socket takes
+// them, reading (and discarding) what it is sent only when asked to.
+void Flood(int port, bool reads, std::atomic<bool>& stop) {
+  RawPeer peer(port);
+  const int me = JoinRaw(peer, "flooder");
+  if (!me) return;
+  std::string burst;
+  for (int i = 0; i < 32; ++i) {
+    burst += Wire(kNetText, -1, static_cast<int16_t>(me), std::string(1024, 'f'));
+  }
+  ::fcntl(peer.fd(), F_SETFL, ::fcntl(peer.fd(), F_GETFL) | O_NONBLOCK);
+  size_t offset = 0;
+  uint8_t sink[65536];
+  while (!stop) {
+    pollfd p{peer.fd(), static_cast<short>(POLLOUT | (reads ? POLLIN : 0)), 0};
+    if (::poll(&p, 1, 20) <= 0) continue;
+    if (p.revents & (POLLERR | POLLHUP)) return;
+    if ((p.revents & POLLIN) && ::recv(peer.fd(), sink, sizeof sink, 0) == 0) return;
+    if (p.revents & POLLOUT) {
+      const ssize_t n =
+          ::send(peer.fd(), burst.data() + offset, burst.size() - offset, MSG_NOSIGNAL);
+      if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return;
+      if (n > 0) offset = (offset + static_cast<size_t>(n)) % burst.size();
+    }
+  }
+}
+
+// Sends text from one player to another and waits for it, passing over
+// whatever else the receiver was sent.
+bool GetsThrough(NetLink& from, int sender, NetLink& to, int receiver, const std::string& text) {
+  if (!netlink::SendMessage(from, sender, receiver, RtString(text.c_str()))) return false;
+  return WaitFor([&] {
+    for (RtString t = netlink::ReceiveMessage(to, receiver); t.Length() > 0;
+         t = netlink::ReceiveMessage(to, receiver)) {
+      if (t == text.c_str()) return true;
+    }
+    return false;
+  });
+}
+
+TEST_F(Hostile, BroadcastFloodSlowsTheFloodersNotTheOthers) {
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> flooders;
+  // Two that never read what they are sent, as a plain chat client
+  // flooding would, and two that do.
+  for (int i = 0; i < 4; ++i) flooders.emplace_back(Flood, port_, i >= 2, std::ref(stop));
+  size_t peak = 0;
+  int lost = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (std::chrono::steady_clock::now() < end && netlink::IsConnected(host_)) {
+    const std::string text = "ping " + std::to_string(++round_);
+    lost += !GetsThrough(client_, clientPlayer_, host_, hostPlayer_, text);
+    lost += !GetsThrough(host_, hostPlayer_, client_, clientPlayer_, text);
+    peak = std::max(peak, host_.bufferedBytes.load());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  stop = true;
+  for (std::thread& t : flooders) t.join();
+  EXPECT_EQ(lost, 0);
+  EXPECT_TRUE(netlink::IsConnected(host_));
+  EXPECT_TRUE(netlink::IsConnected(client_));
+  EXPECT_LE(peak, 4u * 1024 * 1024);
+  EXPECT_TRUE(GetsThrough(client_, clientPlayer_, host_, hostPlayer_, "after"));
+}
+
 }  // namespace
