@@ -85,6 +85,7 @@ int NodeHashTable::Init(int32_t bits) {
 void NodeHashTable::Free() {
   std::free(heads_);
   heads_ = nullptr;
+  count_ = 0;
   bits_ = 0;
   half_ = 0;
   mask_ = 0;
@@ -100,6 +101,7 @@ int NodeHashTable::Insert(Node* node) {
   }
   node->chain = *head;
   *head = node;
+  ++count_;
   return 1;
 }
 
@@ -135,38 +137,122 @@ int NodeHashTable::Unlink(Node* node) {
   }
   *link = node->chain;
   node->chain = nullptr;
+  --count_;
   found_ = nullptr;
   foundLink_ = nullptr;
   return 1;
 }
 
 void NodeHashTable::Clear(NodeFactory* factory) {
-  if (heads_ == nullptr) return;
+  // Buckets are emptied as they are walked and the walk stops after the last
+  // node, so a few nodes in a table sized for a large map cost little.
   const int32_t buckets = BucketCount();
-  for (int32_t b = 0; b < buckets; ++b) {
+  for (int32_t b = 0; b < buckets && count_ > 0; ++b) {
     for (Node* n = heads_[b]; n != nullptr;) {
       Node* next = n->chain;
       n->chain = nullptr;
       if (factory != nullptr) factory->GiveBack();
+      --count_;
       n = next;
     }
+    heads_[b] = nullptr;
   }
   Forget();
 }
 
 void NodeHashTable::Forget() {
-  if (heads_ != nullptr) std::memset(heads_, 0, sizeof(Node*) * static_cast<size_t>(BucketCount()));
+  // An empty table has nothing to forget; skipping the pass matters when the
+  // table has a bucket for every cell of a large map.
+  if (heads_ != nullptr && count_ != 0) {
+    std::memset(heads_, 0, sizeof(Node*) * static_cast<size_t>(BucketCount()));
+  }
+  count_ = 0;
   found_ = nullptr;
   foundLink_ = nullptr;
 }
 
-int32_t NodeHashTable::Size() const {
-  int32_t count = 0;
-  const int32_t buckets = BucketCount();
-  for (int32_t b = 0; b < buckets; ++b) {
-    for (const Node* n = heads_[b]; n != nullptr; n = n->chain) ++count;
+// ---- OpenList ----
+
+bool OpenList::Init(int32_t capacity, int32_t cells) {
+  Free();
+  if (capacity < 1 || cells < 1) return false;
+  heap_ = static_cast<Entry*>(std::malloc(static_cast<size_t>(capacity) * sizeof(Entry)));
+  place_ = static_cast<int32_t*>(std::calloc(static_cast<size_t>(cells), sizeof(int32_t)));
+  nodes_ = static_cast<Node**>(std::malloc(static_cast<size_t>(cells) * sizeof(Node*)));
+  if (heap_ == nullptr || place_ == nullptr || nodes_ == nullptr) {
+    Free();
+    return false;
   }
-  return count;
+  capacity_ = capacity;
+  cells_ = cells;
+  return true;
+}
+
+void OpenList::Free() {
+  std::free(heap_);
+  std::free(place_);
+  std::free(nodes_);
+  heap_ = nullptr;
+  place_ = nullptr;
+  nodes_ = nullptr;
+  capacity_ = 0;
+  cells_ = 0;
+  size_ = 0;
+  nextOrder_ = 0;
+}
+
+void OpenList::Reset() {
+  for (int32_t i = 0; i < size_; ++i) place_[heap_[i].cell] = 0;
+  size_ = 0;
+  nextOrder_ = 0;
+}
+
+bool OpenList::Push(Node* node, int32_t cell) {
+  if (size_ >= capacity_) return false;
+  nodes_[cell] = node;
+  SiftUp(size_++, Entry{node->f, cell, nextOrder_++});
+  return true;
+}
+
+void OpenList::Pop() {
+  if (size_ == 0) return;
+  place_[heap_[0].cell] = 0;
+  if (--size_ == 0) return;
+  // The hole left at the top sinks along the lesser children to the bottom
+  // and the last entry rises from there: one comparison per level on the
+  // way down, and the last entry seldom rises far.
+  int32_t at = 0;
+  for (int32_t child = 1; child < size_; child = 2 * at + 1) {
+    if (child + 1 < size_ && Before(heap_[child + 1], heap_[child])) ++child;
+    Put(at, heap_[child]);
+    at = child;
+  }
+  SiftUp(at, heap_[size_]);
+}
+
+void OpenList::Requeue(int32_t cell) {
+  int32_t at = place_[cell] - 1;
+  if (at < 0) return;
+  const Entry entry{nodes_[cell]->f, cell, nextOrder_++};
+  // The new key may lie on either side of the old one (with a heuristic
+  // weight of 1 a cheaper path can round to a higher priority), so the entry
+  // sinks to the bottom like a popped top and rises to its place from there.
+  for (int32_t child = 2 * at + 1; child < size_; child = 2 * at + 1) {
+    if (child + 1 < size_ && Before(heap_[child + 1], heap_[child])) ++child;
+    Put(at, heap_[child]);
+    at = child;
+  }
+  SiftUp(at, entry);
+}
+
+void OpenList::SiftUp(int32_t at, Entry entry) {
+  while (at > 0) {
+    const int32_t parent = (at - 1) / 2;
+    if (!Before(entry, heap_[parent])) break;
+    Put(at, heap_[parent]);
+    at = parent;
+  }
+  Put(at, entry);
 }
 
 // ---- Planner ----
@@ -229,7 +315,8 @@ int Planner::SetUp(const SearchParams& params) {
     grid[i] = v > 0 && std::isfinite(v) ? static_cast<float>(v / largest + 1.0) : -1.0f;
   }
 
-  if (!factory_.Init(poolSize) || !open_.Init(openCapacity) || !closed_.Init(params.closedBits)) {
+  if (!factory_.Init(poolSize) || !open_.Init(openCapacity, static_cast<int32_t>(cells)) ||
+      !closed_.Init(params.closedBits)) {
     std::free(grid);
     factory_.Free();
     open_.Free();
@@ -288,32 +375,8 @@ void AStarPlanner::BeginSearch() {
   if (!open_.Empty() || closed_.Size() != 0) ReleaseSearch();
   Planner::BeginSearch();
   Node* start = factory_.Get(nullptr, params_.startX, params_.startY, 0.0f, 0.0f);
-  searching_ = start != nullptr && open_.PushBack(start);
+  searching_ = start != nullptr && open_.Push(start, CellIndex(params_.startX, params_.startY));
   if (!searching_ && start != nullptr) factory_.GiveBack();
-}
-
-bool AStarPlanner::InsertSorted(Node* node) {
-  // Descending f from front to back; a node goes in front of those of equal
-  // f, so among equals the one that came first is taken first.
-  int32_t low = 0;
-  int32_t high = open_.Size();
-  while (low < high) {
-    const int32_t mid = low + (high - low) / 2;
-    if (open_.At(mid)->f > node->f) {
-      low = mid + 1;
-    } else {
-      high = mid;
-    }
-  }
-  return open_.Insert(low, node) != 0;
-}
-
-int32_t AStarPlanner::FindOpen(int32_t x, int32_t y) const {
-  for (int32_t i = open_.Size() - 1; i >= 0; --i) {
-    const Node* n = open_.At(i);
-    if (n->x == x && n->y == y) return i;
-  }
-  return -1;
 }
 
 bool AStarPlanner::Abandon(Node* current, Node* loose) {
@@ -336,8 +399,8 @@ bool AStarPlanner::RunSearch() {
   }
 
   while (!open_.Empty()) {
-    Node* current = open_.Back();
-    open_.PopBack();
+    Node* current = open_.Top();
+    open_.Pop();
     if (current->x == goalX && current->y == goalY) {
       closed_.Insert(current);
       finished_ = true;
@@ -356,6 +419,7 @@ bool AStarPlanner::RunSearch() {
                           : current->g + c;
       const int32_t h = std::abs(goalX - nx) + std::abs(goalY - ny);
       const float f = g + Product(w, static_cast<float>(h) - g);
+      const int32_t cell = CellIndex(nx, ny);
 
       if (Node* n = closed_.Find(nx, ny)) {
         if (g < n->g) {
@@ -363,25 +427,22 @@ bool AStarPlanner::RunSearch() {
           n->parent = current;
           n->g = g;
           n->f = f;
-          if (!InsertSorted(n)) return Abandon(current, n);
+          if (!open_.Push(n, cell)) return Abandon(current, n);
         }
         continue;
       }
-      const int32_t at = FindOpen(nx, ny);
-      if (at >= 0) {
-        Node* n = open_.At(at);
+      if (Node* n = open_.Find(cell)) {
         if (g < n->g) {
-          open_.Erase(at);
           n->parent = current;
           n->g = g;
           n->f = f;
-          if (!InsertSorted(n)) return Abandon(current, n);
+          open_.Requeue(cell);
         }
         continue;
       }
       Node* n = factory_.Get(current, nx, ny, g, f);
       if (n == nullptr) return Abandon(current, nullptr);
-      if (!InsertSorted(n)) return Abandon(current, n);
+      if (!open_.Push(n, cell)) return Abandon(current, n);
     }
     closed_.Insert(current);
   }
