@@ -200,9 +200,9 @@ void Cases(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_FindPath)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
 BENCHMARK(BM_WideClosedSet)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
 BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
-BENCHMARK(BM_FindPath)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(1);
-BENCHMARK(BM_WideClosedSet)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(1);
-BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(3);
+BENCHMARK(BM_FindPath)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}});
+BENCHMARK(BM_WideClosedSet)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}});
+BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}});
 
 // Prints the usual table, then for each map size and weight the time per
 // call of FindPath and of its search with the wide closed set, each over the

@@ -1,5 +1,6 @@
 #include "runtime/pathplan/grid_planner.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -31,21 +32,16 @@ float Product(float a, float b) {
 int NodeFactory::Init(int32_t count) {
   Free();
   if (count < 1 || count > kMaxPlannerCells) return 0;
-  block_ = static_cast<Node*>(std::calloc(static_cast<size_t>(count), sizeof(Node)));
-  nodes_ = static_cast<Node**>(std::malloc(static_cast<size_t>(count) * sizeof(Node*)));
-  if (block_ == nullptr || nodes_ == nullptr) {
-    Free();
-    return 0;
-  }
-  for (int32_t i = 0; i < count; ++i) nodes_[i] = block_ + i;
+  // Not cleared: Get sets every field, and a large pool is mostly never
+  // touched.
+  block_ = static_cast<Node*>(std::malloc(static_cast<size_t>(count) * sizeof(Node)));
+  if (block_ == nullptr) return 0;
   count_ = count;
   return 1;
 }
 
 void NodeFactory::Free() {
-  std::free(nodes_);
   std::free(block_);
-  nodes_ = nullptr;
   block_ = nullptr;
   count_ = 0;
   next_ = 0;
@@ -53,7 +49,7 @@ void NodeFactory::Free() {
 
 Node* NodeFactory::Get(Node* parent, int32_t x, int32_t y, float g, float f) {
   if (next_ >= count_) return nullptr;
-  Node* node = nodes_[next_++];
+  Node* node = block_ + next_++;
   node->parent = parent;
   node->x = x;
   node->y = y;
@@ -144,18 +140,10 @@ int NodeHashTable::Unlink(Node* node) {
 }
 
 void NodeHashTable::Clear(NodeFactory* factory) {
-  // Buckets are emptied as they are walked and the walk stops after the last
-  // node, so a few nodes in a table sized for a large map cost little.
-  const int32_t buckets = BucketCount();
-  for (int32_t b = 0; b < buckets && count_ > 0; ++b) {
-    for (Node* n = heads_[b]; n != nullptr;) {
-      Node* next = n->chain;
-      n->chain = nullptr;
-      if (factory != nullptr) factory->GiveBack();
-      --count_;
-      n = next;
-    }
-    heads_[b] = nullptr;
+  // Every node goes back by count alone, so the chains need no walk; a node
+  // keeps a stale chain link until Get hands it out again and clears it.
+  if (factory != nullptr) {
+    for (int32_t i = 0; i < count_; ++i) factory->GiveBack();
   }
   Forget();
 }
@@ -173,44 +161,62 @@ void NodeHashTable::Forget() {
 
 // ---- OpenList ----
 
-bool OpenList::Init(int32_t capacity, int32_t cells) {
+bool OpenList::Init(int32_t capacity, int32_t cells, uint32_t firstOrder) {
   Free();
   if (capacity < 1 || cells < 1) return false;
   heap_ = static_cast<Entry*>(std::malloc(static_cast<size_t>(capacity) * sizeof(Entry)));
   place_ = static_cast<int32_t*>(std::calloc(static_cast<size_t>(cells), sizeof(int32_t)));
-  nodes_ = static_cast<Node**>(std::malloc(static_cast<size_t>(cells) * sizeof(Node*)));
-  if (heap_ == nullptr || place_ == nullptr || nodes_ == nullptr) {
+  if (heap_ == nullptr || place_ == nullptr) {
     Free();
     return false;
   }
   capacity_ = capacity;
-  cells_ = cells;
+  firstOrder_ = nextOrder_ = firstOrder;
   return true;
 }
 
 void OpenList::Free() {
   std::free(heap_);
   std::free(place_);
-  std::free(nodes_);
   heap_ = nullptr;
   place_ = nullptr;
-  nodes_ = nullptr;
   capacity_ = 0;
-  cells_ = 0;
   size_ = 0;
-  nextOrder_ = 0;
+  firstOrder_ = nextOrder_ = 0;
 }
 
 void OpenList::Reset() {
   for (int32_t i = 0; i < size_; ++i) place_[heap_[i].cell] = 0;
   size_ = 0;
-  nextOrder_ = 0;
+  nextOrder_ = firstOrder_;
+}
+
+uint64_t OpenList::NextKey(float f) {
+  if (nextOrder_ == UINT32_MAX) Renumber();
+  // Adding zero turns -0 into +0, which must compare equal to it. Negative
+  // priorities sort below positive ones with all their bits flipped.
+  uint32_t bits;
+  const float value = f + 0.0f;
+  std::memcpy(&bits, &value, sizeof bits);
+  bits = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+  return uint64_t{bits} << 32 | nextOrder_++;
+}
+
+void OpenList::Renumber() {
+  // A sorted array is a heap, and numbering it in order keeps every
+  // comparison as it was.
+  std::sort(heap_, heap_ + size_, Before);
+  for (int32_t i = 0; i < size_; ++i) {
+    heap_[i].key = (heap_[i].key & ~uint64_t{0xFFFFFFFF}) | static_cast<uint32_t>(i);
+    place_[heap_[i].cell] = i + 1;
+  }
+  nextOrder_ = static_cast<uint32_t>(size_);
 }
 
 bool OpenList::Push(Node* node, int32_t cell) {
   if (size_ >= capacity_) return false;
-  nodes_[cell] = node;
-  SiftUp(size_++, Entry{node->f, cell, nextOrder_++});
+  SiftUp(size_, Entry{NextKey(node->f), node, cell});
+  ++size_;
   return true;
 }
 
@@ -233,7 +239,10 @@ void OpenList::Pop() {
 void OpenList::Requeue(int32_t cell) {
   int32_t at = place_[cell] - 1;
   if (at < 0) return;
-  const Entry entry{nodes_[cell]->f, cell, nextOrder_++};
+  // Numbering afresh may move the entry, so its place is taken after.
+  const uint64_t key = NextKey(heap_[at].node->f);
+  at = place_[cell] - 1;
+  const Entry entry{key, heap_[at].node, cell};
   // The new key may lie on either side of the old one (with a heuristic
   // weight of 1 a cheaper path can round to a higher priority), so the entry
   // sinks to the bottom like a popped top and rises to its place from there.

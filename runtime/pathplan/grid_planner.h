@@ -78,8 +78,7 @@ class NodeFactory {
   int32_t InUse() const { return next_; }
 
  private:
-  Node** nodes_ = nullptr;
-  Node* block_ = nullptr;  // all nodes live in one allocation
+  Node* block_ = nullptr;  // all nodes, handed out from the front
   int32_t count_ = 0;
   int32_t next_ = 0;
 };
@@ -296,8 +295,9 @@ class OpenList {
 
   // Room for capacity nodes of cells 0 ... cells - 1; starts empty. Returns
   // false (and holds nothing) for sizes below 1 or when the storage cannot
-  // be had.
-  bool Init(int32_t capacity, int32_t cells);
+  // be had. Entry numbers start at firstOrder after every reset (tests start
+  // them near the wrap-around).
+  bool Init(int32_t capacity, int32_t cells, uint32_t firstOrder = 0);
   void Free();
   void Reset();
 
@@ -311,23 +311,31 @@ class OpenList {
   bool Push(Node* node, int32_t cell);
   // The node with the lowest f, the earliest entered among equals; null when
   // empty.
-  Node* Top() const { return size_ > 0 ? nodes_[heap_[0].cell] : nullptr; }
+  Node* Top() const { return size_ > 0 ? heap_[0].node : nullptr; }
   void Pop();
   // The node of the cell while it is open, else null.
-  Node* Find(int32_t cell) const { return place_[cell] > 0 ? nodes_[cell] : nullptr; }
+  Node* Find(int32_t cell) const {
+    const int32_t at = place_[cell];
+    return at > 0 ? heap_[at - 1].node : nullptr;
+  }
   // The open cell's node has a new f: it is entered again, behind its new
   // equals.
   void Requeue(int32_t cell);
 
  private:
+  // key: the priority's bits, made to sort as unsigned integers, above the
+  // 32-bit entry number, so one comparison orders two entries.
   struct Entry {
-    float f;
+    uint64_t key;
+    Node* node;
     int32_t cell;
-    uint64_t order;
   };
-  static bool Before(const Entry& a, const Entry& b) {
-    return a.f < b.f || (a.f == b.f && a.order < b.order);
-  }
+  static bool Before(const Entry& a, const Entry& b) { return a.key < b.key; }
+  // The key for priority f and the next entry number.
+  uint64_t NextKey(float f);
+  // Numbers the entries afresh from 0, in their order, when the numbers run
+  // out.
+  void Renumber();
   void Put(int32_t at, const Entry& entry) {
     heap_[at] = entry;
     place_[entry.cell] = at + 1;
@@ -336,11 +344,10 @@ class OpenList {
 
   Entry* heap_ = nullptr;
   int32_t* place_ = nullptr;  // per cell: heap index + 1, or 0 when not open
-  Node** nodes_ = nullptr;    // per cell: its node, while it is open
   int32_t capacity_ = 0;
-  int32_t cells_ = 0;
   int32_t size_ = 0;
-  uint64_t nextOrder_ = 0;
+  uint32_t firstOrder_ = 0;
+  uint32_t nextOrder_ = 0;
 };
 
 // The state of one search on one map. SetUp copies and normalises the map;
