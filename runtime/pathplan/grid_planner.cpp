@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -310,18 +311,38 @@ int Planner::SetUp(const SearchParams& params) {
   // Costs are scaled by the largest one, in double precision so that values
   // beyond the float range or far below 1 still order correctly. A cell that
   // is not a finite positive number cannot be entered.
-  double largest = 0;
+  // Walls lie at random, so a branch per cell would often be mispredicted:
+  // both loops select with masks instead, and the largest value is kept in
+  // four running maxima so that each step need not wait for the last.
+  constexpr double kLargestFinite = std::numeric_limits<double>::max();
+  auto passable = [](double v) { return (v > 0) & (v <= kLargestFinite); };  // NaN fails
+  double largest4[4] = {0, 0, 0, 0};
   for (size_t i = 0; i < count; ++i) {
     const double v = params.costs[i];
-    if (v > 0 && std::isfinite(v) && v > largest) largest = v;
+    double& m = largest4[i & 3];
+    const double candidate = passable(v) ? v : 0.0;
+    m = candidate > m ? candidate : m;
   }
+  double largest = 0;
+  for (double m : largest4) largest = m > largest ? m : largest;
   if (largest <= 0) {
     std::free(grid);
     return 0;
   }
+  uint32_t blockedBits;
+  const float blocked = -1.0f;
+  std::memcpy(&blockedBits, &blocked, sizeof blockedBits);
   for (size_t i = 0; i < count; ++i) {
     const double v = params.costs[i];
-    grid[i] = v > 0 && std::isfinite(v) ? static_cast<float>(v / largest + 1.0) : -1.0f;
+    // Clamped into [0, largest], which leaves a passable value as it is.
+    double clamped = v > 0 ? v : 0.0;
+    clamped = clamped < largest ? clamped : largest;
+    const float scaled = static_cast<float>(clamped / largest + 1.0);
+    uint32_t bits;
+    std::memcpy(&bits, &scaled, sizeof bits);
+    const uint32_t keep = 0u - static_cast<uint32_t>(passable(v));
+    bits = (bits & keep) | (blockedBits & ~keep);
+    std::memcpy(&grid[i], &bits, sizeof bits);
   }
 
   if (!factory_.Init(poolSize) || !open_.Init(openCapacity, static_cast<int32_t>(cells)) ||
