@@ -162,9 +162,9 @@ void NodeHashTable::Forget() {
 
 // ---- OpenList ----
 
-bool OpenList::Init(int32_t capacity, int32_t cells, uint32_t firstOrder) {
+bool OpenList::Init(int32_t capacity, int32_t cells, Node* pool, uint32_t firstOrder) {
   Free();
-  if (capacity < 1 || cells < 1) return false;
+  if (capacity < 1 || cells < 1 || pool == nullptr) return false;
   heap_ = static_cast<Entry*>(std::malloc(static_cast<size_t>(capacity) * sizeof(Entry)));
   place_ = static_cast<int32_t*>(std::calloc(static_cast<size_t>(cells), sizeof(int32_t)));
   if (heap_ == nullptr || place_ == nullptr) {
@@ -172,6 +172,7 @@ bool OpenList::Init(int32_t capacity, int32_t cells, uint32_t firstOrder) {
     return false;
   }
   capacity_ = capacity;
+  pool_ = pool;
   firstOrder_ = nextOrder_ = firstOrder;
   return true;
 }
@@ -181,6 +182,7 @@ void OpenList::Free() {
   std::free(place_);
   heap_ = nullptr;
   place_ = nullptr;
+  pool_ = nullptr;
   capacity_ = 0;
   size_ = 0;
   firstOrder_ = nextOrder_ = 0;
@@ -216,7 +218,7 @@ void OpenList::Renumber() {
 
 bool OpenList::Push(Node* node, int32_t cell) {
   if (size_ >= capacity_) return false;
-  SiftUp(size_, Entry{NextKey(node->f), node, cell});
+  SiftUp(size_, Entry{NextKey(node->f), cell, static_cast<int32_t>(node - pool_)});
   ++size_;
   return true;
 }
@@ -241,9 +243,9 @@ void OpenList::Requeue(int32_t cell) {
   int32_t at = place_[cell] - 1;
   if (at < 0) return;
   // Numbering afresh may move the entry, so its place is taken after.
-  const uint64_t key = NextKey(heap_[at].node->f);
+  const uint64_t key = NextKey(pool_[heap_[at].node].f);
   at = place_[cell] - 1;
-  const Entry entry{key, heap_[at].node, cell};
+  const Entry entry{key, cell, heap_[at].node};
   // The new key may lie on either side of the old one (with a heuristic
   // weight of 1 a cheaper path can round to a higher priority), so the entry
   // sinks to the bottom like a popped top and rises to its place from there.
@@ -345,7 +347,8 @@ int Planner::SetUp(const SearchParams& params) {
     std::memcpy(&grid[i], &bits, sizeof bits);
   }
 
-  if (!factory_.Init(poolSize) || !open_.Init(openCapacity, static_cast<int32_t>(cells)) ||
+  if (!factory_.Init(poolSize) ||
+      !open_.Init(openCapacity, static_cast<int32_t>(cells), factory_.Block()) ||
       !closed_.Init(params.closedBits)) {
     std::free(grid);
     factory_.Free();

@@ -75,6 +75,8 @@ class NodeFactory {
   }
 
   int32_t Count() const { return count_; }
+  // The array all nodes are handed out from, or null.
+  Node* Block() const { return block_; }
   int32_t InUse() const { return next_; }
 
  private:
@@ -293,11 +295,12 @@ class OpenList {
   OpenList(const OpenList&) = delete;
   OpenList& operator=(const OpenList&) = delete;
 
-  // Room for capacity nodes of cells 0 ... cells - 1; starts empty. Returns
-  // false (and holds nothing) for sizes below 1 or when the storage cannot
+  // Room for capacity nodes of cells 0 ... cells - 1, all taken from the
+  // array pool (a NodeFactory's block); starts empty. Returns false (and
+  // holds nothing) for sizes below 1, a null pool, or when the storage cannot
   // be had. Entry numbers start at firstOrder after every reset (tests start
   // them near the wrap-around).
-  bool Init(int32_t capacity, int32_t cells, uint32_t firstOrder = 0);
+  bool Init(int32_t capacity, int32_t cells, Node* pool, uint32_t firstOrder = 0);
   void Free();
   void Reset();
 
@@ -311,12 +314,12 @@ class OpenList {
   bool Push(Node* node, int32_t cell);
   // The node with the lowest f, the earliest entered among equals; null when
   // empty.
-  Node* Top() const { return size_ > 0 ? heap_[0].node : nullptr; }
+  Node* Top() const { return size_ > 0 ? pool_ + heap_[0].node : nullptr; }
   void Pop();
   // The node of the cell while it is open, else null.
   Node* Find(int32_t cell) const {
     const int32_t at = place_[cell];
-    return at > 0 ? heap_[at - 1].node : nullptr;
+    return at > 0 ? pool_ + heap_[at - 1].node : nullptr;
   }
   // The open cell's node has a new f: it is entered again, behind its new
   // equals.
@@ -327,8 +330,8 @@ class OpenList {
   // 32-bit entry number, so one comparison orders two entries.
   struct Entry {
     uint64_t key;
-    Node* node;
     int32_t cell;
+    int32_t node;  // index in the pool
   };
   static bool Before(const Entry& a, const Entry& b) { return a.key < b.key; }
   // The key for priority f and the next entry number.
@@ -344,6 +347,7 @@ class OpenList {
 
   Entry* heap_ = nullptr;
   int32_t* place_ = nullptr;  // per cell: heap index + 1, or 0 when not open
+  Node* pool_ = nullptr;
   int32_t capacity_ = 0;
   int32_t size_ = 0;
   uint32_t firstOrder_ = 0;
