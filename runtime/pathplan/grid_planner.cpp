@@ -318,15 +318,21 @@ int Planner::SetUp(const SearchParams& params) {
   // four running maxima so that each step need not wait for the last.
   constexpr double kLargestFinite = std::numeric_limits<double>::max();
   auto passable = [](double v) { return (v > 0) & (v <= kLargestFinite); };  // NaN fails
-  double largest4[4] = {0, 0, 0, 0};
-  for (size_t i = 0; i < count; ++i) {
+  auto candidate = [&](size_t i) {
     const double v = params.costs[i];
-    double& m = largest4[i & 3];
-    const double candidate = passable(v) ? v : 0.0;
-    m = candidate > m ? candidate : m;
+    const double positive = v > 0 ? v : 0.0;
+    return positive <= kLargestFinite ? positive : 0.0;
+  };
+  double m0 = 0, m1 = 0, m2 = 0, m3 = 0;
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    m0 = std::max(m0, candidate(i));
+    m1 = std::max(m1, candidate(i + 1));
+    m2 = std::max(m2, candidate(i + 2));
+    m3 = std::max(m3, candidate(i + 3));
   }
-  double largest = 0;
-  for (double m : largest4) largest = m > largest ? m : largest;
+  for (; i < count; ++i) m0 = std::max(m0, candidate(i));
+  const double largest = std::max(std::max(m0, m1), std::max(m2, m3));
   if (largest <= 0) {
     std::free(grid);
     return 0;
@@ -334,7 +340,7 @@ int Planner::SetUp(const SearchParams& params) {
   uint32_t blockedBits;
   const float blocked = -1.0f;
   std::memcpy(&blockedBits, &blocked, sizeof blockedBits);
-  for (size_t i = 0; i < count; ++i) {
+  for (i = 0; i < count; ++i) {
     const double v = params.costs[i];
     // Clamped into [0, largest], which leaves a passable value as it is.
     double clamped = v > 0 ? v : 0.0;
