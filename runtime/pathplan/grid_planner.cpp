@@ -230,13 +230,16 @@ void OpenList::Pop() {
   // The hole left at the top sinks along the lesser children to the bottom
   // and the last entry rises from there: one comparison per level on the
   // way down, and the last entry seldom rises far.
+  // The size is read once: the stores into place_ could otherwise be taken
+  // to change it.
+  const int32_t size = size_;
   int32_t at = 0;
-  for (int32_t child = 1; child < size_; child = 2 * at + 1) {
-    if (child + 1 < size_ && Before(heap_[child + 1], heap_[child])) ++child;
+  for (int32_t child = 1; child < size; child = 2 * at + 1) {
+    if (child + 1 < size && Before(heap_[child + 1], heap_[child])) ++child;
     Put(at, heap_[child]);
     at = child;
   }
-  SiftUp(at, heap_[size_]);
+  SiftUp(at, heap_[size]);
 }
 
 void OpenList::Requeue(int32_t cell) {
