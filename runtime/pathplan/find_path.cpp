@@ -40,10 +40,10 @@ int32_t FindPathInto(const NumberArray& map, RtArray<T>& path, double weight, Ar
   if (!planner.SetUp(params)) return 0;
   planner.BeginSearch();
   // The map is copied by now, so path may even be the map array itself.
-  if (!planner.RunSearch()) {
-    planner.ReleaseSearch();
-    return 0;
-  }
+  // The search is not released at the end: the planner goes out of scope,
+  // which frees every node at once, and releasing would first zero a closed
+  // set sized for the whole map.
+  if (!planner.RunSearch()) return 0;
   const int32_t n = planner.ResultLength();
   if (n == 0) {
     path.Dim(0);
@@ -55,7 +55,6 @@ int32_t FindPathInto(const NumberArray& map, RtArray<T>& path, double weight, Ar
       path.At(i, 1) = static_cast<T>(node->y);
     }
   }
-  planner.ReleaseSearch();
   return path.DimSize(0);
 }
 
