@@ -172,6 +172,7 @@ bool OpenList::Init(int32_t capacity, int32_t cells, Node* pool, uint32_t firstO
     return false;
   }
   capacity_ = capacity;
+  cells_ = cells;
   pool_ = pool;
   firstOrder_ = nextOrder_ = firstOrder;
   return true;
@@ -184,12 +185,15 @@ void OpenList::Free() {
   place_ = nullptr;
   pool_ = nullptr;
   capacity_ = 0;
+  cells_ = 0;
+  marked_ = false;
   size_ = 0;
   firstOrder_ = nextOrder_ = 0;
 }
 
 void OpenList::Reset() {
-  for (int32_t i = 0; i < size_; ++i) place_[heap_[i].cell] = 0;
+  if (marked_) std::memset(place_, 0, static_cast<size_t>(cells_) * sizeof(int32_t));
+  marked_ = false;
   size_ = 0;
   nextOrder_ = firstOrder_;
 }
@@ -218,6 +222,7 @@ void OpenList::Renumber() {
 
 bool OpenList::Push(Node* node, int32_t cell) {
   if (size_ >= capacity_) return false;
+  marked_ = true;
   SiftUp(size_, Entry{NextKey(node->f), cell, static_cast<int32_t>(node - pool_)});
   ++size_;
   return true;
@@ -225,7 +230,7 @@ bool OpenList::Push(Node* node, int32_t cell) {
 
 void OpenList::Pop() {
   if (size_ == 0) return;
-  place_[heap_[0].cell] = 0;
+  place_[heap_[0].cell] = -1;
   if (--size_ == 0) return;
   // The hole left at the top sinks along the lesser children to the bottom
   // and the last entry rises from there: one comparison per level on the
@@ -235,7 +240,8 @@ void OpenList::Pop() {
   const int32_t size = size_;
   int32_t at = 0;
   for (int32_t child = 1; child < size; child = 2 * at + 1) {
-    if (child + 1 < size && Before(heap_[child + 1], heap_[child])) ++child;
+    // Which child is lesser is a coin toss, so it is added, not branched on.
+    if (child + 1 < size) child += Before(heap_[child + 1], heap_[child]) ? 1 : 0;
     Put(at, heap_[child]);
     at = child;
   }
@@ -463,22 +469,24 @@ bool AStarPlanner::RunSearch() {
       const float f = g + Product(w, static_cast<float>(h) - g);
       const int32_t cell = CellIndex(nx, ny);
 
-      if (Node* n = closed_.Find(nx, ny)) {
-        if (g < n->g) {
-          closed_.Unlink(n);
-          n->parent = current;
-          n->g = g;
-          n->f = f;
-          if (!open_.Push(n, cell)) return Abandon(current, n);
-        }
-        continue;
-      }
+      // A cell is in at most one of the two lists, and only cells that
+      // were open can be closed.
       if (Node* n = open_.Find(cell)) {
         if (g < n->g) {
           n->parent = current;
           n->g = g;
           n->f = f;
           open_.Requeue(cell);
+        }
+        continue;
+      }
+      if (Node* n = open_.Seen(cell) ? closed_.Find(nx, ny) : nullptr) {
+        if (g < n->g) {
+          closed_.Unlink(n);
+          n->parent = current;
+          n->g = g;
+          n->f = f;
+          if (!open_.Push(n, cell)) return Abandon(current, n);
         }
         continue;
       }

@@ -316,6 +316,9 @@ class OpenList {
   // empty.
   Node* Top() const { return size_ > 0 ? pool_ + heap_[0].node : nullptr; }
   void Pop();
+  // True once the cell has been pushed, until the next reset: a cell that was
+  // never open was never closed either, so its closed-set lookup is skipped.
+  bool Seen(int32_t cell) const { return place_[cell] != 0; }
   // The node of the cell while it is open, else null.
   Node* Find(int32_t cell) const {
     const int32_t at = place_[cell];
@@ -346,7 +349,10 @@ class OpenList {
   void SiftUp(int32_t at, Entry entry);
 
   Entry* heap_ = nullptr;
-  int32_t* place_ = nullptr;  // per cell: heap index + 1, or 0 when not open
+  // Per cell: heap index + 1 while open, -1 once taken out, 0 before.
+  int32_t* place_ = nullptr;
+  int32_t cells_ = 0;
+  bool marked_ = false;  // some cell's place is not 0
   Node* pool_ = nullptr;
   int32_t capacity_ = 0;
   int32_t size_ = 0;
