@@ -4,9 +4,11 @@
 // throughput over a 50 MB text file through a disk and an in-memory channel,
 // alone and mixed with typed reads.
 #include <benchmark/benchmark.h>
+
 #include <lzo/lzo1x.h>
 #include <stdlib.h>
 #include <unistd.h>
+#include "benchmark_table.h"
 
 #include <cstdio>
 #include <fstream>
@@ -172,26 +174,15 @@ BENCHMARK(BM_ReadMixedDisk)->Unit(benchmark::kMillisecond);
 
 // Prints the usual table, then the resolve-to-bare ratio measured in this
 // same run.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BenchmarkTable {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      const double perIteration = run.real_accumulated_time / static_cast<double>(run.iterations);
-      if (run.benchmark_name() == "BM_ResolveBigEntry") resolve_ = perIteration;
-      if (run.benchmark_name() == "BM_BareDecompress") bare_ = perIteration;
-    }
-  }
   void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (resolve_ > 0 && bare_ > 0) {
-      std::printf("resolve+unpack / bare decompress: %.2fx (target <= 1.5x)\n", resolve_ / bare_);
+    BenchmarkTable::Finalize();
+    const double resolve = Of("BM_ResolveBigEntry").wall, bare = Of("BM_BareDecompress").wall;
+    if (resolve > 0 && bare > 0) {
+      std::printf("resolve+unpack / bare decompress: %.2fx (target <= 1.5x)\n", resolve / bare);
     }
   }
-
- private:
-  double resolve_ = 0, bare_ = 0;
 };
 
 }  // namespace

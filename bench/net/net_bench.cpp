@@ -35,6 +35,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_peers.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -48,15 +49,6 @@ constexpr size_t kMessageSize = 100;
 long long NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
       .count();
-}
-
-int HostSomewhere(NetLink& link) {
-  std::mt19937 rng(static_cast<unsigned>(NowNs()));
-  for (int i = 0; i < 40; ++i) {
-    const int port = 20000 + static_cast<int>(rng() % 40000);
-    if (netlink::Host(link, port)) return port;
-  }
-  return 0;
 }
 
 double Percentile(std::vector<double>& v, double p) {
@@ -126,7 +118,7 @@ bool RelayRun(NetLink& sender, int senderPlayer, std::vector<NetLink*>& receiver
 
 bool Relay() {
   NetLink host;
-  const int port = HostSomewhere(host);
+  const int port = nettest::HostSomewhere(host);
   if (!port) {
     std::fprintf(stderr, "could not host\n");
     return false;
@@ -207,17 +199,6 @@ long ResidentKiB() {
   return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-std::string WireText(int16_t target, int16_t sender, const std::string& body) {
-  NetWireMessage m;
-  m.type = kNetText;
-  m.target = target;
-  m.sender = sender;
-  m.body = body;
-  std::string out;
-  EncodeNetMessage(m, out);
-  return out;
-}
-
 // A raw client that joins, then broadcasts 1 KiB texts whenever its socket
 // has room and throws away whatever it is sent.
 void Flooder(int port, std::atomic<bool>& stop, std::atomic<long long>& sentBytes) {
@@ -254,7 +235,7 @@ void Flooder(int port, std::atomic<bool>& stop, std::atomic<long long>& sentByte
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
   std::string burst;
-  for (int i = 0; i < 64; ++i) burst += WireText(-1, me, std::string(1024, 'f'));
+  for (int i = 0; i < 64; ++i) burst += nettest::Wire(kNetText, -1, me, std::string(1024, 'f'));
   size_t offset = 0;
   while (me && !stop) {
     pollfd p{fd, POLLIN | POLLOUT, 0};
@@ -277,7 +258,7 @@ void Flooder(int port, std::atomic<bool>& stop, std::atomic<long long>& sentByte
 
 bool Flood(int seconds, int flooders) {
   NetLink host;
-  const int port = HostSomewhere(host);
+  const int port = nettest::HostSomewhere(host);
   if (!port) return false;
   const int keeper = netlink::CreatePlayer(host, RtString("keeper"));
   NetLink good;

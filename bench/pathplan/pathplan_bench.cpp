@@ -11,6 +11,8 @@
 // only.
 #include <benchmark/benchmark.h>
 
+#include "benchmark_table.h"
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -207,44 +209,36 @@ BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}});
 // Prints the usual table, then for each map size and weight the time per
 // call of FindPath and of its search with the wide closed set, each over the
 // heap search's, all from this same run.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BenchmarkTable {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      std::string name = run.benchmark_name();
-      const size_t fixed = name.find("/iterations:");
-      if (fixed != std::string::npos) name.resize(fixed);
+  void Finalize() override {
+    BenchmarkTable::Finalize();
+    // Grouped by the arguments after the benchmark's own name.
+    std::map<std::string, std::map<std::string, Times>> byArgs;
+    for (const auto& [name, t] : All()) {
       const size_t slash = name.find('/');
       if (slash == std::string::npos) continue;
-      const std::string kind = name.substr(0, slash);
-      const double iterations = static_cast<double>(run.iterations);
-      times_[name.substr(slash + 1)][kind] = run.real_accumulated_time / iterations;
-      cpuTimes_[name.substr(slash + 1)][kind] = run.cpu_accumulated_time / iterations;
+      byArgs[name.substr(slash + 1)][name.substr(0, slash)] = t;
     }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    for (auto* table : {&times_, &cpuTimes_}) {
+    for (const bool wall : {true, false}) {
       std::printf(
           "\n%s per call, ms (size/2*weight)   FindPath   wide closed        heap"
           "   FindPath/heap  wide/heap\n",
-          table == &times_ ? "wall-clock" : "CPU");
-      for (auto& [args, t] : *table) {
-        const double heap = t["BM_HeapSearch"];
+          wall ? "wall-clock" : "CPU");
+      for (auto& [args, kinds] : byArgs) {
+        const auto pick = [&](const char* kind) {
+          const Times& t = kinds[kind];
+          return wall ? t.wall : t.cpu;
+        };
+        const double heap = pick("BM_HeapSearch");
         if (heap <= 0) continue;
-        const double findPath = t["BM_FindPath"];
-        const double wide = t["BM_WideClosedSet"];
+        const double findPath = pick("BM_FindPath");
+        const double wide = pick("BM_WideClosedSet");
         std::printf("  %-26s %10.3f %13.3f %11.3f %14.2fx %9.2fx\n", args.c_str(), findPath * 1e3,
                     wide * 1e3, heap * 1e3, findPath / heap, wide / heap);
       }
     }
   }
-
- private:
-  std::map<std::string, std::map<std::string, double>> times_;
-  std::map<std::string, std::map<std::string, double>> cpuTimes_;
 };
 
 }  // namespace

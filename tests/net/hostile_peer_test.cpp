@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_peers.h"
 #include "runtime/net/socket_internal.h"
 #include "runtime/runtime.h"
-#include "tests/net/net_test_util.h"
 
 namespace {
 
