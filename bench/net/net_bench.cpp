@@ -1,6 +1,6 @@
 // Network benchmarks over loopback.
 //
-//   bench_net [relay|http|all]
+//   bench_net [relay|http|flood|all] [flood seconds] [flooders]
 //
 // relay: a host and five clients in this process (each link with its own
 // worker). One client sends 10,000 messages of 100 bytes to every player;
@@ -9,9 +9,16 @@
 // (sent messages whose every copy has arrived) and the send-to-receive
 // latency of all copies, p50 and p99.
 //
+// flood: a host whose own player echoes a well-behaved client's message
+// every 100 ms while raw clients broadcast 1 KiB texts as fast as their
+// sockets take them (20 s and ten flooders unless given). Reported: whether
+// the host stayed up, the good client's losses, its one-way latency p50,
+// p99 and max, and the host's buffered bytes and process size over time.
+//
 // http: HttpGetFile of a 100 MB body from a server thread on a loopback
 // port into a temporary file, in MB/s (10^6 bytes).
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -21,12 +28,14 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "loopback_peers.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -40,15 +49,6 @@ constexpr size_t kMessageSize = 100;
 long long NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
       .count();
-}
-
-int HostSomewhere(NetLink& link) {
-  std::mt19937 rng(static_cast<unsigned>(NowNs()));
-  for (int i = 0; i < 40; ++i) {
-    const int port = 20000 + static_cast<int>(rng() % 40000);
-    if (netlink::Host(link, port)) return port;
-  }
-  return 0;
 }
 
 double Percentile(std::vector<double>& v, double p) {
@@ -118,7 +118,7 @@ bool RelayRun(NetLink& sender, int senderPlayer, std::vector<NetLink*>& receiver
 
 bool Relay() {
   NetLink host;
-  const int port = HostSomewhere(host);
+  const int port = nettest::HostSomewhere(host);
   if (!port) {
     std::fprintf(stderr, "could not host\n");
     return false;
@@ -189,6 +189,153 @@ bool Http() {
   return result == 1 && size == static_cast<long>(kBody);
 }
 
+// Resident set size of this process in KiB.
+long ResidentKiB() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// A raw client that joins, then broadcasts 1 KiB texts whenever its socket
+// has room and throws away whatever it is sent.
+void Flooder(int port, std::atomic<bool>& stop, std::atomic<long long>& sentBytes) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    ::close(fd);
+    return;
+  }
+  NetPlayerRecord record;
+  std::snprintf(record.name, sizeof record.name, "flooder");
+  NetWireMessage join;
+  join.type = kNetJoin;
+  join.body = EncodePlayerRecord(record);
+  std::string bytes;
+  EncodeNetMessage(join, bytes);
+  ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  NetMessageReader reader;
+  int16_t me = 0;
+  uint8_t buf[64 * 1024];
+  while (!me && !stop) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 100) <= 0) continue;
+    const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) break;
+    reader.Feed(buf, static_cast<size_t>(n));
+    NetWireMessage m;
+    while (reader.Next(m) == NetMessageReader::kMessage) {
+      if (m.type == kNetJoinAnswer) me = m.target;
+    }
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  std::string burst;
+  for (int i = 0; i < 64; ++i) burst += nettest::Wire(kNetText, -1, me, std::string(1024, 'f'));
+  size_t offset = 0;
+  while (me && !stop) {
+    pollfd p{fd, POLLIN | POLLOUT, 0};
+    if (::poll(&p, 1, 50) <= 0) continue;
+    if (p.revents & POLLIN) {
+      if (::recv(fd, buf, sizeof buf, 0) == 0) break;
+    }
+    if (p.revents & POLLOUT) {
+      const ssize_t n = ::send(fd, burst.data() + offset, burst.size() - offset, MSG_NOSIGNAL);
+      if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) break;
+      if (n > 0) {
+        sentBytes += n;
+        offset = (offset + static_cast<size_t>(n)) % burst.size();
+      }
+    }
+    if (p.revents & (POLLERR | POLLHUP)) break;
+  }
+  ::close(fd);
+}
+
+bool Flood(int seconds, int flooders) {
+  NetLink host;
+  const int port = nettest::HostSomewhere(host);
+  if (!port) return false;
+  const int keeper = netlink::CreatePlayer(host, RtString("keeper"));
+  NetLink good;
+  if (!netlink::Join(good, "127.0.0.1", port)) return false;
+  const int goodPlayer = netlink::CreatePlayer(good, RtString("good"));
+  std::atomic<bool> stop{false};
+  std::atomic<long long> floodBytes{0};
+
+  // The host's player: drains everything, echoes what the good client sends.
+  std::atomic<long long> floodCopiesAtHost{0};
+  std::thread keeperThread([&] {
+    while (!stop) {
+      RtString text = netlink::ReceiveMessage(host, keeper);
+      if (text.Length() == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        continue;
+      }
+      if (netlink::LastSender(host) == goodPlayer) {
+        netlink::SendMessage(host, keeper, goodPlayer, text);
+      } else {
+        ++floodCopiesAtHost;
+      }
+    }
+  });
+  std::vector<std::thread> floodThreads;
+  for (int i = 0; i < flooders; ++i) {
+    floodThreads.emplace_back([&] { Flooder(port, stop, floodBytes); });
+  }
+
+  std::vector<double> latencies;
+  int sent = 0, echoed = 0;
+  long peakBuffered = 0, rssEarly = 0;
+  bool hostUp = true;
+  const long long start = NowNs();
+  const long long end = start + static_cast<long long>(seconds) * 1000000000LL;
+  long long nextSend = start;
+  while (NowNs() < end + 500000000LL) {
+    const long long now = NowNs();
+    if (now >= nextSend && now < end) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%lld", now);
+      if (netlink::SendMessage(good, goodPlayer, keeper, RtString(text))) ++sent;
+      nextSend += 100000000LL;
+    }
+    for (RtString t = netlink::ReceiveMessage(good, goodPlayer); t.Length() > 0;
+         t = netlink::ReceiveMessage(good, goodPlayer)) {
+      if (netlink::LastSender(good) != keeper) continue;
+      ++echoed;
+      latencies.push_back(static_cast<double>(NowNs() - std::strtoll(t.c_str(), nullptr, 10)) /
+                          1e6);
+    }
+    peakBuffered = std::max(peakBuffered, static_cast<long>(host.bufferedBytes.load()));
+    if (!rssEarly && now - start > 2000000000LL) rssEarly = ResidentKiB();
+    if (!netlink::IsConnected(host)) hostUp = false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  const long rssLate = ResidentKiB();
+  const int clientsAtEnd = host.clientCount.load();
+  stop = true;
+  for (std::thread& t : floodThreads) t.join();
+  keeperThread.join();
+  const bool goodUp = netlink::IsConnected(good) != 0;
+  std::printf(
+      "flood  %d flooders for %d s (%.1f MB offered): host %s, good client %s, "
+      "clients at end %d; good client %d sent, %d echoed back (%d lost), round trip "
+      "p50 %.2f ms, p99 %.2f ms, max %.2f ms; flood copies at the host's player %lld; "
+      "host buffered peak %.1f KiB; process RSS %ld KiB at 2 s, %ld KiB at end\n",
+      flooders, seconds, static_cast<double>(floodBytes.load()) / 1e6, hostUp ? "up" : "DOWN",
+      goodUp ? "connected" : "DROPPED", clientsAtEnd, sent, echoed, sent - echoed,
+      Percentile(latencies, 0.5), Percentile(latencies, 0.99),
+      latencies.empty() ? 0 : *std::max_element(latencies.begin(), latencies.end()),
+      floodCopiesAtHost.load(), static_cast<double>(peakBuffered) / 1024, rssEarly, rssLate);
+  netlink::Leave(good);
+  netlink::Leave(host);
+  return hostUp && goodUp && sent == echoed && sent > 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -196,5 +343,10 @@ int main(int argc, char** argv) {
   bool ok = true;
   if (what == "relay" || what == "all") ok = Relay() && ok;
   if (what == "http" || what == "all") ok = Http() && ok;
+  if (what == "flood" || what == "all") {
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
+    const int flooders = argc > 3 ? std::atoi(argv[3]) : 10;
+    ok = Flood(seconds > 0 ? seconds : 20, flooders > 0 ? flooders : 10) && ok;
+  }
   return ok ? 0 : 1;
 }

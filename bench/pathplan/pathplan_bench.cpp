@@ -1,15 +1,17 @@
 // FindPath on random square maps (a fifth of the cells blocked) with weights
 // 0, 0.5 and 1, next to the same searches by a plain binary-heap search
-// written here, and by FindPath's own planner with one closed-set bucket per
-// cell (which leaves the sorted open list as the main cost). The ratios per
-// case are printed after the table.
+// written here, and by FindPath's own planner with the closed-set size given
+// as one bucket per cell of the map's bounding square. The ratios per case
+// are printed after the table, over wall-clock and over CPU time (on a busy
+// machine only the second means much).
 //
 //   build/bench/pathplan/bench_pathplan
 //
-// takes about 12 minutes, nearly all of it in the two 1024 x 1024 FindPath
-// cases with weights 0 and 0.5; --benchmark_filter='/(64|256)/' runs the
-// small maps only.
+// takes about a minute; --benchmark_filter='/(64|256)/' runs the small maps
+// only.
 #include <benchmark/benchmark.h>
+
+#include "benchmark_table.h"
 
 #include <cmath>
 #include <cstdio>
@@ -128,8 +130,9 @@ double PathCost(const NumberArray& map, const NumberArray& path) {
   return cost;
 }
 
-// FindPath's search with a closed set of one bucket per cell instead of 256
-// buckets, to tell the open list's share of the time from the closed set's.
+// FindPath's planner with the closed set sized from the map's side instead of
+// its cell count (the same for these square maps) and without FindPath's
+// array handling around it.
 int32_t WideClosedSearch(const NumberArray& map, NumberArray& path, double weight, int gx, int gy) {
   SearchParams params;
   params.goalX = gx;
@@ -192,54 +195,50 @@ void BM_WideClosedSet(benchmark::State& state) {
   Run(state, Search::kWideClosed);
 }
 
-// Weights are passed as twice their value. With weights 0 and 0.5 a
-// 1024 x 1024 search by FindPath takes minutes, so those cases run once.
+// Weights are passed as twice their value.
 void Cases(benchmark::internal::Benchmark* b) {
   b->Unit(benchmark::kMillisecond);
 }
 BENCHMARK(BM_FindPath)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
 BENCHMARK(BM_WideClosedSet)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
 BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{64, 256}, {0, 1, 2}});
-BENCHMARK(BM_FindPath)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(1);
-BENCHMARK(BM_WideClosedSet)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(1);
-BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}})->Iterations(3);
+BENCHMARK(BM_FindPath)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}});
+BENCHMARK(BM_WideClosedSet)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}});
+BENCHMARK(BM_HeapSearch)->Apply(Cases)->ArgsProduct({{1024}, {0, 1, 2}});
 
 // Prints the usual table, then for each map size and weight the time per
 // call of FindPath and of its search with the wide closed set, each over the
 // heap search's, all from this same run.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BenchmarkTable {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      std::string name = run.benchmark_name();
-      const size_t fixed = name.find("/iterations:");
-      if (fixed != std::string::npos) name.resize(fixed);
+  void Finalize() override {
+    BenchmarkTable::Finalize();
+    // Grouped by the arguments after the benchmark's own name.
+    std::map<std::string, std::map<std::string, Times>> byArgs;
+    for (const auto& [name, t] : All()) {
       const size_t slash = name.find('/');
       if (slash == std::string::npos) continue;
-      const std::string kind = name.substr(0, slash);
-      const double perCall = run.real_accumulated_time / static_cast<double>(run.iterations);
-      times_[name.substr(slash + 1)][kind] = perCall;
+      byArgs[name.substr(slash + 1)][name.substr(0, slash)] = t;
+    }
+    for (const bool wall : {true, false}) {
+      std::printf(
+          "\n%s per call, ms (size/2*weight)   FindPath   wide closed        heap"
+          "   FindPath/heap  wide/heap\n",
+          wall ? "wall-clock" : "CPU");
+      for (auto& [args, kinds] : byArgs) {
+        const auto pick = [&](const char* kind) {
+          const Times& t = kinds[kind];
+          return wall ? t.wall : t.cpu;
+        };
+        const double heap = pick("BM_HeapSearch");
+        if (heap <= 0) continue;
+        const double findPath = pick("BM_FindPath");
+        const double wide = pick("BM_WideClosedSet");
+        std::printf("  %-26s %10.3f %13.3f %11.3f %14.2fx %9.2fx\n", args.c_str(), findPath * 1e3,
+                    wide * 1e3, heap * 1e3, findPath / heap, wide / heap);
+      }
     }
   }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf(
-        "\nper call, ms (size/2*weight)   FindPath   wide closed        heap"
-        "   FindPath/heap  wide/heap\n");
-    for (auto& [args, t] : times_) {
-      const double heap = t["BM_HeapSearch"];
-      if (heap <= 0) continue;
-      const double sorted = t["BM_FindPath"];
-      const double wide = t["BM_WideClosedSet"];
-      std::printf("  %-26s %10.3f %13.3f %11.3f %14.1fx %9.1fx\n", args.c_str(), sorted * 1e3,
-                  wide * 1e3, heap * 1e3, sorted / heap, wide / heap);
-    }
-  }
-
- private:
-  std::map<std::string, std::map<std::string, double>> times_;
 };
 
 }  // namespace

@@ -20,11 +20,100 @@ namespace {
 
 FileStream g_channels[kFileChannels];
 
-constexpr int kLineBlock = 64;
+// Reads from a disk channel go through a buffer of the channel's own, so a
+// line costs no system call. The buffer holds bytes the handle has already
+// passed: the channel's file pointer (where writes, seeks and the next read
+// act) is that many bytes behind the handle's, and every operation other
+// than a read first gives them back (DropReadAhead).
+constexpr int32_t kReadAheadSize = 64 * 1024;
+
+struct ReadAhead {
+  int32_t next = 0;  // first unread byte
+  int32_t end = 0;   // one past the last byte held
+  char bytes[kReadAheadSize];
+};
+
+ReadAhead g_readAhead[kFileChannels];
 
 FileStream& Channel(int channel) {
   if (channel < 0 || channel >= kFileChannels) FatalRuntimeError(kErrInvalidArgument);
   return g_channels[channel];
+}
+
+ReadAhead& ReadAheadOf(const FileStream& stream) {
+  return g_readAhead[&stream - g_channels];
+}
+
+// For a stream about to be closed or reopened: the bytes go with the handle.
+void ForgetReadAhead(const FileStream& stream) {
+  ReadAhead& ahead = ReadAheadOf(stream);
+  ahead.next = ahead.end = 0;
+}
+
+// Moves the handle's pointer back over the unread bytes, to the channel's
+// file pointer.
+void DropReadAhead(FileStream& stream) {
+  ReadAhead& ahead = ReadAheadOf(stream);
+  const int32_t unread = ahead.end - ahead.next;
+  if (unread > 0 && stream.handle) std::fseek(stream.handle, -unread, SEEK_CUR);
+  ahead.next = ahead.end = 0;
+}
+
+// The handle, ready for a read.
+std::FILE* ReadHandle(FileStream& stream) {
+  if (stream.lastWasWrite) {
+    std::fseek(stream.handle, 0, SEEK_CUR);
+    stream.lastWasWrite = false;
+  }
+  return stream.handle;
+}
+
+// Moves the unread bytes to the front and reads as many more as fit.
+// Returns how many came (0 at the end of the file).
+int32_t FillReadAhead(FileStream& stream, ReadAhead& ahead) {
+  if (ahead.next > 0) {
+    ahead.end -= ahead.next;
+    std::memmove(ahead.bytes, ahead.bytes + ahead.next, static_cast<size_t>(ahead.end));
+    ahead.next = 0;
+  }
+  const size_t room = static_cast<size_t>(kReadAheadSize - ahead.end);
+  const auto got =
+      static_cast<int32_t>(std::fread(ahead.bytes + ahead.end, 1, room, ReadHandle(stream)));
+  ahead.end += got;
+  return got;
+}
+
+// ReadStream for a disk channel, through its buffer: the tracked position
+// advances by count, and bytes past the end of the file read as zero and
+// fail the read.
+bool ReadDiskBytes(FileStream& stream, uint8_t* out, int32_t count) {
+  if (count < 0) return false;
+  ReadAhead& ahead = ReadAheadOf(stream);
+  const int64_t moved = static_cast<int64_t>(stream.position) + count;
+  stream.position = moved > INT32_MAX ? INT32_MAX : static_cast<int32_t>(moved);
+  int32_t done = 0;
+  while (done < count) {
+    if (ahead.next == ahead.end) {
+      // Large reads skip the buffer.
+      if (count - done >= kReadAheadSize) {
+        done += static_cast<int32_t>(
+            std::fread(out + done, 1, static_cast<size_t>(count - done), ReadHandle(stream)));
+        break;
+      }
+      if (FillReadAhead(stream, ahead) == 0) break;
+    }
+    const int32_t take = std::min(ahead.end - ahead.next, count - done);
+    std::memcpy(out + done, ahead.bytes + ahead.next, static_cast<size_t>(take));
+    ahead.next += take;
+    done += take;
+  }
+  if (done < count) std::memset(out + done, 0, static_cast<size_t>(count - done));
+  return done == count;
+}
+
+bool ReadChannelBytes(FileStream& stream, void* destination, int32_t count) {
+  if (stream.handle) return ReadDiskBytes(stream, static_cast<uint8_t*>(destination), count);
+  return ReadStream(stream, destination, count);
 }
 
 // Another open of the same file for writing (or an unshared reader) holds
@@ -68,11 +157,12 @@ std::FILE* OpenForWriting(const std::string& path, bool append) {
 
 void ReadBytes(int channel, void* destination, int32_t count) {
   FileStream& stream = Channel(channel);
-  if (!ReadStream(stream, destination, count)) FatalRuntimeError(kErrFileIo);
+  if (!ReadChannelBytes(stream, destination, count)) FatalRuntimeError(kErrFileIo);
 }
 
 void WriteBytes(int channel, const void* source, size_t count) {
   FileStream& stream = Channel(channel);
+  DropReadAhead(stream);
   if (!WriteStream(stream, source, count)) FatalRuntimeError(kErrFileIo);
 }
 
@@ -117,38 +207,30 @@ struct Line {
 // Fills room (kMaxLineLength + 1 bytes) with the next line of a disk
 // channel.
 Line ReadDiskLine(FileStream& stream, char* room) {
-  if (stream.lastWasWrite) {
-    std::fseek(stream.handle, 0, SEEK_CUR);
-    stream.lastWasWrite = false;
+  ReadAhead& ahead = ReadAheadOf(stream);
+  const void* lf = nullptr;
+  int32_t searched = 0;
+  int32_t limit = 0;
+  for (;;) {
+    limit = std::min(ahead.end - ahead.next, kMaxLineLength);
+    lf = std::memchr(ahead.bytes + ahead.next + searched, '\n',
+                     static_cast<size_t>(limit - searched));
+    if (lf != nullptr || limit == kMaxLineLength) break;
+    searched = limit;
+    if (FillReadAhead(stream, ahead) == 0) break;
   }
-  int total = 0;
-  int consumed = -1;
+  if (limit == 0) FatalRuntimeError(kErrFileIo);
+  const char* start = ahead.bytes + ahead.next;
   Line line;
-  while (total < kMaxLineLength) {
-    const int want = std::min(kLineBlock, kMaxLineLength - total);
-    const int got = static_cast<int>(std::fread(room + total, 1, want, stream.handle));
-    if (got == 0) {
-      if (total == 0) FatalRuntimeError(kErrFileIo);
-      // The file ended right after a full block: what came so far is the
-      // last line.
-      line.length = consumed = total;
-      break;
-    }
-    if (const void* lf = std::memchr(room + total, '\n', static_cast<size_t>(got))) {
-      line.length = static_cast<int>(static_cast<const char*>(lf) - room);
-      line.endedByLineFeed = true;
-      consumed = line.length + 1;
-      const int over = total + got - consumed;
-      if (over > 0) std::fseek(stream.handle, -over, SEEK_CUR);
-      break;
-    }
-    total += got;
-    if (got < want) {
-      line.length = consumed = total;
-      break;
-    }
+  int consumed = limit;
+  line.length = limit;
+  if (lf != nullptr) {
+    line.length = static_cast<int>(static_cast<const char*>(lf) - start);
+    line.endedByLineFeed = true;
+    consumed = line.length + 1;
   }
-  if (consumed < 0) line.length = consumed = kMaxLineLength;
+  std::memcpy(room, start, static_cast<size_t>(line.length));
+  ahead.next += consumed;
   stream.position = Clamped(static_cast<int64_t>(stream.position) + consumed);
   return line;
 }
@@ -170,16 +252,24 @@ Line ReadMemoryLine(FileStream& stream, char* room) {
 }  // namespace
 
 void CloseAllFiles() {
-  for (FileStream& stream : g_channels) CloseStream(stream);
+  for (FileStream& stream : g_channels) {
+    ForgetReadAhead(stream);
+    CloseStream(stream);
+  }
 }
 
 int OpenFile(int channel, const RtString& name, int mode) {
   FileStream& stream = Channel(channel);
+  ForgetReadAhead(stream);
   CloseStream(stream);
   if (mode >= 1) {
     std::string resolved;
     if (!ResolveAssetName(DataArchive(), name.c_str(), resolved, true)) return 0;
-    return OpenStream(stream, resolved.c_str()) ? 1 : 0;
+    if (!OpenStream(stream, resolved.c_str())) return 0;
+    // The channel buffers its reads itself; a second buffer below would
+    // split every refill into two system reads.
+    if (stream.handle) std::setvbuf(stream.handle, nullptr, _IONBF, 0);
+    return 1;
   }
   if (IsMemoryName(name.c_str())) return 0;
   std::FILE* file = OpenForWriting(SystemPath(name.c_str()), mode < 0);
@@ -190,7 +280,9 @@ int OpenFile(int channel, const RtString& name, int mode) {
 }
 
 void CloseFile(int channel) {
-  CloseStream(Channel(channel));
+  FileStream& stream = Channel(channel);
+  ForgetReadAhead(stream);
+  CloseStream(stream);
 }
 
 int EndOfFile(int channel) {
@@ -210,6 +302,7 @@ void FileSeek(int channel, int distance, int origin) {
   if (stream.handle) {
     // The system pointer moves by the same rule; a move before the start
     // fails and leaves it where it was.
+    DropReadAhead(stream);
     std::fseek(stream.handle, distance, origin == 0 ? SEEK_SET : origin > 0 ? SEEK_CUR : SEEK_END);
     stream.lastWasWrite = false;
   }
@@ -283,7 +376,7 @@ void ReadText(int channel, RtString& text, int count) {
   char piece[65536];
   while (count > 0) {
     const int n = std::min(count, static_cast<int>(sizeof piece));
-    if (!ReadStream(stream, piece, n)) FatalRuntimeError(kErrFileIo);
+    if (!ReadChannelBytes(stream, piece, n)) FatalRuntimeError(kErrFileIo);
     if (!ended) {
       const void* zero = std::memchr(piece, 0, static_cast<size_t>(n));
       const size_t keep = zero ? static_cast<size_t>(static_cast<const char*>(zero) - piece)

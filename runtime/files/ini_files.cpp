@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/core/runtime_error.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/file_operations.h"
 #include "runtime/files/file_stream.h"
@@ -231,6 +232,15 @@ RtString IniGet(const RtString& section, const RtString& key) {
 }
 
 void IniPut(const RtString& section, const RtString& key, const RtString& value) {
+  // Each of these would write a line, a section header or a key the file
+  // reads back differently from what was put.
+  const auto holds = [](const RtString& text, const char* bytes) {
+    return std::strpbrk(text.c_str(), bytes) != nullptr;
+  };
+  if (holds(section, "\r\n]") || holds(key, "\r\n=") || holds(value, "\r\n")) {
+    SetRuntimeError(kErrInvalidArgument);
+    return;
+  }
   IniCache& cache = OpenIni();
   IniSection* found = FindSection(cache, section.c_str());
   if (key.c_str()[0] == '\0') {

@@ -50,7 +50,10 @@ std::string IniText(const IniCache& cache);
 void IniOpen(const RtString& name);
 RtString IniGet(const RtString& section, const RtString& key);
 // Sets key in section (created at the end when missing); an empty value
-// deletes the key, an empty key deletes the section.
+// deletes the key, an empty key deletes the section. A section name holding
+// CR, LF or "]", a key holding CR, LF or "=" and a value holding CR or LF
+// are refused: nothing changes and runtime error 7 is recorded, since the
+// file would read back other sections or keys than were put.
 void IniPut(const RtString& section, const RtString& key, const RtString& value);
 
 // Program end: writes the open file back when it holds changes.

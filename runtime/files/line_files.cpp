@@ -236,10 +236,17 @@ void WriteFileLine(const RtString& file, int line, const RtString& text) {
     SetRuntimeError(kErrInvalidArgument);
     return;
   }
+  const size_t length = ::strnlen(text.c_str(), kMaxLineBytes - 1);
+  // A line break inside the text would become a line of its own on disk and
+  // move every later line down by one.
+  if (std::memchr(text.c_str(), '\n', length) || std::memchr(text.c_str(), '\r', length)) {
+    SetRuntimeError(kErrInvalidArgument);
+    return;
+  }
   SelectLineFile(file.c_str());
   LineFileCache& c = Cache();
   Line& slot = c.lines[static_cast<size_t>(line)];
-  slot.text.assign(text.c_str(), ::strnlen(text.c_str(), kMaxLineBytes - 1));
+  slot.text.assign(text.c_str(), length);
   slot.continued = false;
   c.lastLine = std::max(c.lastLine, line);
   c.dirty = true;

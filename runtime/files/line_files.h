@@ -18,7 +18,9 @@ RtString ReadFileLine(const RtString& file, int line);
 void ReadFileLineNumber(const RtString& file, int line, double& value);
 void ReadFileLineInt(const RtString& file, int line, int& value);
 // Stores text (at most 1023 bytes, up to its first NUL) as that line. A file
-// that does not exist yet is created when it is written back.
+// that does not exist yet is created when it is written back. Text holding
+// CR or LF is refused (nothing changes, runtime error 7 is recorded): it
+// would split the line and shift every later one.
 void WriteFileLine(const RtString& file, int line, const RtString& text);
 void WriteFileLineNumber(const RtString& file, int line, double value);
 

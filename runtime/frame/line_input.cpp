@@ -2,22 +2,18 @@
 
 #include "runtime/core/conversion.h"
 #include "runtime/frame/frame_loop.h"
+#include "runtime/gfx2d/fonts.h"
+#include "runtime/gfx2d/gfx2d_internal.h"
 #include "runtime/input/keyboard.h"
 
 namespace {
 
-LineInputDrawing& Drawing() {
-  static LineInputDrawing drawing;
-  return drawing;
-}
-
-void Call(const std::function<void()>& f) {
-  if (f) f();
-}
+// Where the screen behind the line is kept while it is typed.
+constexpr int kKeptScreen = 3;
 
 void DrawLine(const std::string& shown, int x, int y) {
-  Call(Drawing().drawKeptScreen);
-  if (Drawing().print) Drawing().print(RtString(shown.c_str()), x, y);
+  gfx2d::DrawBackgroundSlot(kKeptScreen);
+  DrawText(RtString(shown.c_str()), x, y);
 }
 
 }  // namespace
@@ -41,13 +37,9 @@ bool LineEditor::Step(int typed) {
   }
 }
 
-void SetLineInputDrawing(LineInputDrawing drawing) {
-  Drawing() = std::move(drawing);
-}
-
 void InputLine(RtString& text, int x, int y) {
   LineEditor editor(std::string(text.c_str(), text.Length()));
-  Call(Drawing().keepScreen);
+  gfx2d::CopyScreenToBackgroundSlot(kKeptScreen);
   DrawLine(editor.Shown(), x, y);
   EndFrame();
   for (;;) {
@@ -57,7 +49,7 @@ void InputLine(RtString& text, int x, int y) {
     DrawLine(editor.Shown(), x, y);
     EndFrame();
   }
-  Call(Drawing().releaseKeptScreen);
+  gfx2d::FreeBackgroundSlot(kKeptScreen);
   text = RtString(editor.Text().c_str());
 }
 

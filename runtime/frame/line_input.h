@@ -1,10 +1,9 @@
 // Typing a line of text on the screen: InputLine runs frames of its own
-// until Enter is typed. The drawing (keeping the screen behind the line,
-// printing the line) belongs to the 2D layer, which installs it here.
+// until Enter is typed, keeping the screen behind the line in background
+// slot 3 and printing the line with the current font.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "runtime/core/rt_string.h"
@@ -14,15 +13,6 @@ void InputLine(RtString& text, int x, int y);
 // InputLine on an empty text, then the line as an integer or a number.
 void InputLineInt(int32_t& value, int x, int y);
 void InputLineNumber(double& value, int x, int y);
-
-struct LineInputDrawing {
-  // Keeps the current screen (before the first frame) and draws it back
-  // behind the line every frame; released when the line is done.
-  std::function<void()> keepScreen, drawKeptScreen, releaseKeptScreen;
-  // Prints with the current font.
-  std::function<void(const RtString& text, int x, int y)> print;
-};
-void SetLineInputDrawing(LineInputDrawing drawing);
 
 // The editing of one line, a frame at a time.
 class LineEditor {

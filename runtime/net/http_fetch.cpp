@@ -1,10 +1,16 @@
 #include "runtime/net/http_fetch.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <strings.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,6 +22,7 @@
 namespace {
 
 std::atomic<int> g_idleTimeoutMs{kHttpIdleTimeoutMs};
+std::atomic<int> g_deadlineMs{kHttpDeadlineMs};
 
 constexpr size_t kBlockSize = 1023;
 // Room reserved up front for HttpGetText; larger bodies grow the text as
@@ -35,10 +42,12 @@ struct Sink {
   bool storeFailed = false;
   RtString* text = nullptr;
   long long room = 0;  // bytes a piece must stay below to be appended
+  long long bodyBytes = 0;
 };
 
 void Deliver(Sink& sink, const uint8_t* data, size_t size) {
   if (size == 0) return;
+  sink.bodyBytes += static_cast<long long>(size);
   if (sink.file && std::fwrite(data, 1, size, sink.file) != size) sink.storeFailed = true;
   if (sink.text && static_cast<long long>(size) < sink.room) {
     sink.text->Append(reinterpret_cast<const char*>(data), static_cast<uint32_t>(size));
@@ -46,9 +55,21 @@ void Deliver(Sink& sink, const uint8_t* data, size_t size) {
   }
 }
 
+// Milliseconds left before the deadline, at most the idle limit; 0 when
+// the deadline has passed.
+int WaitLimitMs(std::chrono::steady_clock::time_point deadline) {
+  const long long left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             deadline - std::chrono::steady_clock::now())
+                             .count();
+  if (left <= 0) return 0;
+  return static_cast<int>(std::min<long long>(left, g_idleTimeoutMs.load()));
+}
+
 // Runs one fetch into the sink. True when the server closed the connection
-// after the response.
+// after the whole response.
 bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(g_deadlineMs.load());
   char request[kHttpRequestLimit];
   size_t requestLength = 0;
   if (!BuildHttpRequest(host.c_str(), path.c_str(), request, sizeof request, &requestLength)) {
@@ -69,12 +90,20 @@ bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
   netsock::SetBlocking(slot, true);
   const int fd = netsock::SlotDescriptor(slot);
   bool complete = false;
-  if (netsock::SendAll(fd, request, requestLength, g_idleTimeoutMs.load())) {
+  if (netsock::SendAll(fd, request, requestLength, WaitLimitMs(deadline))) {
     HttpHeaderScanner scanner;
+    // The header block is kept to find the declared body length.
+    std::string headers;
+    long long declaredLength = -1;
     uint8_t block[kBlockSize];
     for (;;) {
+      const int waitMs = WaitLimitMs(deadline);
+      if (waitMs == 0) {
+        netsock::SetLastError(ETIMEDOUT);
+        break;
+      }
       pollfd p{fd, POLLIN, 0};
-      const int ready = ::poll(&p, 1, g_idleTimeoutMs.load());
+      const int ready = ::poll(&p, 1, waitMs);
       if (ready < 0 && errno == EINTR) continue;
       if (ready <= 0) {
         netsock::SetLastError(ready == 0 ? ETIMEDOUT : netsock::ErrorFromErrno(errno));
@@ -82,7 +111,10 @@ bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
       }
       const ssize_t n = ::recv(fd, block, sizeof block, 0);
       if (n == 0) {
-        complete = true;
+        // A close inside the headers or before the declared length is a
+        // cut response, not a complete one.
+        complete = scanner.InBody() && (declaredLength < 0 || sink.bodyBytes >= declaredLength);
+        if (!complete) netsock::SetLastError(kNetErrConnReset);
         break;
       }
       if (n < 0) {
@@ -91,13 +123,35 @@ bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
         break;
       }
       size_t bodyStart = 0;
-      if (!scanner.InBody()) bodyStart = scanner.Scan(block, static_cast<size_t>(n));
+      if (!scanner.InBody()) {
+        bodyStart = scanner.Scan(block, static_cast<size_t>(n));
+        if (headers.size() + bodyStart > kHttpHeaderLimit) {
+          netsock::SetLastError(EMSGSIZE);
+          break;
+        }
+        headers.append(reinterpret_cast<const char*>(block), bodyStart);
+        if (scanner.InBody()) declaredLength = HttpContentLength(headers.data(), headers.size());
+      }
       if (scanner.InBody()) Deliver(sink, block + bodyStart, static_cast<size_t>(n) - bodyStart);
     }
   }
   SockClose(slot);
   SockShutdown();
   return complete;
+}
+
+// Creates a new file beside target for the download to go into; its
+// descriptor, or -1.
+int CreateTemporaryBeside(const std::string& target, std::string* temporaryPath) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *temporaryPath =
+        target + ".part" + std::to_string(::getpid()) + "_" + std::to_string(counter.fetch_add(1));
+    const int fd =
+        ::open(temporaryPath->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -132,25 +186,67 @@ size_t HttpHeaderScanner::Scan(const uint8_t* data, size_t size) {
   return size;
 }
 
+long long HttpContentLength(const char* headers, size_t size) {
+  static constexpr char kName[] = "content-length:";
+  constexpr size_t kNameLength = sizeof kName - 1;
+  size_t lineStart = 0;
+  while (lineStart < size) {
+    const char* lineEnd =
+        static_cast<const char*>(std::memchr(headers + lineStart, '\n', size - lineStart));
+    const size_t end = lineEnd ? static_cast<size_t>(lineEnd - headers) : size;
+    if (end - lineStart > kNameLength &&
+        ::strncasecmp(headers + lineStart, kName, kNameLength) == 0) {
+      size_t i = lineStart + kNameLength;
+      while (i < end && (headers[i] == ' ' || headers[i] == '\t')) ++i;
+      long long value = 0;
+      size_t digits = 0;
+      for (; i < end && headers[i] >= '0' && headers[i] <= '9'; ++i, ++digits) {
+        if (value > (LLONG_MAX - 9) / 10) return -1;
+        value = value * 10 + (headers[i] - '0');
+      }
+      while (i < end && (headers[i] == ' ' || headers[i] == '\t' || headers[i] == '\r')) ++i;
+      return digits > 0 && i == end ? value : -1;
+    }
+    lineStart = end + 1;
+  }
+  return -1;
+}
+
 void SetHttpIdleTimeoutMs(int ms) {
   g_idleTimeoutMs = ms > 0 ? ms : kHttpIdleTimeoutMs;
 }
 
+void SetHttpDeadlineMs(int ms) {
+  g_deadlineMs = ms > 0 ? ms : kHttpDeadlineMs;
+}
+
 int HttpGetFile(const RtString& host, const RtString& path, int port, const RtString& fileName) {
   Sink sink;
+  std::string targetPath;
+  std::string temporaryPath;
   const bool wantFile = fileName.Length() > 0;
   if (wantFile) {
     // An in-memory name cannot take a download; the body is then not stored.
     if (!IsMemoryName(fileName.c_str())) {
-      const std::string systemPath = SystemPath(fileName.c_str());
-      std::remove(systemPath.c_str());
-      sink.file = std::fopen(systemPath.c_str(), "w+b");
+      targetPath = SystemPath(fileName.c_str());
+      const int fd = CreateTemporaryBeside(targetPath, &temporaryPath);
+      if (fd >= 0) {
+        sink.file = ::fdopen(fd, "w+b");
+        if (!sink.file) ::close(fd);
+      }
     }
     if (!sink.file) sink.storeFailed = true;
   }
   const bool complete = Fetch(host, path, port, sink);
   if (sink.file && std::fclose(sink.file) != 0) sink.storeFailed = true;
-  return complete && !sink.storeFailed ? 1 : 0;
+  const bool stored = complete && !sink.storeFailed;
+  if (!temporaryPath.empty()) {
+    if (!stored || std::rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
+      ::unlink(temporaryPath.c_str());
+      return 0;
+    }
+  }
+  return stored ? 1 : 0;
 }
 
 RtString HttpGetText(const RtString& host, const RtString& path, int port, int maxLength) {

@@ -3,9 +3,16 @@
 // server closes the connection, is the body. No redirects, no status check,
 // no chunked decoding. Port 0 means 80; an empty host means this machine.
 //
-// A server that sends nothing for kHttpIdleTimeoutMs ends the fetch as a
-// failure, so a connection held open after the body cannot freeze the
-// program.
+// A server that sends nothing for kHttpIdleTimeoutMs, a fetch that has not
+// finished within kHttpDeadlineMs (a server dripping a byte at a time) and
+// a header block longer than kHttpHeaderLimit all end the fetch as a
+// failure, so no server can hold the program.
+//
+// HttpGetFile downloads into a temporary file beside the target and renames
+// it over the target only on success: a failed fetch leaves the old file as
+// it was. A response that declares a Content-Length and closes before
+// delivering that many body bytes, or that closes inside its headers, is a
+// failure.
 #pragma once
 
 #include <cstddef>
@@ -14,11 +21,13 @@
 #include "runtime/core/rt_string.h"
 
 inline constexpr int kHttpIdleTimeoutMs = 30000;
+inline constexpr int kHttpDeadlineMs = 3 * 60 * 1000;
+inline constexpr size_t kHttpHeaderLimit = 64 * 1024;
 inline constexpr size_t kHttpRequestLimit = 1024;
 
-// Stores the body in the file (created anew). 1 when the server delivered the
-// response and closed the connection and the body was stored, else 0. An
-// empty file name fetches without storing.
+// Stores the body in the file (replacing it). 1 when the server delivered the
+// whole response and closed the connection and the body was stored, else 0
+// (the file is then untouched). An empty file name fetches without storing.
 int HttpGetFile(const RtString& host, const RtString& path, int port, const RtString& fileName);
 // The body, built from the received pieces that fit in maxLength bytes (a
 // piece that does not fit is dropped whole), cut at its first zero byte.
@@ -26,6 +35,9 @@ RtString HttpGetText(const RtString& host, const RtString& path, int port, int m
 
 // Test seam: the idle limit in milliseconds (0 or less restores the default).
 void SetHttpIdleTimeoutMs(int ms);
+// Test seam: the overall limit in milliseconds (0 or less restores the
+// default).
+void SetHttpDeadlineMs(int ms);
 
 // ---- the parts of the fetch that work on bytes alone ----
 
@@ -49,3 +61,7 @@ class HttpHeaderScanner {
   int lineFeeds_ = 0;
   bool inBody_ = false;
 };
+
+// The value of the first Content-Length header line in a header block, or
+// -1 when there is none or it is not a plain decimal number.
+long long HttpContentLength(const char* headers, size_t size);

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -34,6 +35,27 @@ constexpr size_t kMaxClientBacklog = 1024 * 1024;
 // flood of joins cannot grow the player table without bound.
 constexpr size_t kMaxPlayersPerClient = 256;
 constexpr size_t kMaxReplies = 64;
+// What one connection's messages may have queued for the others per second
+// (relayed copies and answers), and how far ahead of that it may run. Ample
+// for a game; a connection beyond it is not read until its allowance has
+// grown back, so its own sending slows down, not its receivers'.
+constexpr double kSendAllowancePerSecond = 4.0 * 1024 * 1024;
+constexpr double kSendAllowanceBurst = 1024 * 1024;
+// The host's own connection is never dropped; while this much waits to be
+// sent to it, no other connection is read.
+constexpr size_t kOwnBacklogHigh = 2 * 1024 * 1024;
+// A connection that has had no player admitted within this time is closed,
+// and at most kMaxUnjoinedClients such connections are held (the oldest
+// goes first), so idle connections cannot keep newcomers out.
+constexpr auto kJoinDeadline = std::chrono::seconds(3);
+constexpr size_t kMaxUnjoinedClients = 32;
+// Join requests one connection may have admitted: a burst, then a steady
+// rate, so cycling join and leave cannot run through the player numbers.
+constexpr double kJoinsPerSecond = 4;
+constexpr double kJoinBurst = 32;
+// Texts under a sender that is not one of the connection's own players;
+// one more than this and the connection is dropped.
+constexpr int kMaxForgedTexts = 16;
 
 using Clock = std::chrono::steady_clock;
 
@@ -147,7 +169,22 @@ struct Client {
   std::string out;
   size_t outSent = 0;
   bool drop = false;
+  bool own = false;     // the host's connection to itself
+  bool joined = false;  // a player has been admitted through it
+  Clock::time_point acceptedAt;
+  Clock::time_point refilledAt;
+  double sendAllowance = kSendAllowanceBurst;  // bytes
+  double joinAllowance = kJoinBurst;
+  int forgedTexts = 0;
   size_t Backlog() const { return out.size() - outSent; }
+  bool Throttled() const { return !own && sendAllowance <= 0; }
+  void Refill(Clock::time_point now) {
+    const double seconds = std::chrono::duration<double>(now - refilledAt).count();
+    refilledAt = now;
+    sendAllowance =
+        std::min(kSendAllowanceBurst, sendAllowance + seconds * kSendAllowancePerSecond);
+    joinAllowance = std::min(kJoinBurst, joinAllowance + seconds * kJoinsPerSecond);
+  }
 };
 
 enum class ReadOutcome { kOpen, kClosed };
@@ -220,11 +257,46 @@ Client* ClientBySlot(std::vector<Client>& clients, int slot) {
   return nullptr;
 }
 
+// The number for a joining player: the next unused one while the range
+// lasts, then the lowest one no player holds; 0 when every one is held.
+// Caller holds the lock.
+uint16_t TakePlayerNumber(NetLink& link) {
+  if (link.nextNumber >= kNetFirstPlayer && link.nextNumber <= kNetLastNumber) {
+    return link.nextNumber++;
+  }
+  std::vector<bool> held(kNetLastNumber + 1u, false);
+  for (const NetPlayer& p : link.players) {
+    if (p.number <= kNetLastNumber) held[p.number] = true;
+  }
+  for (uint32_t n = kNetFirstPlayer; n <= kNetLastNumber; ++n) {
+    if (!held[n]) return static_cast<uint16_t>(n);
+  }
+  return 0;
+}
+
+bool PlayerOfClient(const NetLink& link, uint16_t number, int slot) {
+  for (const NetPlayer& p : link.players) {
+    if (p.number == number) return p.slot == slot;
+  }
+  return false;
+}
+
 // Host side: one message from a client. Caller holds the lock.
 void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& from,
                          const NetWireMessage& m) {
   const uint16_t sender = static_cast<uint16_t>(m.sender);
+  // Everything a message makes the host send counts against its
+  // connection's allowance.
+  const auto deliver = [&from](Client& to, const NetWireMessage& message) {
+    Queue(to, message);
+    if (!from.own) from.sendAllowance -= static_cast<double>(kNetHeaderSize + message.body.size());
+  };
   if (m.type == kNetText) {
+    // Only a player that joined through this connection may speak on it.
+    if (!PlayerOfClient(link, sender, from.slot)) {
+      if (++from.forgedTexts > kMaxForgedTexts) from.drop = true;
+      return;
+    }
     NetWireMessage relay = m;
     if (m.target == -1) {
       for (const NetPlayer& p : link.players) {
@@ -232,13 +304,13 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
         Client* to = ClientBySlot(clients, p.slot);
         if (!to) continue;
         relay.target = static_cast<int16_t>(p.number);
-        Queue(*to, relay);
+        deliver(*to, relay);
       }
     } else {
       const uint16_t target = static_cast<uint16_t>(m.target);
       for (const NetPlayer& p : link.players) {
         if (p.number != target) continue;
-        if (Client* to = ClientBySlot(clients, p.slot)) Queue(*to, relay);
+        if (Client* to = ClientBySlot(clients, p.slot)) deliver(*to, relay);
         break;
       }
     }
@@ -257,18 +329,23 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
       answer.target = static_cast<int16_t>(kNetNoNumber);
       // A refusal is answered too: the client matches answers to requests
       // in order, so every request must get exactly one.
-      if (link.accepting && link.nextNumber <= kNetLastNumber && mine < kMaxPlayersPerClient) {
+      const bool allowed =
+          link.accepting && mine < kMaxPlayersPerClient && (from.own || from.joinAllowance >= 1);
+      const uint16_t number = allowed ? TakePlayerNumber(link) : 0;
+      if (number != 0) {
+        from.joinAllowance -= 1;
+        from.joined = true;
         const NetPlayerRecord record = DecodePlayerRecord(m.body);
         NetPlayer p;
         p.slot = from.slot;
-        p.number = link.nextNumber++;
+        p.number = number;
         p.hidden = record.hidden ? 1 : 0;
         p.host = record.host ? 1 : 0;
         std::memcpy(p.name, record.name, sizeof p.name);
         link.players.push_back(std::move(p));
         answer.target = static_cast<int16_t>(link.players.back().number);
       }
-      Queue(from, answer);
+      deliver(from, answer);
       return;
     }
     case kNetLeave:
@@ -319,7 +396,7 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
     default:
       return;
   }
-  Queue(from, answer);
+  deliver(from, answer);
 }
 
 // Receiving side: one message from the host. Caller holds the lock.
@@ -396,7 +473,44 @@ void FlushClient(Client& c) {
     c.out.erase(0, c.outSent);
     c.outSent = 0;
   }
-  if (c.Backlog() > kMaxClientBacklog) c.drop = true;
+  // A peer that does not read its messages is dropped; the host's own
+  // connection is drained by this very thread and is never given up.
+  if (c.Backlog() > kMaxClientBacklog && !c.own) c.drop = true;
+}
+
+// The local address of a descriptor, to recognise the host's connection to
+// itself among the accepted ones.
+bool SameEndpoint(int localFd, int acceptedFd) {
+  sockaddr_in local{}, peer{};
+  socklen_t localLength = sizeof local, peerLength = sizeof peer;
+  if (::getsockname(localFd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0 ||
+      ::getpeername(acceptedFd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0) {
+    return false;
+  }
+  return local.sin_port == peer.sin_port && local.sin_addr.s_addr == peer.sin_addr.s_addr;
+}
+
+// Closes a client and removes its players. Index order is not kept.
+void CloseClient(NetLink& link, std::vector<Client>& clients, size_t index) {
+  {
+    Guard guard(link);
+    RemoveClientPlayers(link, clients[index].slot);
+  }
+  SockClose(clients[index].slot);
+  clients[index] = std::move(clients.back());
+  clients.pop_back();
+}
+
+// The oldest connection that has no player admitted, or clients.size().
+size_t OldestUnjoined(const std::vector<Client>& clients, size_t* unjoinedCount) {
+  size_t oldest = clients.size();
+  *unjoinedCount = 0;
+  for (size_t i = 0; i < clients.size(); ++i) {
+    if (clients[i].joined || clients[i].own) continue;
+    ++*unjoinedCount;
+    if (oldest == clients.size() || clients[i].acceptedAt < clients[oldest].acceptedAt) oldest = i;
+  }
+  return oldest;
 }
 
 void WorkerMain(NetLink* linkPtr) {
@@ -418,6 +532,7 @@ void WorkerMain(NetLink* linkPtr) {
   std::vector<pollfd> waits;
   std::vector<NetWireMessage> fromHost;
   std::vector<std::pair<int, NetWireMessage>> fromClients;  // client slot, message
+  bool ownSeen = false;
 
   for (;;) {
     bool accepting;
@@ -428,14 +543,32 @@ void WorkerMain(NetLink* linkPtr) {
     }
     if (!AnnounceNewPlayers(link, connectionFd)) break;
 
-    // Wait for traffic, a command's wake-up, or the pass interval.
+    // Wait for traffic, a command's wake-up, or the pass interval. A
+    // throttled connection's input is left waiting in its socket.
+    const Clock::time_point passStart = Clock::now();
+    Client* own = nullptr;
+    for (Client& c : clients) {
+      c.Refill(passStart);
+      if (c.own) own = &c;
+    }
+    const bool ownSwamped = own && own->Backlog() > kOwnBacklogHigh;
+    const auto mayRead = [ownSwamped](const Client& c) {
+      return c.own || (!ownSwamped && !c.Throttled());
+    };
+    size_t unjoined = 0;
+    OldestUnjoined(clients, &unjoined);
+    // Room for a newcomer can always be made by closing an unjoined
+    // connection.
+    const bool admit =
+        isHost && accepting && listenFd >= 0 && (clients.size() < kMaxClients || unjoined > 0);
     waits.clear();
     waits.push_back(pollfd{link.wakeFd, POLLIN, 0});
     waits.push_back(pollfd{connectionFd, POLLIN, 0});
-    const bool admit = isHost && accepting && clients.size() < kMaxClients && listenFd >= 0;
     if (admit) waits.push_back(pollfd{listenFd, POLLIN, 0});
     for (const Client& c : clients) {
-      waits.push_back(pollfd{c.fd, static_cast<short>(POLLIN | (c.Backlog() ? POLLOUT : 0)), 0});
+      const short events =
+          static_cast<short>((mayRead(c) ? POLLIN : 0) | (c.Backlog() ? POLLOUT : 0));
+      waits.push_back(pollfd{c.fd, events, 0});
     }
     if (::poll(waits.data(), waits.size(), kPassWaitMs) > 0 && (waits[0].revents & POLLIN)) {
       uint64_t drained;
@@ -451,18 +584,28 @@ void WorkerMain(NetLink* linkPtr) {
       // Several pending connections are taken per pass: with only one, a
       // burst of connections overflows the listen backlog and each client
       // beyond it waits a whole SYN retry.
-      for (int i = 0; admit && i < kAcceptsPerPass && clients.size() < kMaxClients; ++i) {
+      for (int i = 0; admit && i < kAcceptsPerPass; ++i) {
+        size_t unjoinedNow = 0;
+        const size_t oldest = OldestUnjoined(clients, &unjoinedNow);
+        if (clients.size() >= kMaxClients && unjoinedNow == 0) break;
         int32_t ip = 0;
         const int slot = TcpAccept(listenSlot, ip);
         if (slot < 0) break;
+        if (clients.size() >= kMaxClients || unjoinedNow >= kMaxUnjoinedClients) {
+          CloseClient(link, clients, oldest);
+        }
         NoDelay(slot);
         Client c;
         c.slot = slot;
         c.fd = netsock::SlotDescriptor(slot);
+        c.acceptedAt = c.refilledAt = Clock::now();
+        c.own = !ownSeen && SameEndpoint(connectionFd, c.fd);
+        ownSeen = ownSeen || c.own;
         clients.push_back(std::move(c));
       }
       std::vector<NetWireMessage> got;
       for (Client& c : clients) {
+        if (!mayRead(c)) continue;
         got.clear();
         if (ReadMessages(c.fd, c.reader, got, chunk) == ReadOutcome::kClosed) c.drop = true;
         for (NetWireMessage& m : got) {
@@ -487,17 +630,13 @@ void WorkerMain(NetLink* linkPtr) {
     }
 
     size_t buffered = connectionReader.Pending();
+    const Clock::time_point joinCutoff = Clock::now() - kJoinDeadline;
     for (size_t i = 0; i < clients.size();) {
       Client& c = clients[i];
+      if (!c.joined && !c.own && c.acceptedAt < joinCutoff) c.drop = true;
       if (!c.drop) FlushClient(c);
       if (c.drop) {
-        {
-          Guard guard(link);
-          RemoveClientPlayers(link, c.slot);
-        }
-        SockClose(c.slot);
-        clients[i] = std::move(clients.back());
-        clients.pop_back();
+        CloseClient(link, clients, i);
         continue;
       }
       buffered += c.reader.Pending() + c.Backlog();

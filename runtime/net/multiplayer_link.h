@@ -2,8 +2,10 @@
 // hosts (it listens and also connects to itself, so host and clients behave
 // alike); every machine creates local players; the host numbers them from
 // 101, relays text messages between them, answers queries about the player
-// list and reports players that left. One worker thread per link does all
-// socket work; the commands talk to it through queues under one lock.
+// list and reports players that left. Numbers rise until the last one has
+// been given out; then the lowest number no player holds is given again.
+// One worker thread per link does all socket work; the commands talk to it
+// through queues under one lock.
 //
 // Wire message: a 7-byte little-endian header {type u8, body length u16
 // (at most 1024), target i16 (-1 every player, 0 the host), sender i16}

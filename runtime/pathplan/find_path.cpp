@@ -4,6 +4,16 @@
 
 namespace {
 
+// About one closed-set bucket per cell: the smallest even exponent whose
+// buckets are at least the cells. The buckets tile the map in squares of
+// 2^(bits/2) cells a side, so a square map gets a bucket for every cell;
+// a long narrow one shares each bucket among a few cells of its long side.
+int32_t ClosedBitsFor(int64_t cells) {
+  int32_t bits = 0;
+  while ((int64_t{1} << bits) < cells) ++bits;
+  return bits + (bits & 1);
+}
+
 template <typename T>
 int32_t FindPathInto(const NumberArray& map, RtArray<T>& path, double weight, ArrayIndex startX,
                      ArrayIndex startY, ArrayIndex goalX, ArrayIndex goalY) {
@@ -19,7 +29,7 @@ int32_t FindPathInto(const NumberArray& map, RtArray<T>& path, double weight, Ar
   params.goalY = goalY.value();
   params.diagonalCost = 1;
   params.diagonalSteps = 0;
-  params.closedBits = 8;
+  params.closedBits = ClosedBitsFor(int64_t{width} * height);
   params.weight = weight > 0 ? static_cast<float>(weight < 1 ? weight : 1) : 0.0f;
   params.width = width;
   params.height = height;
@@ -30,10 +40,10 @@ int32_t FindPathInto(const NumberArray& map, RtArray<T>& path, double weight, Ar
   if (!planner.SetUp(params)) return 0;
   planner.BeginSearch();
   // The map is copied by now, so path may even be the map array itself.
-  if (!planner.RunSearch()) {
-    planner.ReleaseSearch();
-    return 0;
-  }
+  // The search is not released at the end: the planner goes out of scope,
+  // which frees every node at once, and releasing would first zero a closed
+  // set sized for the whole map.
+  if (!planner.RunSearch()) return 0;
   const int32_t n = planner.ResultLength();
   if (n == 0) {
     path.Dim(0);
@@ -45,7 +55,6 @@ int32_t FindPathInto(const NumberArray& map, RtArray<T>& path, double weight, Ar
       path.At(i, 1) = static_cast<T>(node->y);
     }
   }
-  planner.ReleaseSearch();
   return path.DimSize(0);
 }
 

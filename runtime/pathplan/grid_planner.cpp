@@ -1,7 +1,9 @@
 #include "runtime/pathplan/grid_planner.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -31,21 +33,16 @@ float Product(float a, float b) {
 int NodeFactory::Init(int32_t count) {
   Free();
   if (count < 1 || count > kMaxPlannerCells) return 0;
-  block_ = static_cast<Node*>(std::calloc(static_cast<size_t>(count), sizeof(Node)));
-  nodes_ = static_cast<Node**>(std::malloc(static_cast<size_t>(count) * sizeof(Node*)));
-  if (block_ == nullptr || nodes_ == nullptr) {
-    Free();
-    return 0;
-  }
-  for (int32_t i = 0; i < count; ++i) nodes_[i] = block_ + i;
+  // Not cleared: Get sets every field, and a large pool is mostly never
+  // touched.
+  block_ = static_cast<Node*>(std::malloc(static_cast<size_t>(count) * sizeof(Node)));
+  if (block_ == nullptr) return 0;
   count_ = count;
   return 1;
 }
 
 void NodeFactory::Free() {
-  std::free(nodes_);
   std::free(block_);
-  nodes_ = nullptr;
   block_ = nullptr;
   count_ = 0;
   next_ = 0;
@@ -53,7 +50,7 @@ void NodeFactory::Free() {
 
 Node* NodeFactory::Get(Node* parent, int32_t x, int32_t y, float g, float f) {
   if (next_ >= count_) return nullptr;
-  Node* node = nodes_[next_++];
+  Node* node = block_ + next_++;
   node->parent = parent;
   node->x = x;
   node->y = y;
@@ -85,6 +82,7 @@ int NodeHashTable::Init(int32_t bits) {
 void NodeHashTable::Free() {
   std::free(heads_);
   heads_ = nullptr;
+  count_ = 0;
   bits_ = 0;
   half_ = 0;
   mask_ = 0;
@@ -100,6 +98,7 @@ int NodeHashTable::Insert(Node* node) {
   }
   node->chain = *head;
   *head = node;
+  ++count_;
   return 1;
 }
 
@@ -135,38 +134,146 @@ int NodeHashTable::Unlink(Node* node) {
   }
   *link = node->chain;
   node->chain = nullptr;
+  --count_;
   found_ = nullptr;
   foundLink_ = nullptr;
   return 1;
 }
 
 void NodeHashTable::Clear(NodeFactory* factory) {
-  if (heads_ == nullptr) return;
-  const int32_t buckets = BucketCount();
-  for (int32_t b = 0; b < buckets; ++b) {
-    for (Node* n = heads_[b]; n != nullptr;) {
-      Node* next = n->chain;
-      n->chain = nullptr;
-      if (factory != nullptr) factory->GiveBack();
-      n = next;
-    }
+  // Every node goes back by count alone, so the chains need no walk; a node
+  // keeps a stale chain link until Get hands it out again and clears it.
+  if (factory != nullptr) {
+    for (int32_t i = 0; i < count_; ++i) factory->GiveBack();
   }
   Forget();
 }
 
 void NodeHashTable::Forget() {
-  if (heads_ != nullptr) std::memset(heads_, 0, sizeof(Node*) * static_cast<size_t>(BucketCount()));
+  // An empty table has nothing to forget; skipping the pass matters when the
+  // table has a bucket for every cell of a large map.
+  if (heads_ != nullptr && count_ != 0) {
+    std::memset(heads_, 0, sizeof(Node*) * static_cast<size_t>(BucketCount()));
+  }
+  count_ = 0;
   found_ = nullptr;
   foundLink_ = nullptr;
 }
 
-int32_t NodeHashTable::Size() const {
-  int32_t count = 0;
-  const int32_t buckets = BucketCount();
-  for (int32_t b = 0; b < buckets; ++b) {
-    for (const Node* n = heads_[b]; n != nullptr; n = n->chain) ++count;
+// ---- OpenList ----
+
+bool OpenList::Init(int32_t capacity, int32_t cells, Node* pool, uint32_t firstOrder) {
+  Free();
+  if (capacity < 1 || cells < 1 || pool == nullptr) return false;
+  heap_ = static_cast<Entry*>(std::malloc(static_cast<size_t>(capacity) * sizeof(Entry)));
+  place_ = static_cast<int32_t*>(std::calloc(static_cast<size_t>(cells), sizeof(int32_t)));
+  if (heap_ == nullptr || place_ == nullptr) {
+    Free();
+    return false;
   }
-  return count;
+  capacity_ = capacity;
+  cells_ = cells;
+  pool_ = pool;
+  firstOrder_ = nextOrder_ = firstOrder;
+  return true;
+}
+
+void OpenList::Free() {
+  std::free(heap_);
+  std::free(place_);
+  heap_ = nullptr;
+  place_ = nullptr;
+  pool_ = nullptr;
+  capacity_ = 0;
+  cells_ = 0;
+  marked_ = false;
+  size_ = 0;
+  firstOrder_ = nextOrder_ = 0;
+}
+
+void OpenList::Reset() {
+  if (marked_) std::memset(place_, 0, static_cast<size_t>(cells_) * sizeof(int32_t));
+  marked_ = false;
+  size_ = 0;
+  nextOrder_ = firstOrder_;
+}
+
+uint64_t OpenList::NextKey(float f) {
+  if (nextOrder_ == UINT32_MAX) Renumber();
+  // Adding zero turns -0 into +0, which must compare equal to it. Negative
+  // priorities sort below positive ones with all their bits flipped.
+  uint32_t bits;
+  const float value = f + 0.0f;
+  std::memcpy(&bits, &value, sizeof bits);
+  bits = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+  return uint64_t{bits} << 32 | nextOrder_++;
+}
+
+void OpenList::Renumber() {
+  // A sorted array is a heap, and numbering it in order keeps every
+  // comparison as it was.
+  std::sort(heap_, heap_ + size_, Before);
+  for (int32_t i = 0; i < size_; ++i) {
+    heap_[i].key = (heap_[i].key & ~uint64_t{0xFFFFFFFF}) | static_cast<uint32_t>(i);
+    place_[heap_[i].cell] = i + 1;
+  }
+  nextOrder_ = static_cast<uint32_t>(size_);
+}
+
+bool OpenList::Push(Node* node, int32_t cell) {
+  if (size_ >= capacity_) return false;
+  marked_ = true;
+  SiftUp(size_, Entry{NextKey(node->f), cell, static_cast<int32_t>(node - pool_)});
+  ++size_;
+  return true;
+}
+
+void OpenList::Pop() {
+  if (size_ == 0) return;
+  place_[heap_[0].cell] = -1;
+  if (--size_ == 0) return;
+  // The hole left at the top sinks along the lesser children to the bottom
+  // and the last entry rises from there: one comparison per level on the
+  // way down, and the last entry seldom rises far.
+  // The size is read once: the stores into place_ could otherwise be taken
+  // to change it.
+  const int32_t size = size_;
+  int32_t at = 0;
+  for (int32_t child = 1; child < size; child = 2 * at + 1) {
+    // Which child is lesser is a coin toss, so it is added, not branched on.
+    if (child + 1 < size) child += Before(heap_[child + 1], heap_[child]) ? 1 : 0;
+    Put(at, heap_[child]);
+    at = child;
+  }
+  SiftUp(at, heap_[size]);
+}
+
+void OpenList::Requeue(int32_t cell) {
+  int32_t at = place_[cell] - 1;
+  if (at < 0) return;
+  // Numbering afresh may move the entry, so its place is taken after.
+  const uint64_t key = NextKey(pool_[heap_[at].node].f);
+  at = place_[cell] - 1;
+  const Entry entry{key, cell, heap_[at].node};
+  // The new key may lie on either side of the old one (with a heuristic
+  // weight of 1 a cheaper path can round to a higher priority), so the entry
+  // sinks to the bottom like a popped top and rises to its place from there.
+  for (int32_t child = 2 * at + 1; child < size_; child = 2 * at + 1) {
+    if (child + 1 < size_ && Before(heap_[child + 1], heap_[child])) ++child;
+    Put(at, heap_[child]);
+    at = child;
+  }
+  SiftUp(at, entry);
+}
+
+void OpenList::SiftUp(int32_t at, Entry entry) {
+  while (at > 0) {
+    const int32_t parent = (at - 1) / 2;
+    if (!Before(entry, heap_[parent])) break;
+    Put(at, heap_[parent]);
+    at = parent;
+  }
+  Put(at, entry);
 }
 
 // ---- Planner ----
@@ -215,21 +322,49 @@ int Planner::SetUp(const SearchParams& params) {
   // Costs are scaled by the largest one, in double precision so that values
   // beyond the float range or far below 1 still order correctly. A cell that
   // is not a finite positive number cannot be entered.
-  double largest = 0;
-  for (size_t i = 0; i < count; ++i) {
+  // Walls lie at random, so a branch per cell would often be mispredicted:
+  // both loops select with masks instead, and the largest value is kept in
+  // four running maxima so that each step need not wait for the last.
+  constexpr double kLargestFinite = std::numeric_limits<double>::max();
+  auto passable = [](double v) { return (v > 0) & (v <= kLargestFinite); };  // NaN fails
+  auto candidate = [&](size_t i) {
     const double v = params.costs[i];
-    if (v > 0 && std::isfinite(v) && v > largest) largest = v;
+    const double positive = v > 0 ? v : 0.0;
+    return positive <= kLargestFinite ? positive : 0.0;
+  };
+  double m0 = 0, m1 = 0, m2 = 0, m3 = 0;
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    m0 = std::max(m0, candidate(i));
+    m1 = std::max(m1, candidate(i + 1));
+    m2 = std::max(m2, candidate(i + 2));
+    m3 = std::max(m3, candidate(i + 3));
   }
+  for (; i < count; ++i) m0 = std::max(m0, candidate(i));
+  const double largest = std::max(std::max(m0, m1), std::max(m2, m3));
   if (largest <= 0) {
     std::free(grid);
     return 0;
   }
-  for (size_t i = 0; i < count; ++i) {
+  uint32_t blockedBits;
+  const float blocked = -1.0f;
+  std::memcpy(&blockedBits, &blocked, sizeof blockedBits);
+  for (i = 0; i < count; ++i) {
     const double v = params.costs[i];
-    grid[i] = v > 0 && std::isfinite(v) ? static_cast<float>(v / largest + 1.0) : -1.0f;
+    // Clamped into [0, largest], which leaves a passable value as it is.
+    double clamped = v > 0 ? v : 0.0;
+    clamped = clamped < largest ? clamped : largest;
+    const float scaled = static_cast<float>(clamped / largest + 1.0);
+    uint32_t bits;
+    std::memcpy(&bits, &scaled, sizeof bits);
+    const uint32_t keep = 0u - static_cast<uint32_t>(passable(v));
+    bits = (bits & keep) | (blockedBits & ~keep);
+    std::memcpy(&grid[i], &bits, sizeof bits);
   }
 
-  if (!factory_.Init(poolSize) || !open_.Init(openCapacity) || !closed_.Init(params.closedBits)) {
+  if (!factory_.Init(poolSize) ||
+      !open_.Init(openCapacity, static_cast<int32_t>(cells), factory_.Block()) ||
+      !closed_.Init(params.closedBits)) {
     std::free(grid);
     factory_.Free();
     open_.Free();
@@ -288,32 +423,8 @@ void AStarPlanner::BeginSearch() {
   if (!open_.Empty() || closed_.Size() != 0) ReleaseSearch();
   Planner::BeginSearch();
   Node* start = factory_.Get(nullptr, params_.startX, params_.startY, 0.0f, 0.0f);
-  searching_ = start != nullptr && open_.PushBack(start);
+  searching_ = start != nullptr && open_.Push(start, CellIndex(params_.startX, params_.startY));
   if (!searching_ && start != nullptr) factory_.GiveBack();
-}
-
-bool AStarPlanner::InsertSorted(Node* node) {
-  // Descending f from front to back; a node goes in front of those of equal
-  // f, so among equals the one that came first is taken first.
-  int32_t low = 0;
-  int32_t high = open_.Size();
-  while (low < high) {
-    const int32_t mid = low + (high - low) / 2;
-    if (open_.At(mid)->f > node->f) {
-      low = mid + 1;
-    } else {
-      high = mid;
-    }
-  }
-  return open_.Insert(low, node) != 0;
-}
-
-int32_t AStarPlanner::FindOpen(int32_t x, int32_t y) const {
-  for (int32_t i = open_.Size() - 1; i >= 0; --i) {
-    const Node* n = open_.At(i);
-    if (n->x == x && n->y == y) return i;
-  }
-  return -1;
 }
 
 bool AStarPlanner::Abandon(Node* current, Node* loose) {
@@ -336,8 +447,8 @@ bool AStarPlanner::RunSearch() {
   }
 
   while (!open_.Empty()) {
-    Node* current = open_.Back();
-    open_.PopBack();
+    Node* current = open_.Top();
+    open_.Pop();
     if (current->x == goalX && current->y == goalY) {
       closed_.Insert(current);
       finished_ = true;
@@ -356,32 +467,32 @@ bool AStarPlanner::RunSearch() {
                           : current->g + c;
       const int32_t h = std::abs(goalX - nx) + std::abs(goalY - ny);
       const float f = g + Product(w, static_cast<float>(h) - g);
+      const int32_t cell = CellIndex(nx, ny);
 
-      if (Node* n = closed_.Find(nx, ny)) {
+      // A cell is in at most one of the two lists, and only cells that
+      // were open can be closed.
+      if (Node* n = open_.Find(cell)) {
+        if (g < n->g) {
+          n->parent = current;
+          n->g = g;
+          n->f = f;
+          open_.Requeue(cell);
+        }
+        continue;
+      }
+      if (Node* n = open_.Seen(cell) ? closed_.Find(nx, ny) : nullptr) {
         if (g < n->g) {
           closed_.Unlink(n);
           n->parent = current;
           n->g = g;
           n->f = f;
-          if (!InsertSorted(n)) return Abandon(current, n);
-        }
-        continue;
-      }
-      const int32_t at = FindOpen(nx, ny);
-      if (at >= 0) {
-        Node* n = open_.At(at);
-        if (g < n->g) {
-          open_.Erase(at);
-          n->parent = current;
-          n->g = g;
-          n->f = f;
-          if (!InsertSorted(n)) return Abandon(current, n);
+          if (!open_.Push(n, cell)) return Abandon(current, n);
         }
         continue;
       }
       Node* n = factory_.Get(current, nx, ny, g, f);
       if (n == nullptr) return Abandon(current, nullptr);
-      if (!InsertSorted(n)) return Abandon(current, n);
+      if (!open_.Push(n, cell)) return Abandon(current, n);
     }
     closed_.Insert(current);
   }

@@ -1,10 +1,10 @@
 // Best-first search over a cost grid: the planner classes behind FindPath.
 //
 // A Planner owns everything one search needs, allocated once at set-up: a
-// pool of nodes handed out by index, a bounded open list kept sorted by
-// descending priority (the cheapest node sits at the back), and a chained
-// closed set. Nothing is allocated while the search runs, and every step is
-// taken in a fixed order, so a map gives the same path on every run.
+// pool of nodes handed out by index, a bounded open list kept as a binary
+// heap with each cell's place in it, and a chained closed set. Nothing is
+// allocated while the search runs, and every step is taken in a fixed order,
+// so a map gives the same path on every run.
 #pragma once
 
 #include <cstdint>
@@ -44,8 +44,8 @@ struct SearchParams {
 inline constexpr float kDiagonalFactor = 1.4142137f;
 
 // Upper bound for the cells of a map and for the pool and open-list sizes.
-// A search holds about 60 bytes per cell, and its list operations grow with
-// the map, so anything larger is refused instead of attempted.
+// A search holds about 80 bytes per cell, so anything larger is refused
+// instead of attempted.
 inline constexpr int32_t kMaxPlannerCells = int32_t{1} << 22;
 
 // Upper bound for the closed set's bucket exponent.
@@ -75,11 +75,12 @@ class NodeFactory {
   }
 
   int32_t Count() const { return count_; }
+  // The array all nodes are handed out from, or null.
+  Node* Block() const { return block_; }
   int32_t InUse() const { return next_; }
 
  private:
-  Node** nodes_ = nullptr;
-  Node* block_ = nullptr;  // all nodes live in one allocation
+  Node* block_ = nullptr;  // all nodes, handed out from the front
   int32_t count_ = 0;
   int32_t next_ = 0;
 };
@@ -118,12 +119,13 @@ class NodeHashTable {
   // Forgets every node without touching it (the nodes are being freed).
   void Forget();
 
-  int32_t Size() const;
+  int32_t Size() const { return count_; }
   int32_t Bits() const { return bits_; }
   int32_t BucketCount() const { return heads_ == nullptr ? 0 : int32_t{1} << bits_; }
 
  private:
   Node** heads_ = nullptr;
+  int32_t count_ = 0;  // nodes in all buckets
   int32_t bits_ = 0;
   uint32_t mask_ = 0;
   int32_t half_ = 0;
@@ -280,6 +282,84 @@ class FixedDeque {
   bool empty_ = true;
 };
 
+// The open list: a binary min-heap on (priority, entry number) of fixed
+// capacity. Every insertion draws the next entry number, so among equal
+// priorities the node that entered first leaves first; that is the order of
+// a list kept sorted with each new node placed in front of its equals, which
+// decides between equally good paths. Each cell's place in the heap is kept,
+// so a cell is found and moved without a scan.
+class OpenList {
+ public:
+  OpenList() = default;
+  ~OpenList() { Free(); }
+  OpenList(const OpenList&) = delete;
+  OpenList& operator=(const OpenList&) = delete;
+
+  // Room for capacity nodes of cells 0 ... cells - 1, all taken from the
+  // array pool (a NodeFactory's block); starts empty. Returns false (and
+  // holds nothing) for sizes below 1, a null pool, or when the storage cannot
+  // be had. Entry numbers start at firstOrder after every reset (tests start
+  // them near the wrap-around).
+  bool Init(int32_t capacity, int32_t cells, Node* pool, uint32_t firstOrder = 0);
+  void Free();
+  void Reset();
+
+  int32_t Capacity() const { return capacity_; }
+  int32_t Size() const { return size_; }
+  bool Empty() const { return size_ == 0; }
+  bool Full() const { return size_ == capacity_; }
+
+  // Adds the node of the cell (not already open) with its current f.
+  // Returns false when the list is full.
+  bool Push(Node* node, int32_t cell);
+  // The node with the lowest f, the earliest entered among equals; null when
+  // empty.
+  Node* Top() const { return size_ > 0 ? pool_ + heap_[0].node : nullptr; }
+  void Pop();
+  // True once the cell has been pushed, until the next reset: a cell that was
+  // never open was never closed either, so its closed-set lookup is skipped.
+  bool Seen(int32_t cell) const { return place_[cell] != 0; }
+  // The node of the cell while it is open, else null.
+  Node* Find(int32_t cell) const {
+    const int32_t at = place_[cell];
+    return at > 0 ? pool_ + heap_[at - 1].node : nullptr;
+  }
+  // The open cell's node has a new f: it is entered again, behind its new
+  // equals.
+  void Requeue(int32_t cell);
+
+ private:
+  // key: the priority's bits, made to sort as unsigned integers, above the
+  // 32-bit entry number, so one comparison orders two entries.
+  struct Entry {
+    uint64_t key;
+    int32_t cell;
+    int32_t node;  // index in the pool
+  };
+  static bool Before(const Entry& a, const Entry& b) { return a.key < b.key; }
+  // The key for priority f and the next entry number.
+  uint64_t NextKey(float f);
+  // Numbers the entries afresh from 0, in their order, when the numbers run
+  // out.
+  void Renumber();
+  void Put(int32_t at, const Entry& entry) {
+    heap_[at] = entry;
+    place_[entry.cell] = at + 1;
+  }
+  void SiftUp(int32_t at, Entry entry);
+
+  Entry* heap_ = nullptr;
+  // Per cell: heap index + 1 while open, -1 once taken out, 0 before.
+  int32_t* place_ = nullptr;
+  int32_t cells_ = 0;
+  bool marked_ = false;  // some cell's place is not 0
+  Node* pool_ = nullptr;
+  int32_t capacity_ = 0;
+  int32_t size_ = 0;
+  uint32_t firstOrder_ = 0;
+  uint32_t nextOrder_ = 0;
+};
+
 // The state of one search on one map. SetUp copies and normalises the map;
 // BeginSearch seeds the open list with the start cell; RunSearch searches
 // until the goal is taken from the open list or no cell is left;
@@ -324,10 +404,9 @@ class Planner {
   bool Inside(int32_t x, int32_t y) const {
     return x >= 0 && y >= 0 && x < params_.width && y < params_.height;
   }
-  float Cost(int32_t x, int32_t y) const {
-    return grid_[static_cast<size_t>(y) * static_cast<size_t>(params_.width) +
-                 static_cast<size_t>(x)];
-  }
+  // Cells are numbered row by row; the count fits an int32.
+  int32_t CellIndex(int32_t x, int32_t y) const { return y * params_.width + x; }
+  float Cost(int32_t x, int32_t y) const { return grid_[CellIndex(x, y)]; }
   // Drops every node reference and the map, without touching the nodes.
   void Discard();
 
@@ -338,7 +417,7 @@ class Planner {
   float* grid_ = nullptr;
   int32_t runs_ = 0;
   int32_t reserved_ = 0;
-  FixedDeque<Node*> open_;
+  OpenList open_;
   NodeHashTable closed_;
   Node* result_ = nullptr;
 };
@@ -352,10 +431,6 @@ class AStarPlanner : public Planner {
   bool RunSearch() override;
 
  private:
-  // Places the node at its sorted position in the open list.
-  bool InsertSorted(Node* node);
-  // Position of cell (x, y) in the open list, or -1.
-  int32_t FindOpen(int32_t x, int32_t y) const;
   // Ends a search that ran out of pool or open list, keeping the node count
   // right for ReleaseSearch.
   bool Abandon(Node* current, Node* loose);

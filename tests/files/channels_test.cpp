@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -369,6 +370,162 @@ TEST_F(Channels, ProgramEndClosesEveryChannel) {
         End();
       },
       ::testing::ExitedWithCode(0), "before=0\nafter=1\n");
+}
+
+// What a channel's reads, writes and seeks do to a file, worked out on a
+// string: the file pointer that reads and writes act at, and the position
+// that only reads and seeks move (writes leave it where it was).
+struct ChannelModel {
+  std::string file;
+  int64_t pointer = 0;
+  int64_t position = 0;
+
+  std::string ReadLine() {
+    const int64_t limit = std::min<int64_t>(static_cast<int64_t>(file.size()) - pointer, 1024);
+    const size_t lf = file.find('\n', static_cast<size_t>(pointer));
+    const bool ended = lf != std::string::npos && static_cast<int64_t>(lf) < pointer + limit;
+    const int64_t length = ended ? static_cast<int64_t>(lf) - pointer : limit;
+    std::string line = file.substr(static_cast<size_t>(pointer), static_cast<size_t>(length));
+    const int64_t consumed = length + (ended ? 1 : 0);
+    pointer += consumed;
+    position += consumed;
+    if (!line.empty() && line.back() == '\r' && (line.size() >= 2 || ended)) line.pop_back();
+    return line;
+  }
+  std::string Read(int64_t count) {
+    std::string bytes = file.substr(static_cast<size_t>(pointer), static_cast<size_t>(count));
+    pointer += count;
+    position += count;
+    return bytes;
+  }
+  void Write(const std::string& bytes) {
+    if (file.size() < static_cast<size_t>(pointer) + bytes.size()) {
+      file.resize(static_cast<size_t>(pointer) + bytes.size());
+    }
+    file.replace(static_cast<size_t>(pointer), bytes.size(), bytes);
+    pointer += static_cast<int64_t>(bytes.size());
+  }
+  int64_t Left() const { return static_cast<int64_t>(file.size()) - pointer; }
+};
+
+// Text with lines from empty to past the line limit, CR LF and LF ends and
+// lone CRs, but no zero bytes (which would cut a line short).
+std::string RandomLines(std::mt19937& rng, size_t size) {
+  std::string text;
+  while (text.size() < size) {
+    const int length =
+        rng() % 8 == 0 ? static_cast<int>(rng() % 2100) : static_cast<int>(rng() % 60);
+    for (int k = 0; k < length; ++k)
+      text += rng() % 40 == 0 ? '\r' : static_cast<char>('a' + rng() % 26);
+    text += rng() % 2 ? "\r\n" : "\n";
+  }
+  return text;
+}
+
+int32_t LittleEndian(const std::string& bytes) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[static_cast<size_t>(i)]);
+  return static_cast<int32_t>(v);
+}
+
+// Lines, typed reads, long texts and seeks in random order over a file
+// larger than a channel's read buffer; a byte delivered twice or skipped
+// where the buffer ends or a seek lands shows up as a mismatch.
+TEST_P(BothKinds, MixedReadsAndSeeksFollowTheFile) {
+  std::mt19937 rng(31);
+  ChannelModel model;
+  model.file = RandomLines(rng, 300000);
+  OpenOver(model.file, GetParam());
+  RtString text;
+  for (int step = 0; step < 6000; ++step) {
+    SCOPED_TRACE(testing::Message() << "step " << step << " at " << model.pointer);
+    const int op = static_cast<int>(rng() % 10);
+    if (op < 5 && model.Left() > 0) {
+      ReadLine(0, text);
+      ASSERT_EQ(std::string(text.c_str(), text.Length()), model.ReadLine());
+    } else if (op == 5 && model.Left() >= 4) {
+      int value = 0;
+      ReadLong(0, value);
+      ASSERT_EQ(value, LittleEndian(model.Read(4)));
+    } else if (op == 6 && model.Left() >= 1) {
+      int value = 0;
+      ReadUByte(0, value);
+      ASSERT_EQ(value, static_cast<uint8_t>(model.Read(1)[0]));
+    } else if (op == 7) {
+      // Sometimes longer than the buffer, which such reads bypass.
+      const int64_t count = std::min<int64_t>(model.Left(), rng() % 3 == 0 ? 70000 : rng() % 3000);
+      if (count == 0) continue;
+      ReadText(0, text, static_cast<int>(count));
+      ASSERT_EQ(std::string(text.c_str(), text.Length()), model.Read(count));
+    } else if (op == 8) {
+      const int64_t target = rng() % (model.file.size() + 1);
+      if (rng() % 2) {
+        FileSeek(0, static_cast<int>(target), 0);
+      } else {
+        FileSeek(0, static_cast<int>(target - model.pointer), 1);
+      }
+      model.pointer = model.position = target;
+    } else if (op == 9) {
+      const int64_t back = rng() % 100;
+      FileSeek(0, static_cast<int>(-back), -1);
+      model.pointer = model.position = static_cast<int64_t>(model.file.size()) - back;
+    }
+    ASSERT_EQ(FilePosition(0), model.position);
+    ASSERT_EQ(EndOfFile(0), model.Left() <= 0 ? 1 : 0);
+  }
+}
+
+// A channel opened for writing can read back what it wrote. Writes land at
+// the file pointer, which a read just before has moved only by what it
+// delivered, and reads after a write see the written bytes; the position
+// moves with reads and seeks only.
+TEST_F(Channels, WritesBetweenReadsLandAtTheFilePointer) {
+  std::mt19937 rng(53);
+  ChannelModel model;
+  ASSERT_EQ(OpenFile(2, Path("rw.txt").c_str(), 0), 1);
+  const std::string start = RandomLines(rng, 150000);
+  WriteText(2, RtString(start.c_str()));
+  model.Write(start);
+  RtString text;
+  for (int step = 0; step < 5000; ++step) {
+    SCOPED_TRACE(testing::Message() << "step " << step << " at " << model.pointer);
+    const int op = static_cast<int>(rng() % 8);
+    if (op < 3 && model.Left() > 0) {
+      ReadLine(2, text);
+      ASSERT_EQ(std::string(text.c_str(), text.Length()), model.ReadLine());
+    } else if (op == 3 && model.Left() >= 4) {
+      int value = 0;
+      ReadLong(2, value);
+      ASSERT_EQ(value, LittleEndian(model.Read(4)));
+    } else if (op == 4) {
+      const std::string line = RandomLines(rng, 1).substr(0, 1 + rng() % 40);
+      WriteText(2, RtString(line.c_str()));
+      model.Write(line);
+    } else if (op == 5) {
+      WriteLong(2, 0x41424344);
+      model.Write("DCBA");
+    } else if (op == 6) {
+      const int64_t target = rng() % (model.file.size() + 1);
+      if (rng() % 2) {
+        FileSeek(2, static_cast<int>(target), 0);
+        model.position = target;
+      } else {
+        FileSeek(2, static_cast<int>(target - model.pointer), 1);
+        model.position += target - model.pointer;
+      }
+      model.pointer = target;
+    } else if (op == 7) {
+      // From the end of what is written; the position counts from the size
+      // the channel was opened with, which for a new file is 0.
+      const int64_t back = rng() % 50;
+      FileSeek(2, static_cast<int>(-back), -1);
+      model.pointer = static_cast<int64_t>(model.file.size()) - back;
+      model.position = -back;
+    }
+    ASSERT_EQ(FilePosition(2), model.position);
+  }
+  CloseFile(2);
+  EXPECT_EQ(Slurp(Path("rw.txt")), model.file);
 }
 
 }  // namespace

@@ -108,6 +108,43 @@ TEST_F(IniFiles, PutChangesAddsAndDeletesIgnoringCase) {
   EXPECT_EQ(ReadBytes("a.ini"), "[A]\r\n[New]\r\nkey=value\r\nempty=\r\n[C]\r\ny=4\r\n");
 }
 
+TEST_F(IniFiles, LineBreaksAndDelimitersThatWouldChangeTheFileAreRefused) {
+  const std::string original = "[player]\r\nname=ann\r\n[graphics]\r\nfullscreen=0\r\n";
+  WriteBytes("p.ini", original);
+  IniOpen("p.ini");
+  const struct {
+    const char* section;
+    const char* key;
+    const char* value;
+  } refused[] = {
+      {"player", "name", "bob\r\n[graphics]\r\nfullscreen=1"},
+      {"player", "name", "bob\nx"},
+      {"player", "name", "bob\r"},
+      {"player", "na\nme", "bob"},
+      {"player", "name=x", "bob"},
+      {"play]er", "name", "bob"},
+      {"player\r\n[graphics", "fullscreen", "1"},
+      // Deleting takes the same checks.
+      {"graphics\n", "", ""},
+  };
+  for (const auto& r : refused) {
+    SetRuntimeError(0);
+    IniPut(r.section, r.key, r.value);
+    EXPECT_EQ(RuntimeErrors().errorCode, 7) << r.section << "/" << r.key << "/" << r.value;
+  }
+  IniOpen("");
+  EXPECT_EQ(ReadBytes("p.ini"), original);
+
+  // What remains allowed: "]" in keys and values, "=" in values.
+  SetRuntimeError(0);
+  IniOpen("p.ini");
+  IniPut("player", "name]", "a=b]");
+  EXPECT_EQ(RuntimeErrors().errorCode, 0);
+  IniOpen("");
+  EXPECT_EQ(ReadBytes("p.ini"),
+            "[player]\r\nname=ann\r\nname]=a=b]\r\n[graphics]\r\nfullscreen=0\r\n");
+}
+
 TEST_F(IniFiles, OnlyAFileWithChangesIsRewritten) {
   const std::string second = "; keep this comment\r\n[S]\r\nk=v\r\n\r\n[Empty]\r\n";
   WriteBytes("first.ini", "[F]\r\na=1\r\n");

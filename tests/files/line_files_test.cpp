@@ -58,6 +58,22 @@ TEST_F(LineFiles, LinesOutsideTheCacheRecordErrorSevenAndChangeNothing) {
   EXPECT_EQ(ReadBytes("in.txt"), "a\r\n");
 }
 
+TEST_F(LineFiles, TextWithALineBreakIsRefusedAndShiftsNothing) {
+  WriteBytes("lines.txt", "zero\r\none\r\ntwo\r\n");
+  for (const char* text : {"a\r\nb", "a\nb", "a\r", "\n"}) {
+    SetRuntimeError(0);
+    WriteFileLine("lines.txt", 0, text);
+    EXPECT_EQ(RuntimeErrors().errorCode, 7);
+  }
+  EXPECT_STREQ(ReadFileLine("lines.txt", 0).c_str(), "zero");
+  // A break past the stored 1023 bytes never reaches the file.
+  SetRuntimeError(0);
+  WriteFileLine("lines.txt", 1, (std::string(1100, 'x') + "\r\n").c_str());
+  EXPECT_EQ(RuntimeErrors().errorCode, 0);
+  SelectLineFile(nullptr);
+  EXPECT_EQ(ReadBytes("lines.txt"), "zero\r\n" + std::string(1023, 'x') + "\r\ntwo\r\n");
+}
+
 TEST_F(LineFiles, AMissingFileIsReportedEveryTimeUntilItAppears) {
   EXPECT_STREQ(ReadFileLine("later.txt", 0).c_str(), "NO_FILE");
   EXPECT_EQ(RuntimeErrors().errorCode, 3);

@@ -1,6 +1,9 @@
 // The packer tool end to end: what it writes the runtime reads back, and
 // what it must refuse it refuses without touching its output.
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -139,7 +142,8 @@ TEST_F(Packer, RefusesInputsTheRuntimeCouldNotFindAgain) {
       {Quote(Path("a")), "not a file"},
   };
   for (const auto& c : cases) {
-    const Result r = Pack("create " + Quote(Path("keep.sbx")) + " " + c.args);
+    // Forced, so the refusal comes from the inputs, not from keep.sbx.
+    const Result r = Pack("create --force " + Quote(Path("keep.sbx")) + " " + c.args);
     EXPECT_NE(r.status, 0) << c.args;
     EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
     EXPECT_EQ(Slurp(Path("keep.sbx")), "previous contents");
@@ -165,6 +169,65 @@ TEST_F(Packer, ExtractKeepsHostileNamesInsideTheTargetFolder) {
   EXPECT_NE(r.output.find("unsafe name"), std::string::npos) << r.output;
   EXPECT_FALSE(Exists(Path("escaped.txt")));
   EXPECT_EQ(Slurp(Path("out/fine.txt")), "yes");
+}
+
+TEST_F(Packer, CreateReplacesOnlyArchivesUnlessForced) {
+  Spill(Path("a.txt"), "text a");
+  Spill(Path("b.txt"), "text b");
+  // The classic slip: the first input taken for the archive name.
+  Result r = Pack("create " + Quote(Path("a.txt")) + " " + Quote(Path("b.txt")));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("not an archive"), std::string::npos) << r.output;
+  EXPECT_EQ(Slurp(Path("a.txt")), "text a");
+
+  // A stand-alone archive is rebuilt in place without asking.
+  ASSERT_EQ(Pack("create " + Quote(Path("data.sbx")) + " " + Quote(Path("a.txt"))).status, 0);
+  r = Pack("create " + Quote(Path("data.sbx")) + " " + Quote(Path("b.txt")));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(Pack("list " + Quote(Path("data.sbx"))).output.find("b.txt"), std::string::npos);
+
+  // An archive riding on another file takes that file with it: refused too.
+  Spill(Path("game.bin"), "host program bytes");
+  ASSERT_EQ(Pack("append " + Quote(Path("game.bin")) + " " + Quote(Path("a.txt"))).status, 0);
+  const std::string withArchive = Slurp(Path("game.bin"));
+  EXPECT_NE(Pack("create " + Quote(Path("game.bin")) + " " + Quote(Path("b.txt"))).status, 0);
+  EXPECT_EQ(Slurp(Path("game.bin")), withArchive);
+
+  r = Pack("create --force " + Quote(Path("a.txt")) + " " + Quote(Path("b.txt")));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(Pack("list " + Quote(Path("a.txt"))).output.find("b.txt"), std::string::npos);
+}
+
+TEST_F(Packer, ExtractNeverWritesThroughLinksInTheTargetFolder) {
+  ASSERT_EQ(mkdir(Path("out").c_str(), 0755), 0);
+  Spill(Path("victim.txt"), "outside");
+  Spill(Path("linked.txt"), "outside too");
+  ASSERT_EQ(symlink(Path("victim.txt").c_str(), Path("out/fine.txt").c_str()), 0);
+  ASSERT_EQ(link(Path("linked.txt").c_str(), Path("out/hard.txt").c_str()), 0);
+  Spill(Path("evil.sbx"),
+        Archive({{"fine.txt", "payload"}, {"hard.txt", "payload"}, {"other.txt", "ok"}}));
+  const Result r = Pack("extract " + Quote(Path("evil.sbx")) + " " + Quote(Path("out")));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("symbolic link"), std::string::npos) << r.output;
+  EXPECT_EQ(Slurp(Path("victim.txt")), "outside");
+  EXPECT_EQ(Slurp(Path("linked.txt")), "outside too");
+  EXPECT_EQ(Slurp(Path("out/other.txt")), "ok");
+}
+
+TEST_F(Packer, OversizedInputIsRefusedWithoutReadingIt) {
+  // Sparse: costs no disk, but reading it would fill memory with 2.2 GB.
+  const std::string huge = Path("huge.bin");
+  const int fd = open(huge.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, 2200LL * 1000 * 1000), 0);
+  close(fd);
+  const Result r = Pack("create " + Quote(Path("big.sbx")) + " " + Quote(huge));
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("is larger than"), std::string::npos) << r.output;
+  EXPECT_FALSE(Exists(Path("big.sbx")));
+  rusage children{};
+  ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &children), 0);
+  EXPECT_LT(children.ru_maxrss, 512 * 1024) << "kilobytes at peak in a packer run";
 }
 
 }  // namespace

@@ -2,14 +2,17 @@
 // text, the header end across blocks, where the body goes, the text's room
 // rule and the idle limit.
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -27,11 +30,12 @@ struct Step {
 };
 
 // Serves one connection: reads the request, writes the steps, then closes
-// (or holds the connection open for holdMs first).
+// (or holds the connection open for holdMs first, or resets it instead of
+// closing).
 class ScriptedServer {
  public:
-  explicit ScriptedServer(std::vector<Step> steps, int holdMs = 0)
-      : steps_(std::move(steps)), holdMs_(holdMs) {
+  explicit ScriptedServer(std::vector<Step> steps, int holdMs = 0, bool reset = false)
+      : steps_(std::move(steps)), holdMs_(holdMs), reset_(reset) {
     listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -65,16 +69,26 @@ class ScriptedServer {
       if (n <= 0) break;
       request_.append(buf, static_cast<size_t>(n));
     }
+    bool clientGone = false;
     for (const Step& s : steps_) {
       if (s.pauseMs) std::this_thread::sleep_for(std::chrono::milliseconds(s.pauseMs));
-      ::send(fd, s.bytes.data(), s.bytes.size(), MSG_NOSIGNAL);
+      // The client gone: no point dripping on or holding.
+      if (::send(fd, s.bytes.data(), s.bytes.size(), MSG_NOSIGNAL) < 0) {
+        clientGone = true;
+        break;
+      }
     }
-    if (holdMs_) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs_));
+    if (holdMs_ && !clientGone) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs_));
+    if (reset_) {
+      linger hard{1, 0};
+      ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    }
     ::close(fd);
   }
 
   std::vector<Step> steps_;
   int holdMs_;
+  bool reset_;
   int listener_ = -1;
   int port_ = 0;
   std::string request_;
@@ -193,7 +207,7 @@ TEST(HttpFetch, IdleServerEndsTheFetch) {
     EXPECT_EQ(HttpGetFile(kLocal, RtString("/"), server.port(), RtString(path.c_str())), 0);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_LT(took, std::chrono::milliseconds(2000));
-    EXPECT_EQ(Slurp(path), "part");
+    EXPECT_FALSE(std::ifstream(path).good());
   }
   {
     ScriptedServer server({{"HTTP/1.0 200 OK\r\n\r\npart"}}, 1500);
@@ -226,6 +240,119 @@ TEST(HttpFetch, FailuresGiveZeroOrEmpty) {
   EXPECT_EQ(HttpGetFile(kLocal, RtString("/"), server.port(),
                         RtString("/nonexistent-dir-for-test/out.bin")),
             0);
+}
+
+TEST(HttpContentLength, FirstHeaderLineAnyCase) {
+  const std::string h =
+      "HTTP/1.0 200 OK\r\nX-Content-Length: 9\r\ncontent-LENGTH:  42 \r\n"
+      "Content-Length: 7\r\n\r\n";
+  EXPECT_EQ(HttpContentLength(h.data(), h.size()), 42);
+  const std::string none = "HTTP/1.0 200 OK\nServer: x\n\n";
+  EXPECT_EQ(HttpContentLength(none.data(), none.size()), -1);
+  for (const char* bad : {"Content-Length: 12x\n", "Content-Length: -5\n", "Content-Length:\n",
+                          "Content-Length: 99999999999999999999999\n"}) {
+    EXPECT_EQ(HttpContentLength(bad, std::strlen(bad)), -1) << bad;
+  }
+}
+
+// A fetch that fails for any reason leaves the file as it was, and leaves
+// nothing else beside it.
+class HttpFetchReplace : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::string(::testing::TempDir()) + "http_replace" + std::to_string(::getpid());
+    ::mkdir(dir_.c_str(), 0755);
+    path_ = dir_ + "/target.bin";
+    std::ofstream(path_, std::ios::binary) << "old contents";
+  }
+  void TearDown() override {
+    std::remove(path_.c_str());
+    ::rmdir(dir_.c_str());
+    SetHttpIdleTimeoutMs(0);
+    SetHttpDeadlineMs(0);
+  }
+  int Fetch(int port) { return HttpGetFile(kLocal, RtString("/"), port, RtString(path_.c_str())); }
+  int FilesInDir() {
+    int count = 0;
+    if (DIR* d = ::opendir(dir_.c_str())) {
+      while (dirent* e = ::readdir(d)) count += e->d_name[0] != '.';
+      ::closedir(d);
+    }
+    return count;
+  }
+  void ExpectUntouched() {
+    EXPECT_EQ(Slurp(path_), "old contents");
+    EXPECT_EQ(FilesInDir(), 1);
+  }
+  std::string dir_;
+  std::string path_;
+};
+
+TEST_F(HttpFetchReplace, SuccessReplacesTheFile) {
+  ScriptedServer server({{"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nnew"}});
+  EXPECT_EQ(Fetch(server.port()), 1);
+  EXPECT_EQ(Slurp(path_), "new");
+  EXPECT_EQ(FilesInDir(), 1);
+}
+
+TEST_F(HttpFetchReplace, NoServerKeepsTheFile) {
+  int closedPort;
+  {
+    ScriptedServer probe({});
+    closedPort = probe.port();
+    ASSERT_EQ(SockInit(), 1);
+    SockClose(TcpConnect(kLocal, closedPort));
+    SockShutdown();
+  }
+  EXPECT_EQ(Fetch(closedPort), 0);
+  ExpectUntouched();
+}
+
+TEST_F(HttpFetchReplace, CutResponsesFail) {
+  {
+    // Closed before the declared length.
+    ScriptedServer server({{"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nshort"}});
+    EXPECT_EQ(Fetch(server.port()), 0);
+    ExpectUntouched();
+  }
+  {
+    // Reset in the middle of the body, no length declared.
+    ScriptedServer server({{"HTTP/1.0 200 OK\r\n\r\n", 0}, {std::string(5000, 'b'), 30}}, 100,
+                          true);
+    EXPECT_EQ(Fetch(server.port()), 0);
+    ExpectUntouched();
+  }
+  {
+    // Closed inside the headers.
+    ScriptedServer server({{"HTTP/1.0 200 OK\r\nContent-"}});
+    EXPECT_EQ(Fetch(server.port()), 0);
+    ExpectUntouched();
+  }
+}
+
+TEST_F(HttpFetchReplace, SlowDripEndsAtTheDeadline) {
+  SetHttpDeadlineMs(400);
+  std::vector<Step> drip{{"HTTP/1.0 200 OK\r\n\r\n"}};
+  for (int i = 0; i < 40; ++i) drip.push_back({"x", 50});
+  ScriptedServer server(drip);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Fetch(server.port()), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+  ExpectUntouched();
+}
+
+TEST_F(HttpFetchReplace, EndlessHeaderIsCut) {
+  // Header lines without end, faster than any time limit would notice.
+  std::vector<Step> endless{{"HTTP/1.0 200 OK\r\n"}};
+  for (int i = 0; i < 200; ++i) endless.push_back({"X-Filler: " + std::string(1000, 'f') + "\r\n"});
+  ScriptedServer server(endless, 3000);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Fetch(server.port()), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+  ExpectUntouched();
+  // Text fetches stop there too.
+  ScriptedServer again(endless, 3000);
+  EXPECT_EQ(HttpGetText(kLocal, RtString("/"), again.port(), 100), "");
 }
 
 }  // namespace

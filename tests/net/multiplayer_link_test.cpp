@@ -8,10 +8,10 @@
 #include <string>
 #include <thread>
 
+#include "loopback_peers.h"
 #include "runtime/net/net_service.h"
 #include "runtime/net/socket_internal.h"
 #include "runtime/runtime.h"
-#include "tests/net/net_test_util.h"
 
 namespace {
 

@@ -1,8 +1,11 @@
 // FindPath as a program sees it: paths checked step by step against an
-// independent Dijkstra on random maps, the tie-breaking order, the scaling of
-// costs, and every refusal with what it leaves in the path array.
+// independent Dijkstra on random maps, cell for cell against a plain sorted
+// list search and against the closed set's old size, the tie-breaking order,
+// the scaling of costs, and every refusal with what it leaves in the path
+// array.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -102,6 +105,26 @@ struct Costs {
     return dist;
   }
 
+  bool Connected(Cell from, Cell to) const {
+    std::vector<char> seen(cell.size(), 0);
+    std::vector<Cell> todo{from};
+    seen[from.second * width + from.first] = 1;
+    while (!todo.empty()) {
+      const auto [x, y] = todo.back();
+      todo.pop_back();
+      if (Cell(x, y) == to) return true;
+      for (auto [dx, dy] : {Cell{0, -1}, Cell{1, 0}, Cell{-1, 0}, Cell{0, 1}}) {
+        const int nx = x + dx, ny = y + dy;
+        if (nx < 0 || ny < 0 || nx >= width || ny >= height || At(nx, ny) < 0) continue;
+        if (!seen[ny * width + nx]) {
+          seen[ny * width + nx] = 1;
+          todo.push_back({nx, ny});
+        }
+      }
+    }
+    return false;
+  }
+
   // The path's cost, after checking that it runs from start to goal in
   // single 4-connected steps over passable cells.
   float CheckedCost(const Cells& path, Cell start, Cell goal) const {
@@ -169,6 +192,183 @@ TEST(FindPathTest, MatchesAReferenceDijkstraOnRandomMaps) {
   // Both outcomes were exercised.
   EXPECT_GT(found, 60);
   EXPECT_GT(unreachable, 3);
+}
+
+// a * b rounded on its own, never fused with a following addition.
+float Product(float a, float b) {
+  volatile float product = a * b;
+  return product;
+}
+
+// The search order the planner is built to keep, written out as plainly as
+// possible: the open list is a vector sorted by descending priority, a node
+// enters in front of the nodes of equal priority, the cheapest is taken from
+// the back, and open cells are found by a scan. Slow, so only for small maps.
+Cells SortedListPath(const Costs& costs, float w, Cell start, Cell goal, bool diagonalSteps) {
+  const int width = costs.width;
+  const int cells = width * costs.height;
+  std::vector<float> g(cells), f(cells);
+  std::vector<int> parent(cells, -1);
+  std::vector<char> closed(cells, 0);
+  std::vector<int> open;
+  auto enter = [&](int cell) {
+    const auto at = std::lower_bound(open.begin(), open.end(), f[cell],
+                                     [&](int other, float value) { return f[other] > value; });
+    open.insert(at, cell);
+  };
+  const int startCell = start.second * width + start.first;
+  const int goalCell = goal.second * width + goal.first;
+  g[startCell] = f[startCell] = 0;
+  open.push_back(startCell);
+  const struct {
+    int dx, dy;
+    bool diagonal;
+  } steps[8] = {{-1, -1, true}, {0, -1, false}, {1, -1, true}, {1, 0, false},
+                {-1, 0, false}, {-1, 1, true},  {0, 1, false}, {1, 1, true}};
+  while (!open.empty()) {
+    const int at = open.back();
+    open.pop_back();
+    if (at == goalCell) {
+      Cells path;
+      for (int c = at; c >= 0; c = parent[c]) path.insert(path.begin(), {c % width, c / width});
+      return path;
+    }
+    const int x = at % width, y = at / width;
+    for (const auto& step : steps) {
+      if (step.diagonal && !diagonalSteps) continue;
+      const int nx = x + step.dx, ny = y + step.dy;
+      if (nx < 0 || ny < 0 || nx >= width || ny >= costs.height) continue;
+      const float c = costs.At(nx, ny);
+      if (c < 0) continue;
+      const int n = ny * width + nx;
+      const float ng = g[at] + (step.diagonal ? Product(c, kDiagonalFactor) : c);
+      const int h = std::abs(goal.first - nx) + std::abs(goal.second - ny);
+      const float nf = ng + Product(w, static_cast<float>(h) - ng);
+      const auto inOpen = std::find(open.rbegin(), open.rend(), n);
+      const bool seen = closed[n] || inOpen != open.rend() || n == startCell;
+      if (seen && !(ng < g[n])) continue;
+      if (inOpen != open.rend()) open.erase(std::next(inOpen).base());
+      closed[n] = 0;
+      g[n] = ng;
+      f[n] = nf;
+      parent[n] = at;
+      enter(n);
+    }
+    closed[at] = 1;
+  }
+  return {};
+}
+
+// The path of a planner set up with the given closed-set exponent and step
+// rules, or no cells when there is none.
+Cells PlannerPath(const NumberArray& map, float w, Cell start, Cell goal, int32_t closedBits,
+                  bool diagonalSteps = false) {
+  SearchParams params;
+  params.startX = start.first;
+  params.startY = start.second;
+  params.goalX = goal.first;
+  params.goalY = goal.second;
+  params.diagonalCost = 1;
+  params.diagonalSteps = diagonalSteps ? 1 : 0;
+  params.closedBits = closedBits;
+  params.weight = w;
+  params.width = map.DimSize(0);
+  params.height = map.DimSize(1);
+  params.costs = &map.At(0, 0);
+  AStarPlanner planner;
+  Cells path;
+  if (!planner.SetUp(params)) return path;
+  planner.BeginSearch();
+  EXPECT_TRUE(planner.RunSearch());
+  for (const Node* n = planner.Result(); n != nullptr; n = n->parent) {
+    path.insert(path.begin(), {n->x, n->y});
+  }
+  EXPECT_EQ(planner.OpenSize() + planner.ClosedSize(), planner.NodesInUse());
+  planner.ReleaseSearch();
+  EXPECT_EQ(planner.NodesInUse(), 0);
+  return path;
+}
+
+// Costs from a handful of values give many equal priorities, so the order
+// among equals decides most steps; spread-out costs give few ties.
+NumberArray FewCostsMap(int width, int height, uint32_t seed) {
+  std::mt19937 rng(seed);
+  NumberArray map =
+      MakeMap(width, height, [&](int, int) { return rng() % 5 == 0 ? 0.0 : 1.0 + rng() % 4; });
+  map.At(0, 0) = 2;
+  map.At(width - 1, height - 1) = 2;
+  return map;
+}
+
+TEST(FindPathTest, SameCellsAsAPlainSortedListSearch) {
+  std::mt19937 rng(99);
+  int found = 0, unreachable = 0;
+  for (int round = 0; round < 40; ++round) {
+    // Every fourth map is small and may wall the goal off: such searches
+    // close every cell they reach, slowly in the plain search.
+    const bool small = round % 4 == 3;
+    const int width = 2 + static_cast<int>(rng() % (small ? 16 : 72));
+    const int height = 2 + static_cast<int>(rng() % (small ? 16 : 72));
+    const bool fewCosts = round % 2 == 0;
+    NumberArray map;
+    Cell start, goal;
+    do {
+      map = fewCosts ? FewCostsMap(width, height, rng()) : RandomMap(width, height, rng());
+      start = {static_cast<int>(rng() % width), static_cast<int>(rng() % height)};
+      goal = {width - 1 - start.first, height - 1 - start.second};
+    } while (start == goal || (!small && !Costs(map).Connected(start, goal)));
+    const Costs costs(map);
+    SCOPED_TRACE(testing::Message() << "round " << round << ", " << width << " x " << height);
+    for (float weight : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f}) {
+      const Cells expected = SortedListPath(costs, weight, start, goal, false);
+      NumberArray path;
+      FindPath(map, path, weight, start.first, start.second, goal.first, goal.second);
+      ASSERT_EQ(CellsOf(path), expected) << "weight " << weight;
+      // Eight neighbours give the order among equals more to decide.
+      EXPECT_EQ(PlannerPath(map, weight, start, goal, 8, true),
+                SortedListPath(costs, weight, start, goal, true))
+          << "diagonal, weight " << weight;
+      expected.empty() ? ++unreachable : ++found;
+    }
+  }
+  EXPECT_GT(found, 150);
+  EXPECT_GT(unreachable, 0);
+}
+
+TEST(FindPathTest, ClosedSetSizeNeverChangesThePath) {
+  // The 256 buckets FindPath once used (and a single bucket on the smallest
+  // maps) against the bucket per cell it uses now. With the old size a
+  // search that closes most of a large map takes many seconds, so the large
+  // maps are searched with weights that head for the goal.
+  struct Case {
+    int size;
+    std::vector<float> weights;
+  };
+  const Case cases[] = {{64, {0, 0.5f, 0.75f, 1}},
+                        {128, {0, 0.5f, 0.6f, 1}},
+                        {256, {0.6f, 0.75f, 1}},
+                        {512, {0.6f, 0.8f, 1}}};
+  uint32_t seed = 1;
+  for (const Case& c : cases) {
+    for (bool fewCosts : {false, true}) {
+      const Cell start{0, 0}, goal{c.size - 1, c.size - 1};
+      // A goal walled off would have every search close the whole map.
+      NumberArray map;
+      do {
+        map = fewCosts ? FewCostsMap(c.size, c.size, seed++) : RandomMap(c.size, c.size, seed++);
+      } while (!Costs(map).Connected(start, goal));
+      for (float weight : c.weights) {
+        SCOPED_TRACE(testing::Message() << c.size << " x " << c.size << ", weight " << weight);
+        NumberArray path;
+        FindPath(map, path, weight, 0, 0, goal.first, goal.second);
+        const Cells cells = CellsOf(path);
+        EXPECT_EQ(cells, PlannerPath(map, weight, start, goal, 8));
+        if (c.size <= 64) {
+          EXPECT_EQ(cells, PlannerPath(map, weight, start, goal, 0));
+        }
+      }
+    }
+  }
 }
 
 TEST(FindPathTest, TiesGoToTheEarlierNeighbourAndTheEarlierEntry) {

@@ -1,9 +1,11 @@
 // The planner's building blocks and its own bookkeeping: the ring buffer
-// against a reference deque (full and empty included), the closed set's
-// buckets and unlinking, and the node accounting of a planner around a
-// search.
+// against a reference deque (full and empty included), the open list
+// against a sorted list (equal priorities, re-prioritised cells and the
+// wrap-around of its entry numbers included), the closed set's buckets and
+// unlinking, and the node accounting of a planner around a search.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <deque>
@@ -62,6 +64,96 @@ TEST(FixedDequeTest, RandomOperationsMatchAReferenceDequeAcrossWrapAround) {
 
 Node MakeNode(int32_t x, int32_t y) {
   return Node{nullptr, x, y, 0, 0, nullptr};
+}
+
+// Pushes, pops and re-prioritisations with priorities from a handful of
+// values, so most of them tie, checked at every step against a vector kept
+// sorted the plain way: descending f, a node going in front of its equals,
+// the cheapest taken from the back.
+void CheckOpenListAgainstSortedVector(uint32_t firstOrder) {
+  constexpr int32_t kCells = 64;
+  std::vector<Node> pool(kCells);
+  OpenList open;
+  ASSERT_TRUE(open.Init(kCells, kCells, pool.data(), firstOrder));
+  std::vector<int32_t> sorted;  // cells
+  auto enter = [&](int32_t cell) {
+    const auto at = std::lower_bound(sorted.begin(), sorted.end(), pool[cell].f,
+                                     [&](int32_t other, float f) { return pool[other].f > f; });
+    sorted.insert(at, cell);
+  };
+  std::mt19937 rng(firstOrder);
+  for (int step = 0; step < 20000; ++step) {
+    const int32_t cell = static_cast<int32_t>(rng() % kCells);
+    const auto inList = std::find(sorted.begin(), sorted.end(), cell);
+    const float f = static_cast<float>(rng() % 6) * 0.5f;
+    switch (rng() % 3) {
+      case 0:
+        if (inList != sorted.end()) break;
+        pool[cell] = MakeNode(cell, 0);
+        pool[cell].f = f;
+        ASSERT_TRUE(open.Push(&pool[cell], cell));
+        enter(cell);
+        break;
+      case 1:
+        if (inList == sorted.end()) break;
+        ASSERT_EQ(open.Find(cell), &pool[cell]);
+        pool[cell].f = f;
+        open.Requeue(cell);
+        sorted.erase(inList);
+        enter(cell);
+        break;
+      default:
+        if (sorted.empty()) {
+          ASSERT_EQ(open.Top(), nullptr);
+          break;
+        }
+        ASSERT_EQ(open.Top(), &pool[sorted.back()]) << "step " << step;
+        open.Pop();
+        EXPECT_EQ(open.Find(sorted.back()), nullptr);
+        sorted.pop_back();
+    }
+    ASSERT_EQ(open.Size(), static_cast<int32_t>(sorted.size()));
+  }
+  // Full, then emptied by a reset that forgets every cell.
+  for (int32_t cell = 0; cell < kCells; ++cell) {
+    if (open.Find(cell) == nullptr) {
+      ASSERT_TRUE(open.Push(&pool[cell], cell));
+    }
+  }
+  EXPECT_TRUE(open.Full());
+  EXPECT_FALSE(open.Push(&pool[0], 0));
+  open.Reset();
+  EXPECT_TRUE(open.Empty());
+  for (int32_t cell = 0; cell < kCells; ++cell) EXPECT_EQ(open.Find(cell), nullptr);
+}
+
+TEST(OpenListTest, TakesNodesInTheOrderOfASortedList) {
+  CheckOpenListAgainstSortedVector(0);
+}
+
+TEST(OpenListTest, EntryNumbersRunningOutKeepTheOrder) {
+  // Starting a few thousand numbers short of the end, the numbering starts
+  // afresh during the run with the list holding many tied entries.
+  CheckOpenListAgainstSortedVector(UINT32_MAX - 5000);
+}
+
+TEST(OpenListTest, NegativeZeroTiesWithZero) {
+  // The start node's priority is 0 and a priority that rounds to 0 from
+  // below must not overtake it or any other node entered before.
+  std::vector<Node> pool(3);
+  OpenList open;
+  ASSERT_TRUE(open.Init(3, 3, pool.data()));
+  pool[0].f = 0.0f;
+  pool[1].f = -0.0f;
+  pool[2].f = -1.0f;
+  ASSERT_TRUE(open.Push(&pool[0], 0));
+  ASSERT_TRUE(open.Push(&pool[1], 1));
+  ASSERT_TRUE(open.Push(&pool[2], 2));
+  EXPECT_EQ(open.Top(), &pool[2]);
+  open.Pop();
+  EXPECT_EQ(open.Top(), &pool[0]);
+  open.Pop();
+  EXPECT_EQ(open.Top(), &pool[1]);
 }
 
 TEST(NodeHashTableTest, BitsAreClampedEvenAndCellsTileSquares) {

@@ -1,10 +1,14 @@
 // sbxpack: writes, lists and unpacks the runtime's packed archives.
 //
-//   sbxpack create ARCHIVE FILE...   stand-alone archive (absolute offsets)
+//   sbxpack create [--force] ARCHIVE FILE...
+//                                    stand-alone archive (absolute offsets);
+//                                    replaces an existing file only when it
+//                                    is a stand-alone archive or with --force
 //   sbxpack append TARGET FILE...    archive appended to TARGET (offsets from
 //                                    the end), e.g. onto the game executable
 //   sbxpack list ARCHIVE             name, packed size, unpacked size
-//   sbxpack extract ARCHIVE DIR      unpacks every entry into DIR
+//   sbxpack extract ARCHIVE DIR      unpacks every entry into DIR, never
+//                                    through a link found there
 //
 // Entries are stored under their base names and packed with LZO1X-999.
 #include <fcntl.h>
@@ -12,6 +16,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,14 +33,18 @@ int Fail(const std::string& message) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: sbxpack create ARCHIVE FILE...\n"
+               "usage: sbxpack create [--force] ARCHIVE FILE...\n"
                "       sbxpack append TARGET FILE...\n"
                "       sbxpack list ARCHIVE\n"
                "       sbxpack extract ARCHIVE DIR\n");
   return 2;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+// Reads a regular file of at most maxSize bytes. The size is checked before
+// reading (and again while reading, for a file that grows meanwhile) so an
+// oversized input is refused at once rather than after gigabytes of reads.
+bool ReadWholeFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>* bytes,
+                   std::string* error) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
   if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -43,7 +52,15 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
     if (fd >= 0) close(fd);
     return false;
   }
+  const std::string tooLarge =
+      "\"" + path + "\" is larger than " + std::to_string(maxSize) + " bytes";
+  if (static_cast<uint64_t>(st.st_size) > maxSize) {
+    *error = tooLarge;
+    close(fd);
+    return false;
+  }
   bytes->clear();
+  bytes->reserve(static_cast<size_t>(st.st_size));
   uint8_t buffer[1 << 16];
   for (;;) {
     const ssize_t n = read(fd, buffer, sizeof buffer);
@@ -54,6 +71,11 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
       return false;
     }
     if (n == 0) break;
+    if (bytes->size() + static_cast<size_t>(n) > maxSize) {
+      *error = tooLarge;
+      close(fd);
+      return false;
+    }
     bytes->insert(bytes->end(), buffer, buffer + n);
   }
   close(fd);
@@ -103,11 +125,7 @@ bool PackInputs(char** paths, int count, std::vector<sbx::PackedFile>* files, st
     }
     seen.push_back(name);
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, &bytes, error)) return false;
-    if (bytes.size() > sbx::kMaxUnpackedSize) {
-      *error = "\"" + path + "\" is larger than 2 GiB";
-      return false;
-    }
+    if (!ReadWholeFile(path, sbx::kMaxUnpackedSize, &bytes, error)) return false;
     sbx::PackedFile file;
     file.name = name;
     file.packed = sbx::PackEntry(bytes.data(), bytes.size());
@@ -120,7 +138,57 @@ bool PackInputs(char** paths, int count, std::vector<sbx::PackedFile>* files, st
   return true;
 }
 
-int Create(const std::string& archivePath, char** inputs, int count) {
+// Reads an open file through pread, for looking at a trailer without
+// reading the whole file.
+class DescriptorSource final : public sbx::ByteSource {
+ public:
+  DescriptorSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, void* destination, size_t count) override {
+    if (offset > size_ || count > size_ - offset) return false;
+    auto* out = static_cast<uint8_t*>(destination);
+    while (count > 0) {
+      const ssize_t n = pread(fd_, out, count, static_cast<off_t>(offset));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      out += n;
+      offset += static_cast<uint64_t>(n);
+      count -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+};
+
+// What create may write over without --force: nothing, or a stand-alone
+// archive (an archive riding on another file would take its host with it).
+bool ReplaceableByCreate(const std::string& path, std::string* why) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;
+    *why = std::strerror(errno);
+    return false;
+  }
+  struct stat st;
+  int32_t directory = 0;
+  bool archive = false;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    DescriptorSource source(fd, static_cast<uint64_t>(st.st_size));
+    archive = sbx::ReadTrailer(source, &directory) == sbx::TrailerStatus::kOk && directory >= 0;
+  }
+  close(fd);
+  if (!archive) *why = "it exists and is not an archive (use --force to replace it)";
+  return archive;
+}
+
+int Create(const std::string& archivePath, char** inputs, int count, bool force) {
+  std::string why;
+  if (!force && !ReplaceableByCreate(archivePath, &why)) {
+    return Fail("will not overwrite \"" + archivePath + "\": " + why);
+  }
   std::vector<sbx::PackedFile> files;
   std::vector<uint8_t> archive;
   std::string error;
@@ -131,7 +199,7 @@ int Create(const std::string& archivePath, char** inputs, int count) {
   // Written beside the target and renamed, so a failed run never leaves a
   // half archive under the real name.
   const std::string temp = archivePath + ".partial";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) return Fail("cannot create \"" + temp + "\": " + std::strerror(errno));
   const bool written = WriteAll(fd, archive.data(), archive.size());
   if (close(fd) != 0 || !written || std::rename(temp.c_str(), archivePath.c_str()) != 0) {
@@ -177,7 +245,7 @@ int Append(const std::string& targetPath, char** inputs, int count) {
 // missing or damaged.
 bool OpenArchive(const std::string& path, std::vector<uint8_t>* bytes, int32_t* directory,
                  std::vector<sbx::DirectoryEntry>* entries, std::string* error) {
-  if (!ReadWholeFile(path, bytes, error)) return false;
+  if (!ReadWholeFile(path, SIZE_MAX, bytes, error)) return false;
   sbx::MemorySource source(bytes->data(), bytes->size());
   if (sbx::ReadTrailer(source, directory) != sbx::TrailerStatus::kOk) {
     *error = "\"" + path + "\" is not an archive (no sbX trailer at its end)";
@@ -221,6 +289,30 @@ bool SafeEntryName(const std::string& name) {
   return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
+// Opens name inside the folder for writing, emptied. A symbolic link is
+// never followed, and a hard link, device or pipe planted there is refused
+// rather than written through. The descriptor, or -1 with why.
+int OpenEntryForWriting(int dirFd, const std::string& name, std::string* why) {
+  const int fd =
+      openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *why = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
+    return -1;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1) {
+    *why = "it is not a plain file of its own";
+    close(fd);
+    return -1;
+  }
+  if (ftruncate(fd, 0) != 0) {
+    *why = std::strerror(errno);
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 int Extract(const std::string& archivePath, const std::string& dir) {
   std::vector<uint8_t> bytes;
   int32_t directory = 0;
@@ -230,6 +322,10 @@ int Extract(const std::string& archivePath, const std::string& dir) {
   if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
     return Fail("cannot create \"" + dir + "\": " + std::strerror(errno));
   }
+  // Every entry is opened relative to the folder itself, so nothing found
+  // inside it can redirect a write elsewhere.
+  const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return Fail("cannot open \"" + dir + "\": " + std::strerror(errno));
   int status = 0;
   for (const sbx::DirectoryEntry& entry : entries) {
     if (!SafeEntryName(entry.name)) {
@@ -244,12 +340,16 @@ int Extract(const std::string& archivePath, const std::string& dir) {
       continue;
     }
     const std::string path = dir + "/" + entry.name;
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool written = fd >= 0 && WriteAll(fd, unpacked.bytes.get(), unpacked.length);
-    if (fd < 0 || close(fd) != 0 || !written) {
-      status = Fail("cannot write \"" + path + "\"");
+    std::string why;
+    const int fd = OpenEntryForWriting(dirFd, entry.name, &why);
+    if (fd < 0) {
+      status = Fail("cannot write \"" + path + "\": " + why);
+      continue;
     }
+    const bool written = WriteAll(fd, unpacked.bytes.get(), unpacked.length);
+    if (close(fd) != 0 || !written) status = Fail("cannot write \"" + path + "\"");
   }
+  close(dirFd);
   return status;
 }
 
@@ -258,7 +358,10 @@ int Extract(const std::string& archivePath, const std::string& dir) {
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
-  if (command == "create" && argc >= 4) return Create(argv[2], argv + 3, argc - 3);
+  if (command == "create" && argc >= 5 && std::strcmp(argv[2], "--force") == 0) {
+    return Create(argv[3], argv + 4, argc - 4, true);
+  }
+  if (command == "create" && argc >= 4) return Create(argv[2], argv + 3, argc - 3, false);
   if (command == "append" && argc >= 4) return Append(argv[2], argv + 3, argc - 3);
   if (command == "list" && argc == 3) return List(argv[2]);
   if (command == "extract" && argc == 4) return Extract(argv[2], argv[3]);

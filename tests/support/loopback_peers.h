@@ -1,5 +1,5 @@
-// Helpers shared by the multiplayer link tests: hosting on a free loopback
-// port, waiting for a condition, and raw peers that speak bytes directly.
+// Helpers the multiplayer link tests and the network benchmark share: hosting
+// on a free loopback port, waiting for a condition, and raw peers that speak bytes directly.
 #pragma once
 
 #include <arpa/inet.h>

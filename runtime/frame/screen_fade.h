@@ -1,0 +1,8 @@
+// Cross-fading from the current screen to a picture that then stays as the
+// background image every frame starts with.
+#pragma once
+
+#include "runtime/core/rt_string.h"
+
+// Fades over 1500 ms of frames; a name that does not resolve does nothing.
+void FadeToImage(const RtString& fileName);
