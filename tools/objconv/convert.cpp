@@ -97,7 +97,8 @@ std::array<float, 3> NormalOf(const ObjModel& model,
 
 std::string Number(float value) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.6g", static_cast<double>(value));
+  // Adding zero turns -0 into 0, which reads better.
+  std::snprintf(buffer, sizeof buffer, "%.6g", static_cast<double>(value) + 0.0);
   return buffer;
 }
 
