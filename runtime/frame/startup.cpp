@@ -15,6 +15,7 @@
 #include "runtime/frame/screen_mode.h"
 #include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/gfx3d/gfx3d_service.h"
+#include "runtime/gfx3d/shader_program.h"
 #include "runtime/host/host_service.h"
 #include "runtime/input/input_service.h"
 #include "runtime/net/net_service.h"
@@ -55,6 +56,8 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   AppendErrorLog("Init Network");
   NetStart();
   Gfx3dStart();
+  // Shader build reports go to the debug output only in debug mode.
+  if (g_settings.debugMode) gfx3d::SetShaderReporter(gfx3d::ReportToDebugOutput);
   AppendErrorLog("Init Input");
   InputStart();
   AppendErrorLog("Init Sound");
