@@ -42,6 +42,8 @@ class GameIo {
   virtual void FillRect(double x, double y, double width, double height, int colour) = 0;
   virtual void ClearScreen() = 0;
   virtual void SetColourKey(int colour) = 0;
+  // Writes the screen as it stands to a picture file.
+  virtual bool ScreenToFile(const RtString& file) = 0;
 
   // Fonts and text.
   virtual void FontFromFile(const RtString& file, int font) = 0;

@@ -86,8 +86,9 @@ void StepCursor(int& selection, int last, CursorKeys& keys) {
   }
 }
 
-void GameMain() {
+void GameMain(const std::function<void()>& afterSetUp) {
   GameSetUp();
+  if (afterSetUp) afterSetUp();
   for (;;) DispatchOnce();
 }
 

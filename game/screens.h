@@ -2,12 +2,15 @@
 // view, Game over, Game complete and Credits.
 #pragma once
 
+#include <functional>
+
 #include "game/zelvo.h"
 
 namespace zelvo {
 
 // The main function: set-up, then the state dispatch; never returns.
-[[noreturn]] void GameMain();
+// afterSetUp runs between the two (the harness changes the pacing there).
+[[noreturn]] void GameMain(const std::function<void()>& afterSetUp = {});
 // One pass of the dispatcher: re-reads the hiscores, stops the music,
 // selects the screen's font and runs the screen until the state changes.
 void DispatchOnce();

@@ -155,6 +155,10 @@ class FakeIo : public GameIo {
     current.push_back({"clear"});
   }
   void SetColourKey(int) override {}
+  bool ScreenToFile(const RtString& file) override {
+    screenshots.push_back(file.c_str());
+    return true;
+  }
   void FontFromFile(const RtString&, int) override {}
   void SelectFont(int font) override { selectedFont = font; }
   void DrawText(const RtString& text, double x, double y) override {
@@ -203,6 +207,7 @@ class FakeIo : public GameIo {
   std::vector<SoundCall> sounds;
   std::vector<std::string> music;
   std::vector<std::string> loads;
+  std::vector<std::string> screenshots;
   std::vector<int> overlapTests;
   double musicVolume = -1;
   int selectedFont = -1;
