@@ -30,6 +30,14 @@ constexpr double kMaxSleepMs = 10.0;
 // The pause loop checks for reactivation this often.
 constexpr double kPauseSleepMs = 100.0;
 
+// The input waits keep the window answering and the music looping, from the
+// first moment of the process (a wait may come before EngineStart).
+const bool g_waitHooksInstalled = [] {
+  SetInputMessagePump([] { PumpMessages(g_engine.renderer); });
+  SetInputMusicService(AudioFrame);
+  return true;
+}();
+
 }  // namespace
 
 double TimerNow() {

@@ -1,38 +1,93 @@
 #include "runtime/input/input_service.h"
 
-#include <cstdint>
+#include <algorithm>
 
+#include "runtime/input/input_state.h"
 #include "runtime/input/keyboard.h"
+#include "runtime/input/mouse.h"
+#include "runtime/input/screen_mapping.h"
+#include "runtime/platform/input_devices.h"
 #include "runtime/platform/scan_codes.h"
-#include "runtime/platform/window.h"
 
-namespace {
+void InputStart() {
+  if (Input().started) InputShutdown();
+  ResetInput();
+  InputState& in = Input();
+  plat::InputDevices& dev = Devices();
+  dev.Open();
+  const plat::InputSnapshot& s = dev.Poll();
+  // Presses and motion from before start-up are not the program's input.
+  in.presses = in.pressesSeen = in.pressesAtFrame = s.presses;
+  in.motionSeenX = s.motionX;
+  in.motionSeenY = s.motionY;
+  in.wheelSeen = s.wheel;
+  in.joystickCount =
+      std::min(static_cast<int>(s.joystickNames.size()), static_cast<int>(plat::kMaxJoysticks));
+  in.started = true;
+}
 
-struct InputState {
-  // Held keys in scan-code numbering, sampled once per frame (0x80 = down).
-  uint8_t keys[256] = {};
-  bool escapeQuits = true;
-};
-InputState g_input;
-
-}  // namespace
-
-void InputStart() {}
-
-void InputWindowChanged(plat::Window*, bool) {}
+void InputWindowChanged(plat::Window* window, bool exclusiveMouse) {
+  if (!Input().started) InputStart();
+  InputState& in = Input();
+  plat::InputDevices& dev = Devices();
+  const bool first = in.window == nullptr;
+  in.window = window;
+  in.mouseDevice = exclusiveMouse;
+  dev.AttachWindow(window);
+  if (!first) {
+    ApplyMouseMode();
+    return;
+  }
+  const plat::InputSnapshot& s = dev.Poll();
+  int x = 0, y = 0;
+  WindowToScreen(s.mouseX, s.mouseY, &x, &y);
+  in.mouseX = x;
+  in.mouseY = y;
+  in.motionSeenX = s.motionX;
+  in.motionSeenY = s.motionY;
+  in.cursorVisible = 0;
+  if (!exclusiveMouse) {
+    // The cursor is where it was; moving it while another window has the
+    // focus would only take it from the user.
+    int wx = 0, wy = 0;
+    ScreenToWindow(in.mouseX, in.mouseY, &wx, &wy);
+    if (s.focused) dev.WarpMouse(wx, wy);
+    in.cursorVisible = 1;
+  }
+  ApplyMouseMode();
+}
 
 void InputFrame() {
-  plat::GetKeyboardState(g_input.keys);
+  if (!Input().started) InputStart();
+  OpenInputFrame();
+  SampleKeyboard();
 }
 
 bool QuitKeysHeld() {
-  const uint8_t* k = g_input.keys;
-  if (g_input.escapeQuits && (k[keys::kEscape] || k[keys::kExtendedEscape])) return true;
-  return k[keys::kLeftAlt] && k[keys::kF4];
+  const InputState& in = Input();
+  return (in.escapeQuits && (KeyHeld(keys::kEscape) || KeyHeld(keys::kExtendedEscape))) ||
+         (KeyHeld(keys::kLeftAlt) && KeyHeld(keys::kF4));
 }
 
-void InputShutdown() {}
+void InputShutdown() {
+  InputState& in = Input();
+  if (!in.started) return;
+  plat::InputDevices& dev = Devices();
+  dev.SetRelativeMouse(false);
+  int wx = 0, wy = 0;
+  ScreenToWindow(in.mouseX, in.mouseY, &wx, &wy);
+  if (in.window && dev.Poll().focused) dev.WarpMouse(wx, wy);
+  dev.ShowCursor(true);
+  in.cursorVisible = 1;
+  dev.Close();
+  in.started = false;
+  in.window = nullptr;
+}
 
-void SetEscapeQuits(int flag) {
-  g_input.escapeQuits = flag != 0;
+void SetInputMusicService(std::function<void()> service) {
+  Input().musicService = std::move(service);
+}
+
+void SetInputMessagePump(std::function<void()> pump) {
+  Input().messagePump = std::move(pump);
 }

@@ -1,16 +1,27 @@
-// The input subsystem's part in the engine's life: devices opened at
-// start-up, the keyboard sampled once per frame, the quit keys.
+// The input subsystem's part in start-up, the frame step, screen-mode
+// switches and shutdown.
 #pragma once
+
+#include <functional>
 
 namespace plat {
 struct Window;
 }
 
+// Opens the devices (the first 10 joysticks) and resets the record.
 void InputStart();
-// The (possibly new) window after start-up and every screen-mode switch.
+// Attaches the (possibly new) window and puts the mouse mode in force; run
+// after start-up and after every screen-mode switch. The first call places
+// the cursor: shown at the stored position, or held in relative mode when
+// the exclusive mouse is asked for.
 void InputWindowChanged(plat::Window* window, bool exclusiveMouse);
-// Samples the keyboard and starts a new mouse frame.
+// Samples the keyboard and opens a new mouse frame; once per frame.
 void InputFrame();
-// Escape (while Escape quits) or Alt+F4 held in the latest sample.
+// Escape (or key 129) while escape-quits is set, or left Alt with F4.
 bool QuitKeysHeld();
+// Shows the cursor at the stored position and releases the devices.
 void InputShutdown();
+// What the waits call to keep looping music alive (null for nothing).
+void SetInputMusicService(std::function<void()> service);
+// What the waits call to keep the window answering (null for nothing).
+void SetInputMessagePump(std::function<void()> pump);

@@ -1,5 +1,5 @@
-// The platform's test backend: tests replace the clock, force keys and
-// record message boxes instead of showing them, the way SDL's offscreen and
+// The platform's test backend: tests replace the clock and record message
+// boxes instead of showing them, the way SDL's offscreen and
 // dummy drivers stand in for a display and a sound card. Production code
 // never includes this header.
 #pragma once
@@ -14,9 +14,6 @@ namespace plat {
 // Replaces the clock and the sleep so that pacing can be checked without
 // real time passing. Passing empty functions restores the real ones.
 void SetTestClock(std::function<double()> now, std::function<void(double)> sleep);
-
-// Forces a key up or down regardless of the real keyboard.
-void SetTestKey(int code, bool down);
 
 // Records message boxes instead of showing them; an empty function shows
 // them again.

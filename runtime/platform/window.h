@@ -67,10 +67,6 @@ void PollEvents(const std::function<void(const WindowEvent&)>& handler);
 // own requests such as a close).
 void PostEvent(const WindowEvent& e);
 
-// Held state of every key in scan-code numbering (256 entries); a key that
-// went down and up again since the previous call counts as held once.
-void GetKeyboardState(uint8_t out[256]);
-
 // ---- desktop -------------------------------------------------------------
 
 // The desktop's size and colour depth (the stand-in for the display mode).

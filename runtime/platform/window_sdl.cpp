@@ -13,12 +13,9 @@
 #include <fstream>
 
 #include "runtime/platform/keymap.h"
+#include "runtime/platform/sdl_window.h"
 #include "runtime/platform/test_backend.h"
 #include "runtime/platform/window.h"
-
-struct plat::Window {
-  SDL_Window* sdl = nullptr;
-};
 
 namespace plat {
 namespace {
@@ -27,10 +24,6 @@ bool g_videoUp = false;
 SDL_GLContext g_context = nullptr;
 std::function<void(BoxIcon, const std::string&, const std::string&)> g_boxRecorder;
 std::deque<WindowEvent> g_posted;
-int g_testKeys[256] = {};  // 0 = follow the keyboard, 1 = forced down, -1 = forced up
-// Keys that went down since the last keyboard sample. A tap shorter than a
-// frame would otherwise fall between two samples and be lost.
-uint8_t g_pressedSinceSample[256] = {};
 
 WindowEvent Translate(const SDL_Event& ev) {
   WindowEvent out;
@@ -246,39 +239,12 @@ void PollEvents(const std::function<void(const WindowEvent&)>& handler) {
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     WindowEvent e = Translate(ev);
-    if (e.kind == WindowEvent::kKeyDown && e.key > 0 && e.key < 256)
-      g_pressedSinceSample[e.key] = 1;
     if (e.kind != WindowEvent::kOther) handler(e);
   }
 }
 
 void PostEvent(const WindowEvent& e) {
   g_posted.push_back(e);
-}
-
-void GetKeyboardState(uint8_t out[256]) {
-  std::memset(out, 0, 256);
-  if (g_videoUp) {
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    for (int i = 0; i < count; ++i) {
-      if (!state[i]) continue;
-      const int code = ScanCodeFromSdl(i);
-      if (code > 0) out[code] = 0x80;
-    }
-  }
-  for (int i = 0; i < 256; ++i) {
-    if (g_pressedSinceSample[i]) out[i] = 0x80;
-    g_pressedSinceSample[i] = 0;
-  }
-  for (int i = 0; i < 256; ++i) {
-    if (g_testKeys[i] > 0) out[i] = 0x80;
-    if (g_testKeys[i] < 0) out[i] = 0;
-  }
-}
-
-void SetTestKey(int code, bool down) {
-  if (code >= 0 && code < 256) g_testKeys[code] = down ? 1 : 0;
 }
 
 void GetDesktopMode(int* w, int* h, int* bits) {

@@ -9,12 +9,20 @@
 
 #include "engine_fixture.h"
 #include "runtime/frame/frame_clock.h"
+#include "runtime/platform/input_devices.h"
 #include "runtime/render/gl_extensions.h"
 #include "runtime/render/screen_buffer.h"
 
 namespace {
 
 using testenv::LogLines;
+
+// Holds keys down for the engine of this (child) process.
+void HoldKeys(std::initializer_list<int> codes) {
+  static plat::ScriptedInputDevices keyboard;
+  plat::InstallInputDevices(&keyboard);
+  for (int code : codes) keyboard.SetKey(code, true);
+}
 
 const std::vector<std::string> kStartupLines = {"Init GFX",      "OpenGL Software Emulation",
                                                 "Init Network",  "Init Input",
@@ -106,7 +114,7 @@ TEST_F(Lifecycle, EscapeEndsTheProgramOnlyWhileEscapeQuits) {
   EXPECT_EXIT(
       {
         testenv::StartEngine();
-        plat::SetTestKey(1, true);
+        HoldKeys({1});
         EndFrame();
         std::_Exit(42);
       },
@@ -115,7 +123,7 @@ TEST_F(Lifecycle, EscapeEndsTheProgramOnlyWhileEscapeQuits) {
       {
         testenv::StartEngine();
         SetEscapeQuits(0);
-        plat::SetTestKey(1, true);
+        HoldKeys({1});
         EndFrame();
         EndFrame();
         std::_Exit(42);
@@ -128,8 +136,7 @@ TEST_F(Lifecycle, AltF4AndTheCloseBoxEndTheProgram) {
       {
         testenv::StartEngine();
         SetEscapeQuits(0);
-        plat::SetTestKey(56, true);
-        plat::SetTestKey(62, true);
+        HoldKeys({56, 62});
         EndFrame();
         std::_Exit(42);
       },

@@ -1,0 +1,85 @@
+// Shows what the input commands see: one line on standard output whenever
+// the held keys, the typed text, the mouse or a joystick change. Escape
+// ends it.
+//
+//   input                  read the real devices
+//   input --record FILE    read them and write a replay of them to FILE
+//   input --replay FILE    read FILE instead of the devices
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "runtime/input/input_service.h"
+#include "runtime/platform/input_devices.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+std::string DescribeInput(const std::string& typed) {
+  std::ostringstream line;
+  line << "keys:";
+  for (int code = 0; code < 256; ++code)
+    if (KeyDown(code)) line << ' ' << code;
+  int32_t x, y, left, right;
+  MouseStateInt(x, y, left, right);
+  line << " | typed: " << typed << " | mouse " << x << ',' << y << " buttons " << left << right
+       << MouseReading(5) << " wheel " << MouseReading(2);
+  for (int j = 0; j < JoyCount(); ++j) {
+    line << " | joy" << j << " \"" << JoyName(j).c_str() << "\" " << JoyX(j) << ',' << JoyY(j)
+         << ',' << JoyZ(j) << " hat " << JoyHatX(j) << ',' << JoyHatY(j) << " buttons";
+    for (int b = 0; b < 32; ++b)
+      if (JoyButton(j, b)) line << ' ' << b;
+  }
+  return line.str();
+}
+
+}  // namespace
+
+void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
+                  int showCommand) {
+  g_settings.screenWidth = 320;
+  g_settings.screenHeight = 240;
+  g_settings.fullScreen = 0;
+  g_settings.frameRate = 60;
+
+  std::istringstream args(commandLine);
+  std::string option, path;
+  args >> option >> path;
+  static plat::ScriptedInputDevices replay;
+  static std::unique_ptr<plat::RecordingInputDevices> recorder;
+  if (option == "--replay") {
+    std::string error;
+    if (!replay.LoadReplay(path, &error)) {
+      std::fprintf(stderr, "input: %s\n", error.c_str());
+      std::exit(2);
+    }
+    plat::InstallInputDevices(&replay);
+  } else if (option == "--record") {
+    recorder = std::make_unique<plat::RecordingInputDevices>(plat::SdlInputDevices(), path);
+    if (!recorder->ok()) {
+      std::fprintf(stderr, "input: cannot write %s\n", path.c_str());
+      std::exit(2);
+    }
+    plat::InstallInputDevices(recorder.get());
+  }
+
+  EngineStart(instance, previousInstance, commandLine, showCommand, "Input");
+  // Keep running while another window has the focus, to show that the
+  // keys held then are kept.
+  SetAutoPause(0);
+  InputWindowChanged(MainWindowHandle(), false);
+
+  std::string typed, shown;
+  for (long frame = 0;; ++frame) {
+    const RtString ch = TypedChar();
+    if (ch.Length() > 0) typed += ch.c_str()[0] == '\b' ? std::string("<BS>") : ch.c_str();
+    const std::string line = DescribeInput(typed);
+    if (line != shown) {
+      std::printf("frame %ld %s\n", frame, line.c_str());
+      std::fflush(stdout);
+      shown = line;
+    }
+    EndFrame();
+  }
+}
