@@ -2,6 +2,9 @@
 // includes. Programs define ProgramStart and call these commands only.
 #pragma once
 
+#include "runtime/audio/movies.h"
+#include "runtime/audio/music.h"
+#include "runtime/audio/sound_effects.h"
 #include "runtime/core/arrays.h"
 #include "runtime/core/conversion.h"
 #include "runtime/core/data_table.h"

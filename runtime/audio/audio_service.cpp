@@ -1,7 +1,50 @@
 #include "runtime/audio/audio_service.h"
 
-void AudioStart() {}
+#include "runtime/audio/audio_state.h"
+#include "runtime/audio/music.h"
+#include "runtime/audio/sound_effects.h"
+#include "runtime/audio/sound_slots.h"
+
+namespace {
+// Every copy of every slot a command can reach has its own channel.
+constexpr int kMixerChannels = (AudioState::kLastCommandSlot + 1) * AudioState::kMaxCopies;
+}  // namespace
+
+AudioState& Audio() {
+  static AudioState state;
+  return state;
+}
+
+void AudioStart() {
+  AudioStartWith(plat::OpenSdlSoundMixer(kMixerChannels));
+}
+
+void AudioStartWith(std::unique_ptr<plat::SoundMixer> mixer) {
+  AudioShutdown();
+  AudioState& a = Audio();
+  a.mixer = std::move(mixer);
+  a.slots.assign(AudioState::kSlotRecords, SoundSlot{});
+}
+
 void AudioWindowChanged(plat::Window*) {}
-void AudioFrame() {}
-void AudioStopMusic() {}
-void AudioShutdown() {}
+
+void AudioFrame() {
+  ServiceMusicLoop();
+}
+
+void AudioStopMusic() {
+  StopMusic();
+}
+
+void AudioShutdown() {
+  AudioState& a = Audio();
+  StopMusic();
+  for (int slot = static_cast<int>(a.slots.size()) - 1; slot >= 0; --slot) ReleaseSlot(slot);
+  a.slots.clear();
+  a.mixer.reset();
+  a.musicName.clear();
+}
+
+void SetAudioFrameHooks(const AudioFrameHooks& hooks) {
+  Audio().hooks = hooks;
+}

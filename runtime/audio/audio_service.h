@@ -1,15 +1,30 @@
-// The audio subsystem's part in the engine's life.
+// The audio subsystem's part in start-up, frames, window changes and
+// shutdown.
 #pragma once
+
+#include <memory>
+
+#include "runtime/platform/sound_mixer.h"
 
 namespace plat {
 struct Window;
 }
 
+// Opens the sound device (no device: sound stays silent, nothing fails) and
+// makes the slot table.
 void AudioStart();
+// The same with a given mixer (tests, and programs that bring their own);
+// null means no device.
+void AudioStartWith(std::unique_ptr<plat::SoundMixer> mixer);
+// The mixer is not tied to a window; kept so the window hand-over is uniform.
 void AudioWindowChanged(plat::Window* window);
-// Restarts a looping piece whose loop deadline has passed; also called from
-// the pause loop and the waits.
+// Restarts looping music whose time has run out.
 void AudioFrame();
+// Stops the music (its own step in shutdown).
 void AudioStopMusic();
-// Sound slots released last to first, then the device closed.
+// Releases the slots from the last to the first, then closes the device.
 void AudioShutdown();
+
+struct AudioFrameHooks;
+// Installed once by the frame (see audio_state.h).
+void SetAudioFrameHooks(const AudioFrameHooks& hooks);

@@ -47,6 +47,12 @@ ArchiveSource* MusicArchive() {
   return g_files.musicArchive;
 }
 
+ArchiveSource* ReplaceMusicArchive(ArchiveSource* archive) {
+  ArchiveSource* previous = g_files.musicArchive;
+  g_files.musicArchive = archive;
+  return previous;
+}
+
 void EnsureFilesWrittenBackAtExit() {
   static bool registered = false;
   if (registered) return;

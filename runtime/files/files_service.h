@@ -18,5 +18,9 @@ void FilesShutdown();
 ArchiveSource* DataArchive();
 ArchiveSource* MusicArchive();
 
+// Installs archive as the music archive and returns the one it replaces;
+// the caller keeps ownership of both (tests and tools that bring their own).
+ArchiveSource* ReplaceMusicArchive(ArchiveSource* archive);
+
 // Registers, once, the process-exit write-back of INI and line files.
 void EnsureFilesWrittenBackAtExit();

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "runtime/audio/audio_service.h"
+#include "runtime/audio/audio_state.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
@@ -30,11 +31,17 @@ constexpr double kMaxSleepMs = 10.0;
 // The pause loop checks for reactivation this often.
 constexpr double kPauseSleepMs = 100.0;
 
-// The input waits keep the window answering and the music looping, from the
-// first moment of the process (a wait may come before EngineStart).
+// The input waits keep the window answering and the music looping, and a
+// movie presents frames, from the first moment of the process (a wait may
+// come before EngineStart).
 const bool g_waitHooksInstalled = [] {
   SetInputMessagePump([] { PumpMessages(g_engine.renderer); });
   SetInputMusicService(AudioFrame);
+  AudioFrameHooks audio;
+  audio.present = [] { PresentFrame(g_engine.renderer); };
+  audio.pumpMessages = [] { PumpMessages(g_engine.renderer); };
+  audio.releasePause = [] { g_engine.paused = 0; };
+  SetAudioFrameHooks(audio);
   return true;
 }();
 

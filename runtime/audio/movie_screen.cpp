@@ -1,0 +1,26 @@
+#include "runtime/audio/movie_screen.h"
+
+#include "runtime/audio/audio_state.h"
+#include "runtime/platform/window.h"
+#include "runtime/render/screen_buffer.h"
+
+bool CurrentMovieScreen(MovieScreen* screen) {
+  const ScreenBuffer& s = LogicalScreen();
+  if (!s.fbo || !plat::HasGLContext()) return false;
+  screen->framebuffer = s.fbo;
+  screen->width = s.width;
+  screen->height = s.height;
+  return screen->width > 0 && screen->height > 0;
+}
+
+void RestoreScreenTarget() {
+  if (LogicalScreen().fbo) BindScreen();
+}
+
+void PresentMovieFrame() {
+  if (Audio().hooks.present) Audio().hooks.present();
+}
+
+void PumpMovieMessages() {
+  if (Audio().hooks.pumpMessages) Audio().hooks.pumpMessages();
+}

@@ -1,0 +1,19 @@
+// The few places where a movie meets the renderer: the logical screen it
+// draws into, and the frame's own present and message steps.
+#pragma once
+
+#include <cstdint>
+
+struct MovieScreen {
+  uint32_t framebuffer = 0;
+  int width = 0, height = 0;
+};
+
+// False without a renderer and its GL context.
+bool CurrentMovieScreen(MovieScreen* screen);
+// Puts the screen back as the drawing target after the player drew.
+void RestoreScreenTarget();
+// Shows the screen and waits for the next frame slot.
+void PresentMovieFrame();
+// Dispatches window messages (a close request ends the program).
+void PumpMovieMessages();

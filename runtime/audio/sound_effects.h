@@ -1,0 +1,16 @@
+// Sound effects: numbered slots holding a sound in up to four copies, played
+// with a pan and a volume.
+#pragma once
+
+#include "runtime/core/rt_string.h"
+
+// Loads (or reloads) slot 0..127 with copies 1..4 of a wave file; a missing
+// or unusable file leaves the slot empty.
+void LoadSound(const RtString& name, double slot, double copies);
+// Plays the slot once at pan -1 (left) .. 1 (right) and volume 0..1. Returns
+// slot x 256 + copy, or -1 when nothing was started.
+int PlaySound(double slot, double pan, double volume);
+// 1 while the copy named by a PlaySound result plays, else 0.
+int SoundPlaying(double channelId);
+// Stops every copy of slots 0..127.
+void StopAllSounds();

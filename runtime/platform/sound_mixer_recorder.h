@@ -1,0 +1,77 @@
+// A sound mixer that plays nothing and remembers everything it was asked to
+// do, for tests and for machines without a sound device. Channels keep
+// "playing" until the owner finishes them; music reports the length, the
+// position and the end the owner scripts.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "runtime/platform/sound_mixer.h"
+
+namespace plat {
+
+class RecordingSoundMixer final : public SoundMixer {
+ public:
+  struct Event {
+    enum Kind { kPlay, kStop, kOpenMusic, kStartMusic, kCloseMusic, kMusicVolume };
+    explicit Event(Kind k) : kind(k) {}
+    Kind kind;
+    int channel = -1;
+    int chunk = -1;
+    int gainMb = 0;
+    int pan = 0;
+    int value = 0;  // music volume
+    std::string path;
+  };
+
+  explicit RecordingSoundMixer(int channels) : channelCount_(channels) {}
+
+  // ---- what was sent ----
+  std::vector<Event> events;
+  std::vector<Event> EventsOf(Event::Kind kind) const;
+  // Sample bytes of a live chunk (empty when freed or unknown).
+  const std::vector<uint8_t>& ChunkSamples(int chunk) const;
+  int LiveChunks() const;
+
+  // ---- script ----
+  // A playing channel ends as if its sound ran out.
+  void Finish(int channel) { playing_.erase(channel); }
+  // Music: what the next opened piece reports.
+  bool musicOpenFails = false;
+  double musicLengthMs = 0;
+  double musicPositionMs = 0;
+  bool musicAtEnd = false;
+
+  int ChannelCount() const override { return channelCount_; }
+  int AddChunk(std::vector<uint8_t> samples) override;
+  void FreeChunk(int chunk) override;
+  bool Play(int channel, int chunk, int gainMb, int pan) override;
+  void Stop(int channel) override;
+  bool Playing(int channel) override { return playing_.count(channel) != 0; }
+
+  bool OpenMusic(const std::string& path) override;
+  void CloseMusic() override;
+  bool StartMusic() override;
+  double MusicLengthMs() override { return musicOpen_ ? musicLengthMs : -1; }
+  double MusicPositionMs() override { return musicOpen_ ? musicPositionMs : 0; }
+  bool MusicActive() override { return musicOpen_ && musicStarted_ && !musicAtEnd; }
+  void SetMusicVolume(int volume) override;
+  // Nothing is mixed, so there is nothing to observe.
+  void SetOutputObserver(OutputObserver) override {}
+
+ private:
+  struct Chunk {
+    std::vector<uint8_t> samples;
+    bool live = false;
+  };
+  int channelCount_;
+  std::vector<Chunk> chunks_;
+  std::vector<int> channelChunk_ = std::vector<int>(static_cast<size_t>(channelCount_), -1);
+  std::set<int> playing_;
+  bool musicOpen_ = false;
+  bool musicStarted_ = false;
+};
+
+}  // namespace plat
