@@ -1,5 +1,6 @@
 #include "game/harness.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -34,6 +35,16 @@ bool ParseCodes(const std::string& list, std::vector<int>& codes) {
     codes.push_back(static_cast<int>(code));
   }
   return true;
+}
+
+double SteadyMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+double EpochMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
 }
 
 std::string Number(double value) {
@@ -122,6 +133,14 @@ HarnessIo::~HarnessIo() {
 void HarnessIo::CloseTrace() {
   if (trace_) std::fclose(trace_);
   trace_ = nullptr;
+  if (timing_) std::fclose(timing_);
+  timing_ = nullptr;
+}
+
+bool HarnessIo::OpenTiming(const std::string& path) {
+  if (timing_) std::fclose(timing_);
+  timing_ = std::fopen(path.c_str(), "w");
+  return timing_ != nullptr;
 }
 
 void HarnessIo::SetScript(KeyScript script) {
@@ -187,9 +206,19 @@ void HarnessIo::EndFrame() {
   auto shot = shots_.find(frame_);
   if (shot != shots_.end()) inner_.ScreenToFile(shot->second.c_str());
   WriteTraceLine();
+  if (timing_ && workStart_ >= 0) {
+    std::fprintf(timing_, "%ld %d %.4f\n", frame_, Trunc(Game().gameState),
+                 SteadyMs() - workStart_);
+  }
   sounds_.clear();
   music_.clear();
   inner_.EndFrame();
+  workStart_ = SteadyMs();
+  if (timing_ && !menuShown_ && Game().gameState == kMenu && frame_ > 0) {
+    menuShown_ = true;
+    std::fprintf(timing_, "menu-shown %.3f\n", EpochMs());
+    std::fflush(timing_);
+  }
   ++frame_;
   ApplyChanges();
   if ((frameLimit_ > 0 && frame_ >= frameLimit_) || held_.count(kEscape)) End();
@@ -197,6 +226,7 @@ void HarnessIo::EndFrame() {
 
 void HarnessIo::End() {
   if (trace_) std::fflush(trace_);
+  if (timing_) std::fflush(timing_);
   inner_.End();
 }
 
@@ -247,6 +277,8 @@ bool ParseHarnessOptions(const std::string& commandLine, HarnessOptions& options
       options.replay = words[++i];
     } else if (w == "--trace" && hasValue) {
       options.trace = words[++i];
+    } else if (w == "--timing" && hasValue) {
+      options.timing = words[++i];
     } else if (w == "--atlas" && hasValue) {
       options.atlas = words[++i];
     } else if (w == "--frames" && hasValue) {

@@ -44,6 +44,10 @@ class HarnessIo final : public GameIo {
   // Writes one JSON line per finished frame to path; false when it cannot.
   bool OpenTrace(const std::string& path);
   void CloseTrace();
+  // Writes, per frame, the milliseconds the game spent on it between two
+  // frame steps ("FRAME SCREEN MS"), and once the wall-clock time at which
+  // the Menu's first frame was shown ("menu-shown EPOCH_MS").
+  bool OpenTiming(const std::string& path);
   // Ends the run after this many frames (0: never).
   void SetFrameLimit(long frames) { frameLimit_ = frames; }
   // Writes the screen to file just before frame `frame` is presented.
@@ -114,6 +118,9 @@ class HarnessIo final : public GameIo {
   std::map<int, int> taps_;  // unread presses by key
   std::map<long, std::string> shots_;
   std::FILE* trace_ = nullptr;
+  std::FILE* timing_ = nullptr;
+  double workStart_ = -1;  // steady-clock ms when the last frame step returned
+  bool menuShown_ = false;
   std::vector<std::pair<double, double>> sounds_;
   std::vector<std::string> music_;
   std::map<int, double> soundLengthMs_;  // by slot
@@ -122,14 +129,15 @@ class HarnessIo final : public GameIo {
 };
 
 // The program's command line: --replay FILE, --trace FILE, --unpaced,
-// --frames N, --shot FRAME FILE (repeatable), --atlas DIR.
+// --frames N, --shot FRAME FILE (repeatable), --atlas DIR, --timing FILE.
 struct HarnessOptions {
-  std::string replay, trace, atlas;
+  std::string replay, trace, atlas, timing;
   bool unpaced = false;
   long frames = 0;
   std::vector<std::pair<long, std::string>> shots;
   bool Active() const {
-    return !replay.empty() || !trace.empty() || unpaced || frames > 0 || !shots.empty();
+    return !replay.empty() || !trace.empty() || unpaced || frames > 0 || !shots.empty() ||
+           !timing.empty();
   }
 };
 // False with the reason in error for an unknown or incomplete option.

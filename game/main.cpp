@@ -47,6 +47,10 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
       StdErr(RtString(("zelvo2: --trace: cannot write " + options.trace + "\n").c_str()));
       FatalRuntimeError(kErrFileIo);
     }
+    if (!options.timing.empty() && !harness.OpenTiming(options.timing)) {
+      StdErr(RtString(("zelvo2: --timing: cannot write " + options.timing + "\n").c_str()));
+      FatalRuntimeError(kErrFileIo);
+    }
     harness.SetFrameLimit(options.frames);
     for (const auto& [frame, file] : options.shots) harness.AddScreenshot(frame, file);
     zelvo::SetIo(&harness);
