@@ -206,17 +206,19 @@ void HarnessIo::EndFrame() {
   auto shot = shots_.find(frame_);
   if (shot != shots_.end()) inner_.ScreenToFile(shot->second.c_str());
   WriteTraceLine();
-  if (timing_ && workStart_ >= 0) {
-    std::fprintf(timing_, "%ld %d %.4f\n", frame_, Trunc(Game().gameState),
-                 SteadyMs() - workStart_);
-  }
+  const double workEnd = SteadyMs();
   sounds_.clear();
   music_.clear();
   inner_.EndFrame();
-  workStart_ = SteadyMs();
+  const double stepped = SteadyMs();
+  if (timing_ && workStart_ >= 0) {
+    std::fprintf(timing_, "%ld %d %.4f %.4f\n", frame_, Trunc(Game().gameState),
+                 workEnd - workStart_, stepped);
+  }
+  workStart_ = stepped;
   if (timing_ && !menuShown_ && Game().gameState == kMenu && frame_ > 0) {
     menuShown_ = true;
-    std::fprintf(timing_, "menu-shown %.3f\n", EpochMs());
+    std::fprintf(timing_, "menu-shown %.3f modal-wait %.3f\n", EpochMs(), ModalWaitMs());
     std::fflush(timing_);
   }
   ++frame_;

@@ -45,8 +45,10 @@ class HarnessIo final : public GameIo {
   bool OpenTrace(const std::string& path);
   void CloseTrace();
   // Writes, per frame, the milliseconds the game spent on it between two
-  // frame steps ("FRAME SCREEN MS"), and once the wall-clock time at which
-  // the Menu's first frame was shown ("menu-shown EPOCH_MS").
+  // frame steps and the steady-clock time at which its step returned
+  // ("FRAME SCREEN WORK_MS STEP_MS"), and once the wall-clock time at which
+  // the Menu's first frame was shown and the time spent in modal boxes
+  // ("menu-shown EPOCH_MS modal-wait MS").
   bool OpenTiming(const std::string& path);
   // Ends the run after this many frames (0: never).
   void SetFrameLimit(long frames) { frameLimit_ = frames; }
