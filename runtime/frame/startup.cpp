@@ -76,14 +76,12 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   const size_t cut = exePath.find_last_of("/\\");
   if (cut != std::string::npos) plat::SetCurrentDirectory(exePath.substr(0, cut));
 
-  // Fonts, the "Loading..." frame and the screen clear belong to the 2D
-  // subsystem.
-  Gfx2dStart();
+  // The 2D subsystem clears the screen, draws "Loading..." in the built-in
+  // font and loads the default font; this frame end shows the text.
   ResetFrameTimes();
   PresentFrame(g_engine.renderer);
-  Gfx2dShowLoading();
+  Gfx2dStart();
   EndFrame();
-  Gfx2dLoadDefaultFont();
 
   g_engine.paused = 0;
   ResetFrameTimes();

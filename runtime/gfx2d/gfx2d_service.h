@@ -1,20 +1,19 @@
-// The 2D subsystem's part in the engine's life.
+// Lifecycle of the 2D renderer, called by the engine's start-up, frame end,
+// mode switch and shutdown.
 #pragma once
 
-// Sprite and font tables ready, the screen cleared.
+// Tables ready, screen cleared, draw area set, the built-in font in font 0
+// with "Loading..." drawn centred in it, then the default font file
+// ("smalfont.png", else "smalfont.bmp") if one resolves. Belongs after the
+// first present: the next frame end shows the text.
 void Gfx2dStart();
-// The draw area reset after a screen-mode switch.
+// Draw area reset after a mode switch.
 void Gfx2dWindowChanged();
-// Drawing returns from an off-screen surface to the screen before presenting.
+// Returns drawing to the screen if a surface is selected.
 void Gfx2dBeforePresent();
-// The per-frame reset after presenting: blend state, alpha 1, opaque white,
-// background slot 0, the whole-screen draw area.
+// After present: blending off, alpha 1, colour white, draw area reset, then
+// background slot 0 as the back of the next frame.
 void Gfx2dFrame();
-// Surfaces, sprites, masks and buffers released; the GL context is current.
+// Releases surfaces, sprites, masks, backgrounds and buffers; the GL
+// context must still be current.
 void Gfx2dShutdown();
-
-// Start-up's "Loading..." frame: the whole-screen draw area, the built-in
-// font in slot 0 and the text centred on the screen (EndFrame shows it).
-void Gfx2dShowLoading();
-// Font slot 0 from "smalfont.png" (or ".bmp") when the program has one.
-void Gfx2dLoadDefaultFont();

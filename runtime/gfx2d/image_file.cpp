@@ -1,0 +1,40 @@
+#include <cstdio>
+
+#include "runtime/files/file_stream.h"
+#include "runtime/gfx2d/image_decode.h"
+#include "runtime/gfx2d/texture_upload.h"
+
+namespace gfx2d {
+
+bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  if (!name || !*name) return false;
+  if (IsMemoryName(name)) {
+    const uint8_t* data = nullptr;
+    int32_t size = 0;
+    if (!ParseMemoryName(name, &data, &size) || size < 0) return false;
+    bytes.assign(data, data + size);
+    return true;
+  }
+  std::FILE* f = std::fopen(SystemPath(name).c_str(), "rb");
+  if (!f) return false;
+  bool ok = std::fseek(f, 0, SEEK_END) == 0;
+  const long length = ok ? std::ftell(f) : -1;
+  ok = ok && length >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(length));
+    ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  }
+  std::fclose(f);
+  return ok;
+}
+
+bool LoadImageFile(const char* name, int32_t key, ImageBuffer& image) {
+  std::vector<uint8_t> bytes;
+  if (!ReadImageBytes(name, bytes)) return false;
+  const int maxSide = MaxTextureSize();
+  return DecodeBmp(bytes.data(), bytes.size(), key, maxSide, image) ||
+         DecodePng(bytes.data(), bytes.size(), name, key, maxSide, image);
+}
+
+}  // namespace gfx2d

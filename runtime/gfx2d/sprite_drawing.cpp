@@ -1,0 +1,340 @@
+// Sprite and animation-frame draws, the blend mode and the triangle-fan
+// batch. Every draw goes to the current target in the 2D projection of the
+// draw area: one unit per pixel, origin top-left, y downwards.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/gfx2d/gl_entry_points.h"
+#include "runtime/gfx2d/sprites.h"
+
+namespace gfx2d {
+
+void ForgetBoundTexture() {
+  Gfx2dState& g = Gfx2d();
+  g.unit0Texture = Gfx2dState::kUnknownTexture;
+  g.unit0Enabled = -1;
+}
+
+namespace {
+
+void BindOnUnit0(GLuint texture) {
+  Gfx2dState& g = Gfx2d();
+  if (g.unit0Texture == texture) return;
+  glBindTexture(GL_TEXTURE_2D, texture);
+  g.unit0Texture = texture;
+}
+
+void TexturingOnUnit0(bool on) {
+  Gfx2dState& g = Gfx2d();
+  if (g.unit0Enabled == (on ? 1 : 0)) return;
+  if (on)
+    glEnable(GL_TEXTURE_2D);
+  else
+    glDisable(GL_TEXTURE_2D);
+  g.unit0Enabled = on ? 1 : 0;
+}
+
+}  // namespace
+
+void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t* table) {
+  Gfx2dState& g = Gfx2d();
+  g.boundSlot = slot;
+  g.boundSecondSlot = secondSlot;
+  g.boundMipmapped = mipmapped;
+  auto textureOf = [&](int s) -> GLuint {
+    if (table) return table[s];
+    if (!ValidSlot(s)) return 0;
+    return mipmapped ? g.sprites[s].mipTexture : g.sprites[s].texture;
+  };
+  if (!ext::glActiveTextureARB) {
+    if (slot < 0) {
+      TexturingOnUnit0(false);
+      glEnable(GL_COLOR_MATERIAL);
+      return;
+    }
+    BindOnUnit0(textureOf(slot));
+    TexturingOnUnit0(true);
+    return;
+  }
+  if (slot >= 0 && secondSlot >= 0) {
+    ext::glActiveTextureARB(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, textureOf(slot));
+    glEnable(GL_TEXTURE_2D);
+    ext::glActiveTextureARB(GL_TEXTURE0);
+    g.secondUnitMayBeOn = true;
+  } else if (g.secondUnitMayBeOn) {
+    ext::glActiveTextureARB(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    ext::glActiveTextureARB(GL_TEXTURE0);
+    g.secondUnitMayBeOn = false;
+  }
+  if (slot < 0) {
+    TexturingOnUnit0(false);
+    BindOnUnit0(0);
+    return;
+  }
+  BindOnUnit0(textureOf(secondSlot >= 0 ? secondSlot : slot));
+  TexturingOnUnit0(true);
+}
+
+void SelectFilter() {
+  const GLint filter = Gfx2d().smoothing ? GL_LINEAR : GL_NEAREST;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+}
+
+void DrawTexturedQuad(const float quad[4][4]) {
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glBegin(GL_TRIANGLE_FAN);
+  for (int i = 0; i < 4; ++i) {
+    glTexCoord2f(quad[i][2], quad[i][3]);
+    glVertex2f(quad[i][0], quad[i][1]);
+  }
+  glEnd();
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+namespace {
+
+// The drawable slot, or null for numbers outside the table and empty slots.
+const SpriteSlot* Drawable(int slot) {
+  if (!ValidSlot(slot)) return nullptr;
+  const SpriteSlot& s = Gfx2d().sprites[slot];
+  return s.Empty() ? nullptr : &s;
+}
+
+// Texture rectangle of one animation frame; false when the slot has no
+// frames or the frame lies outside the image.
+struct FrameRect {
+  int fw, fh;
+  float u0, u1, vb, vt;
+};
+
+bool FrameOf(const SpriteSlot& s, int k, FrameRect& f) {
+  f.fw = s.frameWidth;
+  f.fh = s.frameHeight;
+  if (f.fw <= 0 || f.fh <= 0 || k < 0) return false;
+  const int perRow = s.width / f.fw;
+  const int column = perRow == 0 ? k : k % perRow;
+  const int row = perRow == 0 ? 0 : k / perRow;
+  if ((column + 1) * f.fw > s.width || (row + 1) * f.fh > s.height) return false;
+  f.u0 = static_cast<float>(column * f.fw) / s.paddedWidth;
+  f.u1 = f.u0 + static_cast<float>(f.fw) / s.paddedWidth;
+  f.vb = static_cast<float>(s.height - f.fh * (row + 1)) / s.paddedHeight;
+  f.vt = f.vb + static_cast<float>(f.fh) / s.paddedHeight;
+  return true;
+}
+
+}  // namespace
+}  // namespace gfx2d
+
+using namespace gfx2d;
+
+void SetBlendMode(double value) {
+  Gfx2dState& g = Gfx2d();
+  glEnable(GL_BLEND);
+  float alpha = 1.0f;
+  if (value == 0 || std::isnan(value)) {
+    glDisable(GL_BLEND);
+  } else {
+    glBlendFunc(GL_SRC_ALPHA, value > 0 ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+    alpha = static_cast<float>(std::min(std::fabs(value), 1.0));
+  }
+  g.currentAlpha = alpha;
+  glColor4f(1, 1, 1, alpha);
+}
+
+void SetSpriteFiltering(int flag) {
+  Gfx2d().smoothing = flag != 0;
+}
+
+void PutSprite(int slot, int x, int y) {
+  const SpriteSlot* s = Drawable(slot);
+  if (!s) return;
+  BindSpriteTexture(slot);
+  SelectFilter();
+  const float uw = static_cast<float>(s->width) / s->paddedWidth;
+  const float vh = static_cast<float>(s->height) / s->paddedHeight;
+  glBegin(GL_QUADS);
+  glTexCoord2f(uw, vh);
+  glVertex2i(x + s->width, y);
+  glTexCoord2f(0, vh);
+  glVertex2i(x, y);
+  glTexCoord2f(0, 0);
+  glVertex2i(x, y + s->height);
+  glTexCoord2f(uw, 0);
+  glVertex2i(x + s->width, y + s->height);
+  glEnd();
+}
+
+void PutSpriteInRect(int slot, int x, int y, int w, int h) {
+  const SpriteSlot* s = Drawable(slot);
+  if (!s) return;
+  BindSpriteTexture(slot);
+  SelectFilter();
+  // One mirrored axis turns the winding; the front face follows so culling
+  // keeps the quad.
+  const bool mirrored = (w < 0) != (h < 0);
+  if (mirrored) glFrontFace(GL_CW);
+  const float uw = static_cast<float>(s->width) / s->paddedWidth;
+  const float vh = static_cast<float>(s->height) / s->paddedHeight;
+  const float fx = x, fy = y, fw = w, fh = h;
+  const float quad[4][4] = {
+      {fx, fy + fh, 0, 0}, {fx + fw, fy + fh, uw, 0}, {fx + fw, fy, uw, vh}, {fx, fy, 0, vh}};
+  DrawTexturedQuad(quad);
+  if (mirrored) glFrontFace(GL_CCW);
+}
+
+void PutSpriteScaled(int slot, int x, int y, double factorX, double factorY) {
+  const SpriteSlot* s = Drawable(slot);
+  if (!s) return;
+  const double w = s->width, h = s->height;
+  const int sw = static_cast<int>(static_cast<float>(factorX * w));
+  const int sh = static_cast<int>(static_cast<float>(factorY * h));
+  PutSpriteInRect(slot, static_cast<int>(x - (factorX * w - w) / 2),
+                  static_cast<int>(y - (factorY * h - h) / 2), sw, sh);
+}
+
+void PutSpriteRotatedScaled(int slot, int x, int y, double angle, double scale) {
+  const SpriteSlot* s = Drawable(slot);
+  if (!s) return;
+  const float hw = static_cast<float>(scale * s->width / 2);
+  const float hh = static_cast<float>(scale * s->height / 2);
+  BindSpriteTexture(slot);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glTranslatef(static_cast<float>(x + s->width / 2), static_cast<float>(y + s->height / 2), 0);
+  glRotatef(static_cast<float>(angle), 0, 0, -1);
+  SelectFilter();
+  const float pw = s->paddedWidth, ph = s->paddedHeight;
+  const float u0 = 0.5f / pw, u1 = (s->width - 0.5f) / pw;
+  const float v0 = 0.5f / ph, v1 = (s->height - 0.5f) / ph;
+  // y grows downwards, so +hh is the bottom edge, which carries the low v.
+  const float quad[4][4] = {
+      {-hw, hh, u0, v0}, {hw, hh, u1, v0}, {hw, -hh, u1, v1}, {-hw, -hh, u0, v1}};
+  DrawTexturedQuad(quad);
+  glPopMatrix();
+}
+
+void PutSpriteRotated(int slot, int x, int y, double angle) {
+  PutSpriteRotatedScaled(slot, x, y, angle, 1.0);
+}
+
+void PutAnimationFrame(int slot, int frame, int x, int y) {
+  const SpriteSlot* s = Drawable(slot);
+  FrameRect f;
+  if (!s || !FrameOf(*s, frame, f)) return;
+  BindSpriteTexture(slot);
+  SelectFilter();
+  glBegin(GL_QUADS);
+  glTexCoord2f(f.u1, f.vt);
+  glVertex2i(x + f.fw, y);
+  glTexCoord2f(f.u0, f.vt);
+  glVertex2i(x, y);
+  glTexCoord2f(f.u0, f.vb);
+  glVertex2i(x, y + f.fh);
+  glTexCoord2f(f.u1, f.vb);
+  glVertex2i(x + f.fw, y + f.fh);
+  glEnd();
+}
+
+void PutAnimationFrameInRect(int slot, int frame, int x, int y, int w, int h) {
+  const SpriteSlot* s = Drawable(slot);
+  FrameRect f;
+  if (!s || !FrameOf(*s, frame, f)) return;
+  BindSpriteTexture(slot);
+  SelectFilter();
+  const float fx = x, fy = y, right = x + w + 0.1f, bottom = y + h + 0.1f;
+  const float quad[4][4] = {{fx, fy, f.u0, f.vt},
+                            {fx, bottom, f.u0, f.vb},
+                            {right, bottom, f.u1, f.vb},
+                            {right, fy, f.u1, f.vt}};
+  DrawTexturedQuad(quad);
+}
+
+void PutAnimationFrameRotatedScaled(int slot, int frame, int x, int y, double angle, double scale) {
+  const SpriteSlot* s = Drawable(slot);
+  FrameRect f;
+  if (!s || !FrameOf(*s, frame, f)) return;
+  BindSpriteTexture(slot);
+  SelectFilter();
+  constexpr float kDegrees = 0.017453292f;
+  const double sn = std::sin(angle * kDegrees), c = std::cos(angle * kDegrees);
+  const double cx = x + f.fw / 2, cy = y + f.fh / 2;
+  const double hw = f.fw * (scale * 0.5), hh = f.fh * (scale * 0.5);
+  const float du = 0.5f / s->paddedWidth, dv = 0.5f / s->paddedHeight;
+  const float quad[4][4] = {{static_cast<float>(cx - c * hw - sn * hh),
+                             static_cast<float>(cy + sn * hw - c * hh), f.u0 + du, f.vt - dv},
+                            {static_cast<float>(cx - c * hw + sn * hh),
+                             static_cast<float>(cy + sn * hw + c * hh), f.u0 + du, f.vb + dv},
+                            {static_cast<float>(cx + c * hw + sn * hh),
+                             static_cast<float>(cy - sn * hw + c * hh), f.u1 - du, f.vb + dv},
+                            {static_cast<float>(cx + c * hw - sn * hh),
+                             static_cast<float>(cy - sn * hw - c * hh), f.u1 - du, f.vt - dv}};
+  DrawTexturedQuad(quad);
+}
+
+void BeginTriangleFan(int slot) {
+  BindSpriteTexture(slot < 0 ? -1 : slot);
+  Gfx2d().fanCount = 0;
+}
+
+void AddFanVertex(float x, float y, float tx, float ty, int colour) {
+  Gfx2dState& g = Gfx2d();
+  float u = 0, v = 0;
+  if (g.boundSlot >= 0 && ValidSlot(g.boundSlot)) {
+    const SpriteSlot& s = g.sprites[g.boundSlot];
+    if (s.paddedWidth > 0 && s.paddedHeight > 0) {
+      u = tx / s.paddedWidth;
+      v = (s.height - ty) / s.paddedHeight;
+    }
+  }
+  const size_t needed = static_cast<size_t>(g.fanCount + 1) * 8;
+  if (g.fanVertices.size() < needed) {
+    const size_t vertices = g.fanVertices.empty() ? 512 : 128 * ((g.fanCount + 1) / 128 + 1);
+    g.fanVertices.resize(std::max(vertices * 8, needed));
+  }
+  float* p = &g.fanVertices[static_cast<size_t>(g.fanCount) * 8];
+  p[0] = x;
+  p[1] = y;
+  p[2] = u;
+  p[3] = v;
+  p[4] = (colour & 0xFF) / 255.0f;
+  p[5] = (colour >> 8 & 0xFF) / 255.0f;
+  p[6] = (colour >> 16 & 0xFF) / 255.0f;
+  p[7] = colour == g.spriteKey ? 0.0f : g.currentAlpha;
+  ++g.fanCount;
+}
+
+void EndTriangleFan() {
+  Gfx2dState& g = Gfx2d();
+  if (g.fanCount <= 0) return;
+  const bool textured = g.boundSlot >= 0 && ValidSlot(g.boundSlot);
+  glEnable(GL_COLOR_MATERIAL);
+  glEnable(GL_DITHER);
+  glShadeModel(GL_SMOOTH);
+  const float* base = g.fanVertices.data();
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(2, GL_FLOAT, 32, base);
+  if (textured) {
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 32, base + 2);
+    SelectFilter();
+  }
+  glEnableClientState(GL_COLOR_ARRAY);
+  glColorPointer(4, GL_FLOAT, 32, base + 4);
+  glDrawArrays(GL_TRIANGLE_FAN, 0, g.fanCount);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+  glShadeModel(GL_FLAT);
+  if (textured) TexturingOnUnit0(true);
+  glColor4f(1, 1, 1, g.currentAlpha);
+  glDisable(GL_DITHER);
+  glDisable(GL_COLOR_MATERIAL);
+}

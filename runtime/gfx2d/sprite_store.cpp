@@ -1,0 +1,208 @@
+// The sprite table and the tiled background slots: loading, freeing, and
+// the alpha masks collision tests read.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "runtime/files/archive.h"
+#include "runtime/files/files_service.h"
+#include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/gfx2d/screen_target.h"
+#include "runtime/gfx2d/sprites.h"
+#include "runtime/gfx2d/texture_upload.h"
+
+namespace gfx2d {
+
+namespace {
+// Tiles of background images are at most this large even where the driver
+// allows bigger textures.
+constexpr int kMaxBackgroundTile = 512;
+}  // namespace
+
+bool ResolveImageName(const char* name, std::string& path) {
+  if (!name || !*name) return false;
+  return ResolveAssetName(DataArchive(), name, path, true);
+}
+
+void FreeSprite(int slot) {
+  if (!ValidSlot(slot)) return;
+  Gfx2dState& g = Gfx2d();
+  SpriteSlot& s = g.sprites[slot];
+  if (ContextAlive()) {
+    if (s.texture) glDeleteTextures(1, &s.texture);
+    if (s.mipTexture) glDeleteTextures(1, &s.mipTexture);
+  }
+  s.texture = s.mipTexture = 0;
+  ForgetBoundTexture();
+  s.paddedWidth = s.paddedHeight = -1;
+  s.width = s.height = 0;
+  g.alphaMasks[slot].reset();
+}
+
+bool LoadIntoSlot(int slot, const char* name, int32_t key, bool normalMap) {
+  if (!ValidSlot(slot)) return false;
+  FreeSprite(slot);
+  ImageBuffer image;
+  if (!LoadImageFile(name, key, image) || image.width <= 0 || image.height <= 0) return false;
+  SpriteSlot& s = Gfx2d().sprites[slot];
+  const bool font = slot >= kFirstFontSlot;
+  if (!UploadImage(image, 0, 0, 0, 0, &s.texture, font ? nullptr : &s.mipTexture, normalMap, font))
+    return false;
+  s.paddedWidth = static_cast<int16_t>(PaddedSize(image.width));
+  s.paddedHeight = static_cast<int16_t>(PaddedSize(image.height));
+  s.width = static_cast<int16_t>(image.width);
+  s.height = static_cast<int16_t>(image.height);
+  return true;
+}
+
+const uint8_t* AlphaMask(int slot) {
+  if (!ValidSlot(slot)) return nullptr;
+  Gfx2dState& g = Gfx2d();
+  const SpriteSlot& s = g.sprites[slot];
+  if (s.Empty()) return nullptr;
+  std::unique_ptr<uint8_t[]>& mask = g.alphaMasks[slot];
+  if (!mask) {
+    mask = std::make_unique<uint8_t[]>(static_cast<size_t>(s.paddedWidth) * s.paddedHeight);
+    glBindTexture(GL_TEXTURE_2D, s.texture);
+    // Rows of a one-byte-per-texel plane are not padded to 4 bytes.
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, mask.get());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    ForgetBoundTexture();
+    BindSpriteTexture(-1);
+  }
+  return mask.get();
+}
+
+void FreeBackgroundSlot(int slot) {
+  if (slot < 0 || slot >= kBackgroundSlots) return;
+  BackgroundSlot& b = Gfx2d().backgrounds[slot];
+  if (ContextAlive())
+    for (auto& column : b.tiles)
+      for (auto& tile : column)
+        if (tile.texture) glDeleteTextures(1, &tile.texture);
+  ForgetBoundTexture();
+  b = BackgroundSlot{};
+}
+
+bool LoadBackgroundSlot(int slot, const char* name) {
+  if (slot < 0 || slot >= kBackgroundSlots) return false;
+  ImageBuffer image;
+  if (!LoadImageFile(name, kNoColourKey, image) || image.width <= 0 || image.height <= 0)
+    return false;
+  const int t = std::min(MaxTextureSize(), kMaxBackgroundTile);
+  FreeBackgroundSlot(slot);
+  BackgroundSlot& b = Gfx2d().backgrounds[slot];
+  // Whatever lies beyond the tile grid is cut off rather than written past it.
+  for (int row = 0; row < kBackgroundGrid && row * t < image.height; ++row) {
+    int column = 0;
+    for (; column < kBackgroundGrid && column * t < image.width; ++column) {
+      BackgroundTile& tile = b.tiles[column][row];
+      if (!UploadImage(image, column * t, row * t, t, t, &tile.texture, nullptr, false, false))
+        return false;
+      tile.textureWidth = tile.textureHeight = tile.usedWidth = tile.usedHeight = t;
+    }
+    b.columns = std::max(b.columns, column);
+    b.rows = row + 1;
+  }
+  return true;
+}
+
+void DrawBackgroundSlot(int slot) {
+  if (slot < 0 || slot >= kBackgroundSlots) return;
+  const BackgroundSlot& b = Gfx2d().backgrounds[slot];
+  if (b.columns == 0 || b.rows == 0) return;
+  glDisable(GL_ALPHA_TEST);
+  // Unbinding through the sprite path also turns the second unit off.
+  BindSpriteTexture(-1);
+  ForgetBoundTexture();
+  glEnable(GL_TEXTURE_2D);
+  float left = 0;
+  for (int c = 0; c < b.columns; ++c) {
+    float top = 0;
+    int columnWidth = 0;
+    for (int r = 0; r < b.rows; ++r) {
+      const BackgroundTile& tile = b.tiles[c][r];
+      if (!tile.texture) continue;
+      glBindTexture(GL_TEXTURE_2D, tile.texture);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+      const float u = static_cast<float>(tile.usedWidth) / tile.textureWidth;
+      const float v = static_cast<float>(tile.usedHeight) / tile.textureHeight;
+      const float right = left + tile.usedWidth, bottom = top + tile.usedHeight;
+      const float quad[4][4] = {
+          {left, bottom, 0, 0}, {right, bottom, u, 0}, {right, top, u, v}, {left, top, 0, v}};
+      DrawTexturedQuad(quad);
+      SelectFilter();
+      top = bottom;
+      columnWidth = tile.usedWidth;
+    }
+    left += columnWidth;
+  }
+  glEnable(GL_ALPHA_TEST);
+  ForgetBoundTexture();
+  BindSpriteTexture(-1);
+}
+
+}  // namespace gfx2d
+
+using namespace gfx2d;
+
+bool SpriteFromFile(const RtString& name, int slot) {
+  if (!ValidSlot(slot)) return false;
+  FreeSprite(slot);
+  std::string path;
+  if (!ResolveImageName(name.c_str(), path)) return false;
+  return LoadIntoSlot(slot, path.c_str(), Gfx2d().spriteKey, false);
+}
+
+bool AnimationFromFile(const RtString& name, int slot, int frameWidth, int frameHeight) {
+  if (!SpriteFromFile(name, slot)) return false;
+  SpriteSlot& s = Gfx2d().sprites[slot];
+  s.frameWidth = static_cast<int16_t>(std::clamp(frameWidth, 0, 32767));
+  s.frameHeight = static_cast<int16_t>(std::clamp(frameHeight, 0, 32767));
+  return true;
+}
+
+bool NormalMapFromFile(const RtString& name, int slot) {
+  if (!ValidSlot(slot)) return false;
+  FreeSprite(slot);
+  std::string path;
+  if (!ResolveImageName(name.c_str(), path)) return false;
+  return LoadIntoSlot(slot, path.c_str(), kDefaultSpriteKey, true);
+}
+
+void SetColourKey(int colour) {
+  Gfx2d().spriteKey = colour;
+  Gfx2d().fontKey = colour;
+}
+
+bool BackgroundFromFile(const RtString& name) {
+  std::string path;
+  if (ResolveImageName(name.c_str(), path) && LoadBackgroundSlot(0, path.c_str())) {
+    DrawBackgroundSlot(0);
+    return true;
+  }
+  FreeBackgroundSlot(0);
+  glClear(GL_COLOR_BUFFER_BIT);
+  return false;
+}
+
+void SpriteSize(int slot, int& width, int& height) {
+  width = height = 0;
+  if (!ValidSlot(slot)) return;
+  width = Gfx2d().sprites[slot].width;
+  height = Gfx2d().sprites[slot].height;
+}
+
+void SpriteSize(int slot, double& width, double& height) {
+  int w, h;
+  SpriteSize(slot, w, h);
+  width = w;
+  height = h;
+}
+
+uint32_t SpriteTextureId(int slot) {
+  return ValidSlot(slot) ? Gfx2d().sprites[slot].texture : 0;
+}
