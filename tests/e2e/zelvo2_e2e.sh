@@ -12,9 +12,15 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xsession.sh"
 binary=$(readlink -f "$1")
+# A player has a sound card: the menu holds while its confirm sound plays,
+# long enough for the confirming key to come up. SDL's dummy driver plays
+# sounds for their length without one.
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 run_dir=$(dirname "$binary")
 
 start_x 1280x1024x24
+# The game runs full screen, which is a window manager's business.
+start_wm
 shots=${2:-$E2E_WORK/shots}
 mkdir -p "$shots"
 tmp=$E2E_WORK/tmp
@@ -52,10 +58,26 @@ start_game() {
 # ---- first start ----
 start_game
 shot 01_menu
-# The Return that closed the box must not have confirmed the menu: the
-# game would be in play, and no hiscore file would differ, but the Options
-# entry below would then not be reachable. Check the file instead: the
-# first start wrote the built-in table.
+# The Return that closed the box must not have confirmed the menu: its
+# first entry is still highlighted (orange) rather than a room shown.
+python3 - "$shots/01_menu.png" <<'EOF2' || fail "the menu is not showing after the box"
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+w, h = struct.unpack(">II", data[16:24])
+pos, idat = 8, b""
+while pos < len(data):
+    n, kind = struct.unpack(">I4s", data[pos:pos + 8])
+    if kind == b"IDAT":
+        idat += data[pos + 8:pos + 8 + n]
+    pos += 12 + n
+raw = zlib.decompress(idat)
+# The logical screen is scaled 4x into 1280 x 960, 32 rows down; the
+# highlighted "START GAME" bar spans logical rows 141-152 from x 10.
+x, y = 4 * 50, 32 + 4 * 146
+r, g, b = raw[y * (3 * w + 1) + 1 + 3 * x:][:3]
+sys.exit(0 if r > 200 and 60 < g < 180 and b < 90 else 1)
+EOF2
+# The first start wrote the built-in table.
 expected_default=$(printf '\x5f\x00\x00\x00VESTRIN\r\n\x05\x00' | od -An -tx1 | tr -d ' \n')
 actual_default=$(head -c 15 "$game/Hiscores.dat" | od -An -tx1 | tr -d ' \n')
 [ "$(stat -c %s "$game/Hiscores.dat")" = 80 ] || fail "Hiscores.dat is not 80 bytes"
@@ -87,19 +109,23 @@ with open(sys.argv[1], "wb") as f:
         f.write(struct.pack("<i", score) + name.encode() + b"\r\n" + struct.pack("<h", level))
 EOF
 
-# Play: Return on the first entry, fly right into room 1.
+# Play: Return on the first entry, fly right into room 1 (the room slides
+# in for about two seconds).
 key Return 1.5
 shot 04_play_room0
 hold Right 2.2
-sleep 1.5
+sleep 2.5
 shot 05_play_room1
-# Lose every plane: let each sink to the floor, relaunch at the prompt.
+# Lose every plane: each waits in the updraft at the left wall, so fly out
+# of it, let go and sink to the floor; relaunch at the prompt.
 for plane in 1 2 3 4 5; do
-  sleep 3.2
-  [ "$plane" = 2 ] && shot 06_start_prompt
-  key Return 0.2
+  hold Right 0.4
+  sleep 3
+  [ "$plane" = 5 ] && break
+  [ "$plane" = 1 ] && shot 06_start_prompt
+  key Return 0.3
 done
-sleep 3
+sleep 1
 shot 07_game_over
 key Return 1.5
 shot 08_name_entry
