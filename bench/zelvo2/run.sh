@@ -41,7 +41,7 @@ for i in 1 2 3 4 5; do
   t0=$EPOCHREALTIME
   SDL_VIDEODRIVER=offscreen "$work/game/zelvo2" --frames 3 --timing "$work/launch.txt" \
     >/dev/null 2>&1
-  shown=$(awk '/menu-shown/{print $2 - $4}' "$work/launch.txt")
+  shown=$(awk '/menu-shown/{printf "%.3f", $2 - $4}' "$work/launch.txt")
   ms=$(awk -v a="$t0" -v b="$shown" 'BEGIN{printf "%.1f", b - a * 1000}')
   if [ -z "$best" ] || awk -v a="$ms" -v b="$best" 'BEGIN{exit !(a < b)}'; then best=$ms; fi
 done
@@ -52,7 +52,7 @@ fresh
 flight 36000 >"$work/flight.txt"
 SDL_VIDEODRIVER=offscreen "$work/game/zelvo2" --unpaced --frames 36000 \
   --replay "$work/flight.txt" --timing "$work/work.txt" >/dev/null 2>&1
-awk '$2 == 6 && NF == 4 {print $3}' "$work/work.txt" | sort -n >"$work/play_ms.txt"
+awk '$1 ~ /^[0-9]+$/ && $2 == 6 {print $3}' "$work/work.txt" | sort -n >"$work/play_ms.txt"
 n=$(wc -l <"$work/play_ms.txt")
 p50=$(sed -n "$(((n + 1) / 2))p" "$work/play_ms.txt")
 p99=$(sed -n "$(((n * 99 + 99) / 100))p" "$work/play_ms.txt")
@@ -71,6 +71,6 @@ E2E_APP=$!
 box=$(wait_window "!!OpenGL Software Emulation!!" 20) && press "$box" Return
 wait "$E2E_APP"
 E2E_APP=
-awk 'NF == 4 && $1 > 10 { if (prev) { d = $4 - prev; n++; if (d > 25) missed++; if (d > worst) worst = d } prev = $4 }
+awk '$1 ~ /^[0-9]+$/ && $1 > 10 { if (prev) { d = $4 - prev; n++; if (d > 25) missed++; if (d > worst) worst = d } prev = $4 }
      END { printf "paced play: %d intervals, %d over 25 ms (missed slots), worst %.2f ms\n", n, missed, worst }' \
   "$work/paced.txt"
