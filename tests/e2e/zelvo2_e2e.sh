@@ -33,6 +33,8 @@ for asset in gfx sound sound.sbx; do ln -s "$run_dir/$asset" "$game/$asset"; don
 fail() {
   echo "zelvo2 e2e: $*" >&2
   cat "$E2E_WORK/stderr" >&2 2>/dev/null
+  # A game held in a modal box does not answer SIGTERM.
+  [ -n "${E2E_APP:-}" ] && kill -9 "$E2E_APP" 2>/dev/null
   exit 1
 }
 shot() { python3 "$here/xshot.py" "$shots/$1.png" || fail "no screenshot $1"; }
