@@ -6,4 +6,4 @@ scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null
 cd build/run
-exec ./frames "$@"
+exec ./zelvo2 "$@"

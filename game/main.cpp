@@ -1,0 +1,69 @@
+// The paper-plane game's start: settings, the engine, then the game's main
+// function, which never returns. The harness options (--replay, --trace,
+// --unpaced, --frames, --shot, --atlas) put a scripted player and a virtual
+// clock in front of the runtime; see README.md.
+#include <string>
+
+#include "game/game_io.h"
+#include "game/harness.h"
+#include "game/screens.h"
+#include "game/startup.h"
+#include "runtime/runtime.h"
+
+void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
+                  int showCommand) {
+  SetCommandLine(RtString(commandLine));
+  zelvo::HarnessOptions options;
+  std::string error;
+  if (!zelvo::ParseHarnessOptions(commandLine ? commandLine : "", options, &error)) {
+    StdErr(RtString(("zelvo2: " + error + "\n").c_str()));
+    FatalRuntimeError(kErrInvalidArgument);
+  }
+
+  g_settings = ProjectSettings{};
+  g_settings.screenWidth = 320;
+  g_settings.screenHeight = 240;
+  g_settings.fullScreen = 1;
+  g_settings.frameRate = 60;
+  SetProgramBuildStamp(__DATE__, __TIME__);
+  EngineStart(instance, previousInstance, commandLine, showCommand, "Zelvo2");
+  if (!MainWindowHandle()) {
+    StdErr(RtString("zelvo2: no window could be opened\n"));
+    FatalRuntimeError(kErrInvalidArgument);
+  }
+  ClearRuntimeError();
+
+  zelvo::SetIo(&zelvo::RuntimeIo());
+  static zelvo::HarnessIo harness(zelvo::RuntimeIo());
+  const bool scripted = options.Active() || !options.atlas.empty();
+  if (scripted) {
+    zelvo::KeyScript script;
+    if (!options.replay.empty() && !script.Load(options.replay, &error)) {
+      StdErr(RtString(("zelvo2: --replay: " + error + "\n").c_str()));
+      FatalRuntimeError(kErrFileIo);
+    }
+    harness.SetScript(std::move(script));
+    if (!options.trace.empty() && !harness.OpenTrace(options.trace)) {
+      StdErr(RtString(("zelvo2: --trace: cannot write " + options.trace + "\n").c_str()));
+      FatalRuntimeError(kErrFileIo);
+    }
+    if (!options.timing.empty() && !harness.OpenTiming(options.timing)) {
+      StdErr(RtString(("zelvo2: --timing: cannot write " + options.timing + "\n").c_str()));
+      FatalRuntimeError(kErrFileIo);
+    }
+    harness.SetFrameLimit(options.frames);
+    for (const auto& [frame, file] : options.shots) harness.AddScreenshot(frame, file);
+    zelvo::SetIo(&harness);
+    // A scripted run must not stop when its window loses the focus.
+    SetAutoPause(0);
+  }
+  zelvo::GameMain([&options] {
+    // As fast as the machine allows: the game's clock is the harness's.
+    if (options.unpaced) SetFrameRate(1e9);
+    if (!options.atlas.empty()) {
+      zelvo::DispatchOnce();  // the Loading screen
+      zelvo::DrawRoomAtlas(options.atlas);
+      End();
+    }
+  });
+}

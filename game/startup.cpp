@@ -1,0 +1,261 @@
+#include "game/startup.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "game/game_io.h"
+#include "game/hiscores.h"
+
+namespace zelvo {
+
+namespace {
+
+GameState g_game;
+
+struct AssetFile {
+  const char* file;
+  int frameWidth;  // 0 for a plain sprite
+  int frameHeight;
+};
+
+// In slot order from 10: the Loading screen numbers them as it goes.
+constexpr AssetFile kSpriteFiles[] = {
+    {"gfx/splash.png", 0, 0},
+    {"gfx/splash2.png", 0, 0},
+    {"gfx/scores.png", 0, 0},
+    {"gfx/high.png", 0, 0},
+    {"gfx/options.png", 0, 0},
+    {"gfx/pause.png", 0, 0},
+    {"gfx/complete.png", 0, 0},
+    {"gfx/tisch.png", 0, 0},
+    {"gfx/regal.png", 0, 0},
+    {"gfx/stachel.png", 0, 0},
+    {"gfx/stachel1.png", 0, 0},
+    {"gfx/stachel2.png", 0, 0},
+    {"gfx/globus.png", 0, 0},
+    {"gfx/tropfen.png", 0, 0},
+    {"gfx/redplaneleft.png", 0, 0},
+    {"gfx/redplaneright.png", 0, 0},
+    {"gfx/schalter.png", 0, 0},
+    {"gfx/schalter1.png", 0, 0},
+    {"gfx/dummy.png", 0, 0},
+    {"gfx/1up.png", 0, 0},
+    {"gfx/up1.png", 0, 0},
+    {"gfx/ring.png", 0, 0},
+    {"gfx/wolkeitem.png", 0, 0},
+    {"gfx/planeitem.png", 0, 0},
+    {"gfx/planewolke.png", 0, 0},
+    {"gfx/planet1.png", 0, 0},
+    {"gfx/planet2.png", 0, 0},
+    {"gfx/toonbrettgross.png", 0, 0},
+    {"gfx/toonbrettklein.png", 0, 0},
+    {"gfx/toonwuerfel.png", 0, 0},
+    {"gfx/toonwuerfelklein.png", 0, 0},
+    {"gfx/invibrett.png", 0, 0},
+    {"gfx/inviwuerfelklein.png", 0, 0},
+    {"gfx/inviwuerfelmittel.png", 0, 0},
+    {"gfx/invivulkan.png", 0, 0},
+    {"gfx/inviwuerfelgross.png", 0, 0},
+    {"gfx/explosion.png", 25, 12},
+    {"gfx/up.png", 25, 194},
+    {"gfx/down.png", 25, 194},
+    {"gfx/quak.png", 21, 43},
+    {"gfx/meteor.png", 28, 31},
+    {"gfx/meteory.png", 28, 31},
+    {"gfx/wolkeanim.png", 43, 30},
+    {"gfx/wexplosion.png", 43, 30},
+    {"gfx/planesprite.png", 25, 12},
+};
+
+// Latch index of each volume hotkey in VolumeLatches.
+enum Hotkey { kPageUpLatch, kPageDownLatch, kQLatch, kWLatch, kELatch, kRLatch };
+
+// One release-triggered hotkey step: true on the first call at which the key
+// is no longer held after a call that saw it held. fresh reports a press
+// latched in this call.
+bool HotkeyReleased(int scanCode, double& latch, bool* fresh = nullptr) {
+  if (Io().KeyDown(scanCode)) {
+    if (latch == 0 && fresh) *fresh = true;
+    latch = 1;
+    return false;
+  }
+  if (latch == 1) {
+    latch = 0;
+    return true;
+  }
+  return false;
+}
+
+double Clamp(double value, double low, double high) {
+  if (value < low) return low;
+  if (value > high) return high;
+  return value;
+}
+
+// Little-endian 32-bit value of four bytes read from the channel.
+bool ReadU32(int channel, int64_t size, uint32_t& value) {
+  if (FilePosition(channel) + 4 > size) return false;
+  int v = 0;
+  ReadLong(channel, v);
+  value = static_cast<uint32_t>(v);
+  return true;
+}
+
+}  // namespace
+
+GameState& Game() {
+  return g_game;
+}
+
+void ResetGame() {
+  g_game = GameState();
+}
+
+double EffectVolume() {
+  const Settings& s = g_game.settings;
+  return s.effectsLevel * s.masterVolume;
+}
+
+int PlayEffect(int soundSlot) {
+  return Io().PlaySound(soundSlot, EffectVolume());
+}
+
+int Trunc(double value) {
+  if (!(value > -2147483648.0)) return value != value ? 0 : INT32_MIN;
+  if (value >= 2147483647.0) return INT32_MAX;
+  return static_cast<int>(value);
+}
+
+void GameSetUp() {
+  GameState& g = g_game;
+  SetFrameRate(60);
+  Io().SetColourKey(kKeyColour);
+  SetEscapeQuits(1);
+  SetArchiveFiles(RtString(""), RtString("sound.sbx"));
+  Io().FontFromFile("gfx/font/black.png", 0);
+  Io().FontFromFile("gfx/font/white.png", 1);
+  Io().FontFromFile("gfx/font/credits.png", 2);
+  g.gameState = kLoading;
+  g.nextSpriteSlot = 10;
+  g.nextSoundSlot = 10;
+  DimIntArray(g.keyLatch, 14);
+  LoadDefaultHiscores();
+}
+
+int KeyReleased(int scanCode) {
+  int index = -1;
+  for (int i = 0; i < 14; ++i) {
+    if (kTrackedKeys[i] == scanCode) index = i;
+  }
+  if (index < 0) return 0;
+  int32_t& latch = IntArrayAt(g_game.keyLatch, index);
+  if (Io().KeyDown(scanCode)) latch = 1;
+  if (latch == 1 && !Io().KeyDown(scanCode)) {
+    latch = 0;
+    if (scanCode == key::kUp || scanCode == key::kDown) PlayEffect(slot::kSoundCursor);
+    return 1;
+  }
+  return 0;
+}
+
+void HandleVolumeKeys() {
+  Settings& s = g_game.settings;
+  double* latch = g_game.volumeLatches.latch;
+  bool freshPageUp = false;
+  if (HotkeyReleased(key::kPageUp, latch[kPageUpLatch], &freshPageUp)) s.masterVolume += 0.1;
+  // A Page Up press latched in this call leaves Page Down's latch alone.
+  if (!freshPageUp && HotkeyReleased(key::kPageDown, latch[kPageDownLatch])) {
+    s.masterVolume -= 0.1;
+  }
+  s.masterVolume = Clamp(s.masterVolume, 0, 1);
+  Io().SetMusicVolume(s.masterVolume * s.musicLevel);
+
+  if (HotkeyReleased(key::kQ, latch[kQLatch])) s.effectsLevel += 1;
+  if (HotkeyReleased(key::kW, latch[kWLatch])) s.effectsLevel -= 1;
+  s.effectsLevel = Clamp(s.effectsLevel, 0, 10);
+
+  if (HotkeyReleased(key::kE, latch[kELatch])) s.musicLevel += 0.01;
+  if (HotkeyReleased(key::kR, latch[kRLatch])) s.musicLevel -= 0.01;
+  s.musicLevel = Clamp(s.musicLevel, 0, 1);
+}
+
+void LoadAssets() {
+  GameState& g = g_game;
+  for (const AssetFile& asset : kSpriteFiles) {
+    if (asset.frameWidth > 0) {
+      Io().AnimationFromFile(asset.file, g.nextSpriteSlot, asset.frameWidth, asset.frameHeight);
+    } else {
+      Io().SpriteFromFile(asset.file, g.nextSpriteSlot);
+    }
+    g.nextSpriteSlot += 1;
+  }
+  Io().LoadSound("sound/paper.wav", slot::kSoundCrash);
+  Io().LoadSound("sound/selection1.wav", slot::kSoundCursor);
+  Io().LoadSound("sound/selection2.wav", slot::kSoundConfirm);
+  Io().LoadSound("sound/selection3.wav", slot::kSoundBack);
+  for (const char* file : {"sound/light.wav", "sound/boing.wav", "sound/waterdrop.wav"}) {
+    Io().LoadSound(file, g.nextSoundSlot);
+    g.nextSoundSlot += 1;
+  }
+  // The confirm sound holds the Game over screen; wait no longer than it
+  // lasts, even if the sound layer never reports its end.
+  g.confirmWaitFrames = SoundWaitFrames(WaveLengthMs("sound/selection2.wav"));
+
+  Io().PutSprite(slot::kSplash, 0, 0);
+  g.gameState = kMenu;
+  Io().EndFrame();
+}
+
+RtString BuildStamp() {
+  return RtString(__DATE__) + "-" + __TIME__;
+}
+
+void TakeSpriteBlock(SlotBlock& block, int count) {
+  GameState& g = g_game;
+  for (int i = 0; i < block.count; ++i) Io().FreeSprite(block.first + i);
+  if (g.nextSpriteSlot + count - 1 > kLastBlockSlot) g.nextSpriteSlot = slot::kFirstCounted;
+  block.first = Trunc(g.nextSpriteSlot);
+  block.count = count;
+  g.nextSpriteSlot += count;
+}
+
+double WaveLengthMs(const RtString& file) {
+  constexpr int kChannel = 1;  // channel 0 belongs to the hiscores
+  const int64_t size = FileSize(file);
+  if (size < 12 || !OpenFile(kChannel, file, 1)) return -1;
+  double length = -1;
+  uint32_t riff = 0, riffSize = 0, wave = 0;
+  ReadU32(kChannel, size, riff);
+  ReadU32(kChannel, size, riffSize);
+  ReadU32(kChannel, size, wave);
+  uint32_t byteRate = 0;
+  if (riff == 0x46464952u && wave == 0x45564157u) {  // "RIFF", "WAVE"
+    uint32_t id = 0, chunkSize = 0;
+    while (ReadU32(kChannel, size, id) && ReadU32(kChannel, size, chunkSize)) {
+      const int64_t body = FilePosition(kChannel);
+      if (id == 0x20746d66u && chunkSize >= 16) {  // "fmt "
+        uint32_t formatAndChannels = 0, sampleRate = 0;
+        ReadU32(kChannel, size, formatAndChannels);
+        ReadU32(kChannel, size, sampleRate);
+        ReadU32(kChannel, size, byteRate);
+      } else if (id == 0x61746164u) {  // "data"
+        const int64_t dataBytes = std::min<int64_t>(chunkSize, size - body);
+        if (byteRate > 0) length = static_cast<double>(dataBytes) * 1000.0 / byteRate;
+        break;
+      }
+      const int64_t next = body + chunkSize + (chunkSize & 1);
+      if (next > size - 8) break;
+      FileSeek(kChannel, static_cast<int>(next), 0);
+    }
+  }
+  CloseFile(kChannel);
+  return length;
+}
+
+int SoundWaitFrames(double lengthMs) {
+  // Without a length, two seconds; otherwise the length and half a second.
+  const double ms = lengthMs < 0 ? 2000 : lengthMs + 500;
+  return static_cast<int>(std::ceil(ms * 60 / 1000));
+}
+
+}  // namespace zelvo
