@@ -21,8 +21,15 @@ run_suite() {
   fi
   grep -E 'warning:' "$dir/build.log" | sort -u | head -n 40
   echo "== test $dir"
-  ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 300 2>&1 | tail -n 40
-  return "${PIPESTATUS[0]}"
+  ctest --test-dir "$dir" -j"$jobs" -E '^e2e\.' --output-on-failure --timeout 900 2>&1 | tail -n 40
+  local unit=${PIPESTATUS[0]}
+  # The end-to-end runs type into real windows under Xvfb and wait on what
+  # a busy machine shows late; one that fails gets one more try.
+  echo "== end-to-end $dir"
+  ctest --test-dir "$dir" -R '^e2e\.' --repeat until-pass:2 --output-on-failure --timeout 300 \
+    2>&1 | tail -n 40
+  local e2e=${PIPESTATUS[0]}
+  [ "$unit" -eq 0 ] && [ "$e2e" -eq 0 ]
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1

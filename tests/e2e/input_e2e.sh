@@ -22,18 +22,23 @@ fail() {
   exit 1
 }
 
-# Waits until the last line of the output matches the pattern.
+# Waits until a line after the last one matched so far matches the pattern.
+# A loaded machine may print the next change before this looks, so the
+# newest line alone is not enough.
+seen=0
 wait_line() {
-  local pattern=$1 deadline=$((SECONDS + 10))
-  until tail -n1 "$out" | grep -qE -- "$pattern"; do
+  local pattern=$1 deadline=$((SECONDS + 10)) n=
+  until n=$(tail -n +$((seen + 1)) "$out" | grep -nE -m1 -- "$pattern" | cut -d: -f1) && [ -n "$n" ]; do
     [ $SECONDS -ge $deadline ] && fail "no line matching '$pattern'"
     sleep 0.05
   done
+  seen=$((seen + n))
 }
 
 # Starts the example with the given options and dismisses the software
 # renderer warning; sets main to its window.
 launch() {
+  seen=0
   TMPDIR=$tmp "$binary" "$@" >"$out" 2>"$E2E_WORK/stderr" &
   E2E_APP=$!
   local box
