@@ -24,7 +24,8 @@ class BenchmarkTable : public benchmark::ConsoleReporter {
       const size_t fixed = name.find("/iterations:");
       if (fixed != std::string::npos) name.resize(fixed);
       const double iterations = static_cast<double>(run.iterations);
-      times_[name] = {run.real_accumulated_time / iterations, run.cpu_accumulated_time / iterations};
+      times_[name] = {run.real_accumulated_time / iterations,
+                      run.cpu_accumulated_time / iterations};
     }
   }
 
