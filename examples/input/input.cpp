@@ -1,14 +1,16 @@
-// Shows what the input commands see: one line on standard output whenever
-// the held keys, the typed text, the mouse or a joystick change. Escape
-// ends it.
+// Shows what the input commands see, on the screen every frame and as one
+// line on standard output whenever the held keys, the typed text, the mouse
+// or a joystick change. Escape ends it.
 //
 //   input                  read the real devices
 //   input --record FILE    read them and write a replay of them to FILE
 //   input --replay FILE    read FILE instead of the devices
+//   input [--replay FILE] --shot PNG   write the 30th frame's screen and end
 #include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "runtime/input/input_service.h"
 #include "runtime/platform/input_devices.h"
@@ -34,6 +36,24 @@ std::string DescribeInput(const std::string& typed) {
   return line.str();
 }
 
+// The description as screen lines of at most 39 characters of the built-in
+// 8-pixel font, a new line at every section.
+void DrawDescription(const std::string& line) {
+  std::vector<std::string> rows;
+  std::string section;
+  std::istringstream parts(line);
+  while (std::getline(parts, section, '|')) {
+    while (!section.empty() && section.front() == ' ') section.erase(section.begin());
+    do {
+      rows.push_back(section.substr(0, 39));
+      section = section.size() > 39 ? section.substr(39) : std::string();
+    } while (!section.empty());
+  }
+  DrawText(RtString("INPUT (Escape ends)"), 4, 4);
+  for (size_t i = 0; i < rows.size() && i < 26; ++i)
+    DrawText(RtString(rows[i].c_str()), 4, 20 + static_cast<double>(i) * 8);
+}
+
 }  // namespace
 
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
@@ -44,8 +64,8 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   g_settings.frameRate = 60;
 
   std::istringstream args(commandLine);
-  std::string option, path;
-  args >> option >> path;
+  std::string option, path, shotOption, shotPath;
+  args >> option >> path >> shotOption >> shotPath;
   static plat::ScriptedInputDevices replay;
   static std::unique_ptr<plat::RecordingInputDevices> recorder;
   if (option == "--replay") {
@@ -63,6 +83,9 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     }
     plat::InstallInputDevices(recorder.get());
   }
+  // --shot may stand alone or follow --replay FILE.
+  const bool shot = option == "--shot" || shotOption == "--shot";
+  const std::string shotFile = option == "--shot" ? path : shotPath;
 
   EngineStart(instance, previousInstance, commandLine, showCommand, "Input");
   // Keep running while another window has the focus, to show that the
@@ -79,6 +102,11 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
       std::printf("frame %ld %s\n", frame, line.c_str());
       std::fflush(stdout);
       shown = line;
+    }
+    DrawDescription(line);
+    if (shot && frame == 30) {
+      ScreenToFile(RtString(shotFile.c_str()));
+      End();
     }
     EndFrame();
   }
