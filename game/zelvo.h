@@ -21,27 +21,8 @@ inline constexpr int kQuit = 7;
 inline constexpr int kComplete = 8;
 inline constexpr int kCredits = 9;
 
-// Scan codes.
-namespace key {
-inline constexpr int kLeft = 203;
-inline constexpr int kRight = 205;
-inline constexpr int kUp = 200;
-inline constexpr int kDown = 208;
-inline constexpr int kZ = 44;
-inline constexpr int kX = 45;
-inline constexpr int kS = 31;
-inline constexpr int kCapsLock = 58;
-inline constexpr int kLeftShift = 42;
-inline constexpr int kRightShift = 54;
-inline constexpr int kReturn = 28;
-inline constexpr int kTab = 15;
-inline constexpr int kPageUp = 201;
-inline constexpr int kPageDown = 209;
-inline constexpr int kQ = 16;
-inline constexpr int kW = 17;
-inline constexpr int kE = 18;
-inline constexpr int kR = 19;
-}  // namespace key
+// Scan codes: the runtime's named keys.
+namespace key = ::keys;
 
 // The keys whose release KeyReleased reports, in latch order.
 inline constexpr int kTrackedKeys[14] = {
