@@ -14,7 +14,7 @@ struct FrameClock {
   double startTime = 0;
   // How close to the slot the wait stops sleeping and spins; it follows the
   // wake-up lateness it sees.
-  double spinMs = 0.5;
+  double spinMs = 0.25;
 };
 
 FrameClock& FrameClockState();

@@ -82,7 +82,7 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   // The 2D subsystem clears the screen, draws "Loading..." in the built-in
   // font and loads the default font; this frame end shows the text.
   ResetFrameTimes();
-  PresentFrame(g_engine.renderer);
+  PresentBlankFrame(g_engine.renderer);
   Gfx2dStart();
   EndFrame();
 
