@@ -23,10 +23,12 @@ namespace {
 // wait sleeps until this close to the slot and spins only the rest. On a
 // busy machine wake-ups come later; the margin then grows to cover what was
 // seen (up to kMaxSpinMs) and shrinks back slowly once things calm down.
+// Wake-ups later than the cap come from a crowded scheduler, which a longer
+// spin would only crowd further, so the cap keeps the wait's CPU bounded.
 // The spin reads the clock only: pumping window messages there costs a
 // socket round trip per turn and was most of the wait's CPU.
 constexpr double kSpinMs = 0.25;
-constexpr double kMaxSpinMs = 2.0;
+constexpr double kMaxSpinMs = 1.5;
 // Messages are dispatched at least this often while waiting, whatever the
 // frame rate, so the window never stops answering.
 constexpr double kMaxSleepMs = 10.0;

@@ -160,11 +160,14 @@ void ComposeWindow(plat::Window* window) {
   plat::GetDrawableSize(window, &dw, &dh);
   PlaceView(s, dw, dh);
   if (s.fbo && glBlitFramebuffer) {
-    ClearWindow(dw, dh);
+    // Borders need black; a picture that fills the window replaces every
+    // pixel anyway.
+    if (s.viewX != 0 || s.viewY != 0 || s.viewW != dw || s.viewH != dh) ClearWindow(dw, dh);
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
     glDisable(GL_SCISSOR_TEST);
     const int w = std::max(1, static_cast<int>(s.width));
     const int h = std::max(1, static_cast<int>(s.height));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, ScreenReadFramebuffer());
     // viewY counts from the top, GL's window rows from the bottom.
     glBlitFramebuffer(0, 0, w, h, s.viewX, dh - s.viewY - s.viewH, s.viewX + s.viewW, dh - s.viewY,
