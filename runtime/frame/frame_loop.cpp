@@ -7,6 +7,7 @@
 #include "runtime/audio/audio_service.h"
 #include "runtime/audio/audio_state.h"
 #include "runtime/core/runtime_error.h"
+#include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/renderer.h"
@@ -42,6 +43,7 @@ const bool g_waitHooksInstalled = [] {
   SetInputMessagePump([] { PumpMessages(g_engine.renderer); });
   SetInputMusicService(AudioFrame);
   AudioFrameHooks audio;
+  audio.now = TimerNow;
   audio.present = [] { PresentFrame(g_engine.renderer); };
   audio.pumpMessages = [] { PumpMessages(g_engine.renderer); };
   audio.releasePause = [] { g_engine.paused = 0; };
@@ -59,6 +61,9 @@ inline void SpinPause() {
 }  // namespace
 
 double TimerNow() {
+  const FrameClock& c = FrameClockState();
+  if (c.virtualTime)
+    return c.virtualOriginMs + static_cast<double>(c.virtualFrames) * c.virtualFrameMs;
   return plat::NowMs();
 }
 
@@ -68,6 +73,8 @@ double ElapsedTime() {
 
 double FrameTime() {
   const FrameClock& c = FrameClockState();
+  // Exact, not a difference of two large clock readings.
+  if (c.virtualTime) return c.virtualFrameMs;
   const double d = c.frameTimeNow - c.frameTimePrev;
   return d > 0 ? d : 1.0;
 }
@@ -103,16 +110,22 @@ namespace {
 double WaitForFrameSlot(Renderer* r) {
   FrameClock& clock = FrameClockState();
   if (g_engine.firstFrameShownAt == 0) g_engine.firstFrameShownAt = TimerNow();
-  const double start = TimerNow();
+  if (clock.virtualTime && !clock.virtualPaced) {
+    PumpMessages(r);
+    return 1;
+  }
+
+  // The wait keeps real time even when the program reads a virtual clock.
+  const double start = plat::NowMs();
   double t = start;
   PumpMessages(r);
   for (;;) {
-    t = TimerNow();
+    t = plat::NowMs();
     const double remaining = clock.nextFrameTime - t;
     if (remaining <= clock.spinMs) break;
     const double asked = std::min(remaining - clock.spinMs, kMaxSleepMs);
     plat::SleepMs(asked);
-    const double woke = TimerNow();
+    const double woke = plat::NowMs();
     const double late = woke - t - asked;
     clock.spinMs = std::clamp(std::max(late + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
     // Another sleep follows: answer the window between the two.
@@ -120,7 +133,7 @@ double WaitForFrameSlot(Renderer* r) {
   }
   while (t <= clock.nextFrameTime) {
     SpinPause();
-    t = TimerNow();
+    t = plat::NowMs();
   }
   clock.nextFrameTime += clock.msPerFrame;
   if (clock.msPerFrame > 0) {
@@ -157,6 +170,7 @@ void EndFrame() {
     plat::ShowWindow(g_engine.window);
     plat::RaiseWindow(g_engine.window);
   }
+  if (clock.virtualTime) BeginDeterministicFrame();
   clock.frameTimePrev = clock.frameTimeNow;
   clock.frameTimeNow = TimerNow();
 
@@ -182,6 +196,7 @@ void EndFrame() {
   }
   PresentFrame(r);
   Gfx2dFrame();
+  if (clock.virtualTime) EndDeterministicFrame();
 }
 
 void SetScreenMode(int width, int height, int fullScreen) {
