@@ -21,15 +21,18 @@
 namespace {
 
 // The platform's sleep is precise to a few tens of microseconds, so the
-// wait sleeps until this close to the slot and spins only the rest. On a
-// busy machine wake-ups come later; the margin then grows to cover what was
-// seen (up to kMaxSpinMs) and shrinks back slowly once things calm down.
-// Wake-ups later than the cap come from a crowded scheduler, which a longer
-// spin would only crowd further, so the cap keeps the wait's CPU bounded.
+// wait sleeps until this close to the slot and spins only the rest. Late
+// wake-ups come in two kinds: a timer that is always late by about the
+// same amount, which the wait takes off the next sleeps, and a busy
+// machine's scattered delays, which the spin margin grows to cover up to
+// kMaxSpinMs and shrinks back from slowly. Delays longer than that come
+// from a crowded scheduler, which a longer spin would only crowd further,
+// so the cap also bounds the wait's CPU.
 // The spin reads the clock only: pumping window messages there costs a
 // socket round trip per turn and was most of the wait's CPU.
 constexpr double kSpinMs = 0.25;
-constexpr double kMaxSpinMs = 1.5;
+constexpr double kMaxSpinMs = 0.75;
+constexpr double kMaxSteadyLatenessMs = 2.0;
 // Messages are dispatched at least this often while waiting, whatever the
 // frame rate, so the window never stops answering.
 constexpr double kMaxSleepMs = 10.0;
@@ -50,6 +53,22 @@ const bool g_waitHooksInstalled = [] {
   SetAudioFrameHooks(audio);
   return true;
 }();
+
+// The least lateness among the latest sleeps: what every sleep costs.
+double SteadyLateness(const FrameClock& clock) {
+  if (clock.latenessCount == 0) return 0;
+  const int n = std::min(clock.latenessCount, FrameClock::kLatenessWindow);
+  return std::min(*std::min_element(clock.recentLateness, clock.recentLateness + n),
+                  kMaxSteadyLatenessMs);
+}
+
+void RecordLateness(FrameClock& clock, double late) {
+  clock.recentLateness[clock.latenessCount % FrameClock::kLatenessWindow] = late;
+  ++clock.latenessCount;
+  // Wraps without changing which samples the window holds.
+  if (clock.latenessCount == 2 * FrameClock::kLatenessWindow)
+    clock.latenessCount = FrameClock::kLatenessWindow;
+}
 
 // Tells the core it is in a spin, which lets a sibling hardware thread run.
 inline void SpinPause() {
@@ -121,15 +140,17 @@ double WaitForFrameSlot(Renderer* r) {
   PumpMessages(r);
   for (;;) {
     t = plat::NowMs();
-    const double remaining = clock.nextFrameTime - t;
-    if (remaining <= clock.spinMs) break;
-    const double asked = std::min(remaining - clock.spinMs, kMaxSleepMs);
+    const double steady = SteadyLateness(clock);
+    const double asked = std::min(clock.nextFrameTime - t - clock.spinMs - steady, kMaxSleepMs);
+    if (asked <= 0) break;
     plat::SleepMs(asked);
     const double woke = plat::NowMs();
-    const double late = woke - t - asked;
-    clock.spinMs = std::clamp(std::max(late + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
+    const double late = std::max(0.0, woke - t - asked);
+    RecordLateness(clock, late);
+    const double spread = std::max(0.0, late - steady);
+    clock.spinMs = std::clamp(std::max(spread + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
     // Another sleep follows: answer the window between the two.
-    if (clock.nextFrameTime - woke > clock.spinMs) PumpMessages(r);
+    if (clock.nextFrameTime - woke > clock.spinMs + SteadyLateness(clock)) PumpMessages(r);
   }
   while (t <= clock.nextFrameTime) {
     SpinPause();
