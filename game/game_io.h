@@ -33,6 +33,9 @@ class GameIo {
   virtual void FreeSprite(double slot) = 0;
   // Loads the picture as the background that every frame starts from.
   virtual void BackgroundFromFile(const RtString& file) = 0;
+  // Cross-fades from the screen as it stands to the picture over 1500 ms of
+  // frames, then keeps the picture as the background.
+  virtual void FadeToImage(const RtString& file) = 0;
   virtual void CopyScreenToSprite(double slot, double x, double y, double width, double height) = 0;
   virtual void PutSprite(double slot, double x, double y) = 0;
   virtual void PutAnimationFrame(double slot, double frame, double x, double y) = 0;
