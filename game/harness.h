@@ -74,6 +74,8 @@ class HarnessIo final : public GameIo {
   void FreeSprite(double slot) override { inner_.FreeSprite(slot); }
   void BackgroundFromFile(const RtString& file) override { inner_.BackgroundFromFile(file); }
   void FadeToImage(const RtString& file) override { inner_.FadeToImage(file); }
+  void PreloadSprite(const RtString& file) override { inner_.PreloadSprite(file); }
+  void PreloadBackground(const RtString& file) override { inner_.PreloadBackground(file); }
   void CopyScreenToSprite(double slot, double x, double y, double w, double h) override {
     inner_.CopyScreenToSprite(slot, x, y, w, h);
   }

@@ -123,6 +123,8 @@ class FakeIo : public GameIo {
     sprites.erase(static_cast<int>(slot));
   }
   void BackgroundFromFile(const RtString& file) override { background = file.c_str(); }
+  void PreloadSprite(const RtString& file) override { preloads.push_back(file.c_str()); }
+  void PreloadBackground(const RtString& file) override { preloads.push_back(file.c_str()); }
   // The runtime's timing: frames until 1500 ms have passed, then one that
   // shows the picture as the background.
   void FadeToImage(const RtString& file) override {
@@ -211,6 +213,7 @@ class FakeIo : public GameIo {
 
   std::set<int> held;
   std::vector<std::string> fades;
+  std::vector<std::string> preloads;
   std::multimap<int, std::function<void(FakeIo&)>> script;
   int frames = 0;
   int frameBudget = 1 << 30;
