@@ -102,8 +102,12 @@ void DispatchOnce() {
       Io().SelectFont(0);
       LoadAssets();
       // Still the Loading screen: the first run's pictures, so that its
-      // first frame has nothing to load.
+      // first frame has nothing to load, and the play display's text and
+      // bars once, since the renderer's first text costs it a few
+      // milliseconds of set-up.
       PreloadRoomPictures();
+      DrawHud();
+      Io().ClearScreen();
       break;
     case kMenu:
       Io().SelectFont(0);
