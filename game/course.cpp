@@ -312,17 +312,39 @@ void AddPickup(double sprite, double x, double y, double taken, double kind, dou
   c.pickupRoom.Push(room);
 }
 
+void PreloadRoomPictures() {
+  GameState& g = Game();
+  // Where the first run's block will start unless another block comes
+  // first; the counter stays, so the numbering is the run's own.
+  const int first = Trunc(g.nextSpriteSlot);
+  if (g.roomImages.count != 0 || first + 16 > kLastBlockSlot) return;
+  for (int i = 0; i < 17; ++i) Io().SpriteFromFile(kRoomImageFiles[i], first + i);
+  g.preloadedRooms = first;
+}
+
 void BuildCourse() {
   Course& c = g_course;
-  // The first run numbers its pictures from NextSpriteSlot; later runs load
-  // them again into fresh slots and give the old ones back.
-  TakeSpriteBlock(Game().roomImages, 17);
-  DimNumberArray(c.levelImages, 0);
-  for (int i = 0; i < 17; ++i) {
-    const int imageSlot = Game().roomImages.first + i;
-    Io().SpriteFromFile(kRoomImageFiles[i], imageSlot);
-    c.levelImages.Push(imageSlot);
+  GameState& g = Game();
+  // The first run numbers its pictures from NextSpriteSlot. Later runs keep
+  // the pictures where they are and move the counter on as if they had
+  // loaded them into fresh slots, so every other block still lands where it
+  // always did; loading 17 pictures again would stall the run's first frame.
+  // Pictures the Loading screen put in the first run's slots are used as
+  // they are.
+  const int preloaded = g.preloadedRooms;
+  g.preloadedRooms = -1;
+  if (g.roomImagesKept && g.roomImages.count == 17) {
+    TakeSlotNumbers(17);
+  } else {
+    TakeSpriteBlock(g.roomImages, 17);
+    const bool loaded = preloaded >= 0 && preloaded == g.roomImages.first;
+    for (int i = 0; i < 17 && !loaded; ++i) {
+      Io().SpriteFromFile(kRoomImageFiles[i], g.roomImages.first + i);
+    }
+    g.roomImagesKept = true;
   }
+  DimNumberArray(c.levelImages, 0);
+  for (int i = 0; i < 17; ++i) c.levelImages.Push(g.roomImages.first + i);
   for (NumberArray* field :
        {&c.roomImage,    &c.roomX,     &c.roomY,         &c.roomNumber,   &c.windSprite,
         &c.windX,        &c.windY,     &c.windDirection, &c.windRoom,     &c.obstacleSprite,

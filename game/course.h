@@ -54,6 +54,8 @@ void AddPickup(double sprite, double x, double y, double taken, double kind, dou
 
 // Loads the 17 room pictures and builds every record from the layout.
 void BuildCourse();
+// Prepares the 17 room pictures so that BuildCourse's loads are quick.
+void PreloadRoomPictures();
 // Resets the ghost cycle as a new run starts.
 void ResetGhostCycle();
 

@@ -33,6 +33,14 @@ class GameIo {
   virtual void FreeSprite(double slot) = 0;
   // Loads the picture as the background that every frame starts from.
   virtual void BackgroundFromFile(const RtString& file) = 0;
+  // Reads and prepares a picture for a later SpriteFromFile or
+  // BackgroundFromFile of it, which then costs no decoding (the Loading
+  // screen does this so that play never stalls on a picture).
+  virtual void PreloadSprite(const RtString& file) = 0;
+  virtual void PreloadBackground(const RtString& file) = 0;
+  // Cross-fades from the screen as it stands to the picture over 1500 ms of
+  // frames, then keeps the picture as the background.
+  virtual void FadeToImage(const RtString& file) = 0;
   virtual void CopyScreenToSprite(double slot, double x, double y, double width, double height) = 0;
   virtual void PutSprite(double slot, double x, double y) = 0;
   virtual void PutAnimationFrame(double slot, double frame, double x, double y) = 0;

@@ -25,18 +25,6 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-bool ParseCodes(const std::string& list, std::vector<int>& codes) {
-  codes.clear();
-  if (list == "-") return true;
-  for (const std::string& item : Split(list, ',')) {
-    char* end = nullptr;
-    const long code = std::strtol(item.c_str(), &end, 10);
-    if (*end != '\0' || code < 0 || code > 255) return false;
-    codes.push_back(static_cast<int>(code));
-  }
-  return true;
-}
-
 double SteadyMs() {
   using namespace std::chrono;
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -64,70 +52,26 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
-bool KeyScript::Parse(const std::string& text, std::string* error) {
-  changes.clear();
-  std::istringstream in(text);
-  std::string line;
-  int lineNumber = 0;
-  bool sawHeader = false;
-  long lastFrame = -1;
-  auto fail = [&](const std::string& why) {
-    if (error) *error = "line " + std::to_string(lineNumber) + ": " + why;
-    changes.clear();
-    return false;
-  };
-  while (std::getline(in, line)) {
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    if (!sawHeader) {
-      if (line != "input-replay 1") return fail("not an input replay, version 1");
-      sawHeader = true;
-      continue;
-    }
-    if (line.rfind("joystick", 0) == 0) continue;
-    const std::vector<std::string> words = Split(line, ' ');
-    char* end = nullptr;
-    const long frame = std::strtol(words[0].c_str(), &end, 10);
-    if (end == words[0].c_str() || (*end != '\0' && *end != '.') || frame < 0) {
-      return fail("no frame number");
-    }
-    if (frame < lastFrame) return fail("lines out of time order");
-    lastFrame = frame;
-    Change& change = changes[frame];
-    for (size_t i = 1; i < words.size(); ++i) {
-      const size_t eq = words[i].find('=');
-      if (eq == std::string::npos) return fail("field without a value: " + words[i]);
-      const std::string field = words[i].substr(0, eq);
-      const std::string value = words[i].substr(eq + 1);
-      std::vector<int> codes;
-      if (field == "keys") {
-        if (!ParseCodes(value, codes)) return fail("bad key list: " + value);
-        change.setsKeys = true;
-        change.keys = std::set<int>(codes.begin(), codes.end());
-      } else if (field == "tap") {
-        if (!ParseCodes(value, codes)) return fail("bad key list: " + value);
-        change.taps.insert(change.taps.end(), codes.begin(), codes.end());
-      }
-    }
-  }
-  if (!sawHeader) return fail("empty replay");
-  return true;
-}
-
-bool KeyScript::Load(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = "cannot read " + path;
-    return false;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
-  return Parse(text.str(), error);
-}
-
 HarnessIo::~HarnessIo() {
+  Detach();
   CloseTrace();
+}
+
+void HarnessIo::Attach() {
+  frame_ = 0;
+  workStart_ = -1;
+  heldFrom_.clear();
+  SetDeterministicFrameObserver([this](DeterministicFrameStep step) {
+    if (step == DeterministicFrameStep::kDrawn) {
+      FrameDrawn();
+    } else {
+      FrameShown();
+    }
+  });
+}
+
+void HarnessIo::Detach() {
+  SetDeterministicFrameObserver(nullptr);
 }
 
 void HarnessIo::CloseTrace() {
@@ -143,36 +87,22 @@ bool HarnessIo::OpenTiming(const std::string& path) {
   return timing_ != nullptr;
 }
 
-void HarnessIo::SetScript(KeyScript script) {
-  script_ = std::move(script);
-  ApplyChanges();
-}
-
 bool HarnessIo::OpenTrace(const std::string& path) {
   if (trace_) std::fclose(trace_);
   trace_ = std::fopen(path.c_str(), "w");
   return trace_ != nullptr;
 }
 
-void HarnessIo::ApplyChanges() {
-  auto it = script_.changes.find(frame_);
-  if (it == script_.changes.end()) return;
-  if (it->second.setsKeys) {
-    // A key that becomes held is one press; taps add presses that were
-    // released before anyone looked.
-    held_ = it->second.keys;
+void HarnessIo::HoldKeys(const std::vector<int>& scanCodes) {
+  bool wanted[256] = {};
+  for (int code : scanCodes) {
+    if (code >= 0 && code < 256) wanted[code] = true;
   }
-  for (int code : it->second.taps) taps_[code] += 1;
-}
-
-bool HarnessIo::KeyDown(int scanCode) {
-  if (held_.count(scanCode)) return true;
-  auto tap = taps_.find(scanCode);
-  if (tap != taps_.end() && tap->second > 0) {
-    tap->second -= 1;
-    return true;
+  // Only the changes: releasing and pressing a key that stays held would
+  // count as a second press.
+  for (int code = 0; code < 256; ++code) {
+    if (wanted[code] != ScriptKeyHeld(code)) ScriptKey(code, wanted[code]);
   }
-  return false;
 }
 
 void HarnessIo::WriteTraceLine() {
@@ -181,7 +111,7 @@ void HarnessIo::WriteTraceLine() {
   const Run& r = g.run;
   const Settings& s = g.settings;
   std::string line =
-      "{\"frame\":" + std::to_string(frame_) + ",\"frameTime\":" + Number(kFrameMs) +
+      "{\"frame\":" + std::to_string(frame_) + ",\"frameTime\":" + Number(inner_.FrameTime()) +
       ",\"screen\":" + Number(g.gameState) + ",\"room\":" + Number(r.roomIndex) +
       ",\"x\":" + Number(r.planeX) + ",\"y\":" + Number(r.planeY) +
       ",\"form\":" + Number(r.planeForm) + ",\"score\":" + Number(r.score) +
@@ -202,18 +132,20 @@ void HarnessIo::WriteTraceLine() {
   std::fputs(line.c_str(), trace_);
 }
 
-void HarnessIo::EndFrame() {
+void HarnessIo::FrameDrawn() {
   auto shot = shots_.find(frame_);
   if (shot != shots_.end()) inner_.ScreenToFile(shot->second.c_str());
   WriteTraceLine();
-  const double workEnd = SteadyMs();
+  workEnd_ = SteadyMs();
   sounds_.clear();
   music_.clear();
-  inner_.EndFrame();
+}
+
+void HarnessIo::FrameShown() {
   const double stepped = SteadyMs();
   if (timing_ && workStart_ >= 0) {
     std::fprintf(timing_, "%ld %d %.4f %.4f\n", frame_, Trunc(Game().gameState),
-                 workEnd - workStart_, stepped);
+                 workEnd_ - workStart_, stepped);
   }
   workStart_ = stepped;
   if (timing_ && !menuShown_ && Game().gameState == kMenu && frame_ > 0) {
@@ -222,35 +154,24 @@ void HarnessIo::EndFrame() {
     std::fflush(timing_);
   }
   ++frame_;
-  ApplyChanges();
-  if ((frameLimit_ > 0 && frame_ >= frameLimit_) || held_.count(kEscape)) End();
+  auto keys = heldFrom_.find(frame_);
+  if (keys != heldFrom_.end()) HoldKeys(keys->second);
+  if ((frameLimit_ > 0 && frame_ >= frameLimit_) || ScriptKeyHeld(kEscape)) End();
 }
 
 void HarnessIo::End() {
   if (trace_) std::fflush(trace_);
   if (timing_) std::fflush(timing_);
-  inner_.End();
-}
-
-void HarnessIo::LoadSound(const RtString& file, double slot) {
-  soundLengthMs_[Trunc(slot)] = WaveLengthMs(file);
-  inner_.LoadSound(file, slot);
+  if (runEnd_) {
+    runEnd_();
+  } else {
+    inner_.End();
+  }
 }
 
 int HarnessIo::PlaySound(double slot, double volume) {
   sounds_.emplace_back(slot, volume);
-  inner_.PlaySound(slot, volume);
-  auto length = soundLengthMs_.find(Trunc(slot));
-  if (length == soundLengthMs_.end() || length->second < 0) return -1;
-  // Channels of our own, so that the end is decided by the clock alone.
-  const int channel = nextChannel_++;
-  channelEnds_[channel] = frame_ + static_cast<long>(std::ceil(length->second / kFrameMs));
-  return channel;
-}
-
-bool HarnessIo::SoundPlaying(int channel) {
-  auto it = channelEnds_.find(channel);
-  return it != channelEnds_.end() && frame_ < it->second;
+  return inner_.PlaySound(slot, volume);
 }
 
 void HarnessIo::PlayMusic(const RtString& file, bool loop) {

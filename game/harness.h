@@ -1,16 +1,16 @@
 // The deterministic harness: the game driven by a key script instead of a
-// player, on a virtual clock with a fixed frame time, with sounds that end
-// after their length in frames, and a trace of every frame.
+// player, with a trace of every frame, screenshots and a frame limit.
 //
-// It wraps another GameIo (the runtime's in the program, a stand-in in
-// tests) and replaces what makes runs differ: the keys, the clock and the
-// sound layer's notion of "still playing". Drawing still goes to the inner
-// implementation, so screenshots show the real frames.
+// The keys, the virtual clock with its fixed frame time and the sounds that
+// end after their length in frames are the runtime's deterministic run
+// (StartDeterministicRun); the harness wraps the game's GameIo only to see
+// what the game asks for (the sounds and music of the trace) and follows
+// every frame the runtime ends, its own and those of the runtime's fades.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,29 +18,16 @@
 
 namespace zelvo {
 
-// Key changes by frame, from a replay file (format version 1 of the input
-// layer: "input-replay 1", then "FRAME[.POLL] keys=C,C,... tap=C,C,..."
-// lines; other fields are accepted and ignored).
-struct KeyScript {
-  struct Change {
-    bool setsKeys = false;
-    std::set<int> keys;  // every held key from this frame on
-    std::vector<int> taps;
-  };
-  std::map<long, Change> changes;
-
-  // False with the reason in error when the text is not a replay.
-  bool Parse(const std::string& text, std::string* error);
-  bool Load(const std::string& path, std::string* error);
-  long LastFrame() const { return changes.empty() ? 0 : changes.rbegin()->first; }
-};
-
 class HarnessIo final : public GameIo {
  public:
   explicit HarnessIo(GameIo& inner) : inner_(inner) {}
   ~HarnessIo() override;
 
-  void SetScript(KeyScript script);
+  // Follows the frames of the deterministic run from now on; frame 0 is the
+  // one being built, and keys scheduled before are forgotten. The run must
+  // be started.
+  void Attach();
+  void Detach();
   // Writes one JSON line per finished frame to path; false when it cannot.
   bool OpenTrace(const std::string& path);
   void CloseTrace();
@@ -54,20 +41,28 @@ class HarnessIo final : public GameIo {
   void SetFrameLimit(long frames) { frameLimit_ = frames; }
   // Writes the screen to file just before frame `frame` is presented.
   void AddScreenshot(long frame, const std::string& file) { shots_[frame] = file; }
+  // What ends the run (frame limit, Escape); the inner End by default.
+  void SetRunEnd(std::function<void()> end) { runEnd_ = std::move(end); }
+  // Exactly these keys held from the next key read on (a key that becomes
+  // held is one press), through the runtime's scripted keys.
+  void HoldKeys(const std::vector<int>& scanCodes);
+  // The same, from frame `frame` on (applied as that frame begins; frame 0
+  // has begun already).
+  void HoldKeysFrom(long frame, std::vector<int> scanCodes) { heldFrom_[frame] = scanCodes; }
 
   long Frame() const { return frame_; }
   // What was asked in the frame being built.
   const std::vector<std::pair<double, double>>& FrameSounds() const { return sounds_; }
   const std::vector<std::string>& FrameMusic() const { return music_; }
 
-  static constexpr double kFrameMs = 1000.0 / 60;
-  // Escape in the script ends the run, as it ends the program for a player.
+  // Escape held in the script ends the run, as it ends the program for a
+  // player.
   static constexpr int kEscape = 1;
 
-  bool KeyDown(int scanCode) override;
-  void EndFrame() override;
-  double FrameTime() override { return kFrameMs; }
-  double ElapsedTime() override { return frame_ * kFrameMs; }
+  bool KeyDown(int scanCode) override { return inner_.KeyDown(scanCode); }
+  void EndFrame() override { inner_.EndFrame(); }
+  double FrameTime() override { return inner_.FrameTime(); }
+  double ElapsedTime() override { return inner_.ElapsedTime(); }
   void End() override;
 
   void SpriteFromFile(const RtString& file, double slot) override {
@@ -78,6 +73,9 @@ class HarnessIo final : public GameIo {
   }
   void FreeSprite(double slot) override { inner_.FreeSprite(slot); }
   void BackgroundFromFile(const RtString& file) override { inner_.BackgroundFromFile(file); }
+  void FadeToImage(const RtString& file) override { inner_.FadeToImage(file); }
+  void PreloadSprite(const RtString& file) override { inner_.PreloadSprite(file); }
+  void PreloadBackground(const RtString& file) override { inner_.PreloadBackground(file); }
   void CopyScreenToSprite(double slot, double x, double y, double w, double h) override {
     inner_.CopyScreenToSprite(slot, x, y, w, h);
   }
@@ -101,33 +99,31 @@ class HarnessIo final : public GameIo {
   void DrawNumber(double value, double x, double y) override { inner_.DrawNumber(value, x, y); }
   bool ScreenToFile(const RtString& file) override { return inner_.ScreenToFile(file); }
 
-  void LoadSound(const RtString& file, double slot) override;
+  void LoadSound(const RtString& file, double slot) override { inner_.LoadSound(file, slot); }
   int PlaySound(double slot, double volume) override;
-  bool SoundPlaying(int channel) override;
+  bool SoundPlaying(int channel) override { return inner_.SoundPlaying(channel); }
   void PlayMusic(const RtString& file, bool loop) override;
   void StopMusic() override;
   void SetMusicVolume(double volume) override { inner_.SetMusicVolume(volume); }
 
  private:
+  void FrameDrawn();
+  void FrameShown();
   void WriteTraceLine();
-  void ApplyChanges();
 
   GameIo& inner_;
-  KeyScript script_;
   long frame_ = 0;
   long frameLimit_ = 0;
-  std::set<int> held_;
-  std::map<int, int> taps_;  // unread presses by key
   std::map<long, std::string> shots_;
+  std::map<long, std::vector<int>> heldFrom_;
   std::FILE* trace_ = nullptr;
   std::FILE* timing_ = nullptr;
   double workStart_ = -1;  // steady-clock ms when the last frame step returned
+  double workEnd_ = 0;
   bool menuShown_ = false;
+  std::function<void()> runEnd_;
   std::vector<std::pair<double, double>> sounds_;
   std::vector<std::string> music_;
-  std::map<int, double> soundLengthMs_;  // by slot
-  std::map<int, long> channelEnds_;      // channel -> first frame it is silent
-  int nextChannel_ = 0;
 };
 
 // The program's command line: --replay FILE, --trace FILE, --unpaced,

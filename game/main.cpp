@@ -1,7 +1,8 @@
 // The paper-plane game's start: settings, the engine, then the game's main
 // function, which never returns. The harness options (--replay, --trace,
-// --unpaced, --frames, --shot, --atlas) put a scripted player and a virtual
-// clock in front of the runtime; see README.md.
+// --unpaced, --frames, --shot, --atlas, --timing) run the game as the
+// runtime's deterministic run: a scripted player and a virtual clock; see
+// README.md.
 #include <string>
 
 #include "game/game_io.h"
@@ -26,6 +27,18 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   g_settings.fullScreen = 1;
   g_settings.frameRate = 60;
   SetProgramBuildStamp(__DATE__, __TIME__);
+  const bool scripted = options.Active() || !options.atlas.empty();
+  if (scripted) {
+    // Before the engine starts, so that no sound device is opened and frame
+    // 0 of the replay is the game's first frame.
+    DeterministicRunOptions run;
+    run.paced = !options.unpaced && options.atlas.empty();
+    run.replayFile = options.replay;
+    if (!StartDeterministicRun(run, &error)) {
+      StdErr(RtString(("zelvo2: --replay: " + error + "\n").c_str()));
+      FatalRuntimeError(kErrFileIo);
+    }
+  }
   EngineStart(instance, previousInstance, commandLine, showCommand, "Zelvo2");
   if (!MainWindowHandle()) {
     StdErr(RtString("zelvo2: no window could be opened\n"));
@@ -35,14 +48,8 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
 
   zelvo::SetIo(&zelvo::RuntimeIo());
   static zelvo::HarnessIo harness(zelvo::RuntimeIo());
-  const bool scripted = options.Active() || !options.atlas.empty();
   if (scripted) {
-    zelvo::KeyScript script;
-    if (!options.replay.empty() && !script.Load(options.replay, &error)) {
-      StdErr(RtString(("zelvo2: --replay: " + error + "\n").c_str()));
-      FatalRuntimeError(kErrFileIo);
-    }
-    harness.SetScript(std::move(script));
+    harness.Attach();
     if (!options.trace.empty() && !harness.OpenTrace(options.trace)) {
       StdErr(RtString(("zelvo2: --trace: cannot write " + options.trace + "\n").c_str()));
       FatalRuntimeError(kErrFileIo);
@@ -58,8 +65,6 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     SetAutoPause(0);
   }
   zelvo::GameMain([&options] {
-    // As fast as the machine allows: the game's clock is the harness's.
-    if (options.unpaced) SetFrameRate(1e9);
     if (!options.atlas.empty()) {
       zelvo::DispatchOnce();  // the Loading screen
       zelvo::DrawRoomAtlas(options.atlas);

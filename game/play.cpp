@@ -11,10 +11,6 @@ namespace {
 NumberArray g_timers;
 bool g_timersMade = false;
 
-// Holds the screen as it was when the fade to the level-set sign starts.
-constexpr int kFadeCopySlot = 9;
-constexpr double kFadeMs = 1500;
-
 bool Held(int scanCode) {
   return Io().KeyDown(scanCode);
 }
@@ -96,21 +92,7 @@ void ChangeLevelSet() {
   Io().StopMusic();
   // The old screen fades out while the sign fades in, then the sign stays
   // as the background.
-  Io().CopyScreenToSprite(kFadeCopySlot, 0, 0, 320, 240);
-  const double deadline = Io().ElapsedTime() + kFadeMs;
-  double f = 0.9;
-  while (f > 0 && f < 1) {
-    Io().SetBlendMode(f);
-    Io().PutSprite(kFadeCopySlot, 0, 0);
-    Io().SetBlendMode(1 - f);
-    Io().PutSprite(slot::kComplete, 0, 0);
-    Io().EndFrame();
-    f = (deadline - Io().ElapsedTime()) / kFadeMs;
-  }
-  Io().SetBlendMode(0);
-  Io().FreeSprite(kFadeCopySlot);
-  Io().BackgroundFromFile("gfx/complete.png");
-  Io().EndFrame();
+  Io().FadeToImage("gfx/complete.png");
 }
 
 void PlayLoop() {

@@ -25,6 +25,9 @@ class RuntimeBackedIo final : public GameIo {
   // Loading nothing into a slot empties it and gives its texture back.
   void FreeSprite(double slot) override { ::SpriteFromFile(RtString(""), Trunc(slot)); }
   void BackgroundFromFile(const RtString& file) override { ::BackgroundFromFile(file); }
+  void FadeToImage(const RtString& file) override { ::FadeToImage(file); }
+  void PreloadSprite(const RtString& file) override { ::PreloadSpriteFile(file); }
+  void PreloadBackground(const RtString& file) override { ::PreloadBackgroundFile(file); }
   void CopyScreenToSprite(double slot, double x, double y, double width, double height) override {
     ::CopyScreenToSprite(Trunc(slot), Trunc(x), Trunc(y), Trunc(width), Trunc(height));
   }

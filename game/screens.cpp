@@ -1,5 +1,6 @@
 #include "game/screens.h"
 
+#include "game/course.h"
 #include "game/game_io.h"
 #include "game/hiscores.h"
 #include "game/play.h"
@@ -100,6 +101,13 @@ void DispatchOnce() {
     case kLoading:
       Io().SelectFont(0);
       LoadAssets();
+      // Still the Loading screen: the first run's pictures, so that its
+      // first frame has nothing to load, and the play display's text and
+      // bars once, since the renderer's first text costs it a few
+      // milliseconds of set-up.
+      PreloadRoomPictures();
+      DrawHud();
+      Io().ClearScreen();
       break;
     case kMenu:
       Io().SelectFont(0);

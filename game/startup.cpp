@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/course.h"
 #include "game/game_io.h"
 #include "game/hiscores.h"
 
@@ -200,6 +201,11 @@ void LoadAssets() {
   // The confirm sound holds the Game over screen; wait no longer than it
   // lasts, even if the sound layer never reports its end.
   g.confirmWaitFrames = SoundWaitFrames(WaveLengthMs("sound/selection2.wav"));
+  // The Menu loads its pictures as it opens; prepared now, those loads cost
+  // only the upload, and its first frame keeps its slot.
+  Io().PreloadBackground("gfx/menu.png");
+  Io().PreloadBackground("gfx/splash.png");
+  Io().PreloadSprite("gfx/menbg.png");
 
   Io().PutSprite(slot::kSplash, 0, 0);
   g.gameState = kMenu;
@@ -210,13 +216,28 @@ RtString BuildStamp() {
   return RtString(__DATE__) + "-" + __TIME__;
 }
 
+int TakeSlotNumbers(int count) {
+  GameState& g = g_game;
+  if (g.nextSpriteSlot + count - 1 > kLastBlockSlot) g.nextSpriteSlot = slot::kFirstCounted;
+  const int first = Trunc(g.nextSpriteSlot);
+  g.nextSpriteSlot += count;
+  return first;
+}
+
 void TakeSpriteBlock(SlotBlock& block, int count) {
   GameState& g = g_game;
   for (int i = 0; i < block.count; ++i) Io().FreeSprite(block.first + i);
-  if (g.nextSpriteSlot + count - 1 > kLastBlockSlot) g.nextSpriteSlot = slot::kFirstCounted;
-  block.first = Trunc(g.nextSpriteSlot);
+  block.first = TakeSlotNumbers(count);
   block.count = count;
-  g.nextSpriteSlot += count;
+  if (&block != &g.roomImages) {
+    // Another block may land on the room pictures: the ones loaded ahead
+    // for the first run, or those a run keeps for the next.
+    g.preloadedRooms = -1;
+    const SlotBlock& rooms = g.roomImages;
+    if (block.first < rooms.first + rooms.count && rooms.first < block.first + block.count) {
+      g.roomImagesKept = false;
+    }
+  }
 }
 
 double WaveLengthMs(const RtString& file) {

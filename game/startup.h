@@ -32,6 +32,9 @@ RtString BuildStamp();
 // until it would reach the slots the runtime keeps for itself; then it starts
 // again above the Loading screen's slots.
 void TakeSpriteBlock(SlotBlock& block, int count);
+// Moves the counter on by count slots as TakeSpriteBlock does (wrapping the
+// same way); returns the first of them.
+int TakeSlotNumbers(int count);
 // The highest slot a block may use: the runtime's screen backup and font
 // slots lie above it.
 inline constexpr int kLastBlockSlot = 65000;

@@ -139,6 +139,11 @@ struct GameState {
   Run run;
   OptionsState options;
   SlotBlock roomImages;
+  // First slot of the room pictures the Loading screen put where the first
+  // run's block will be, or -1 (see PreloadRoomPictures).
+  int preloadedRooms = -1;
+  // The room pictures of the last run are still in roomImages' slots.
+  bool roomImagesKept = false;
   // Frames the Game over screen waits at most for its confirm sound.
   int confirmWaitFrames = 120;
 };

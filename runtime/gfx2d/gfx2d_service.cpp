@@ -4,6 +4,7 @@
 
 #include "runtime/gfx2d/fonts.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/gfx2d/image_cache.h"
 #include "runtime/gfx2d/primitives.h"
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/sprites.h"
@@ -54,6 +55,7 @@ void Gfx2dShutdown() {
     if (g.sprites[slot].texture || g.sprites[slot].mipTexture || g.alphaMasks[slot])
       FreeSprite(slot);
   for (int b = 0; b < kBackgroundSlots; ++b) FreeBackgroundSlot(b);
+  ClearImageCache();
   g.fanVertices = {};
   g.textVertices = {};
   g.grabBuffer = {};

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace gfx2d {
@@ -43,6 +44,10 @@ struct BackgroundTile {
 struct BackgroundSlot {
   BackgroundTile tiles[kBackgroundGrid][kBackgroundGrid];  // [column][row]
   int32_t columns = 0, rows = 0;
+  // The image cache's key of the file the tiles hold, so that loading the
+  // same unchanged file again (a background set every frame) uploads
+  // nothing; empty when they hold anything else.
+  std::string sourceKey;
 };
 
 struct SurfaceSlot {

@@ -34,5 +34,7 @@ bool DecodePng(const uint8_t* data, size_t size, const char* name, int32_t key, 
 
 // The BMP reader, then the PNG reader on the same bytes.
 bool LoadImageFile(const char* name, int32_t key, ImageBuffer& image);
+bool DecodeImageBytes(const std::vector<uint8_t>& bytes, const char* name, int32_t key,
+                      ImageBuffer& image);
 
 }  // namespace gfx2d

@@ -31,7 +31,11 @@ bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes) {
 
 bool LoadImageFile(const char* name, int32_t key, ImageBuffer& image) {
   std::vector<uint8_t> bytes;
-  if (!ReadImageBytes(name, bytes)) return false;
+  return ReadImageBytes(name, bytes) && DecodeImageBytes(bytes, name, key, image);
+}
+
+bool DecodeImageBytes(const std::vector<uint8_t>& bytes, const char* name, int32_t key,
+                      ImageBuffer& image) {
   const int maxSide = MaxTextureSize();
   return DecodeBmp(bytes.data(), bytes.size(), key, maxSide, image) ||
          DecodePng(bytes.data(), bytes.size(), name, key, maxSide, image);

@@ -8,6 +8,7 @@
 #include "runtime/files/archive.h"
 #include "runtime/files/files_service.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/gfx2d/image_cache.h"
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx2d/texture_upload.h"
@@ -40,19 +41,74 @@ void FreeSprite(int slot) {
   g.alphaMasks[slot].reset();
 }
 
+namespace {
+
+// The picture prepared as a sprite (or font) slot holds it, from the cache
+// when the same contents were prepared the same way before.
+std::shared_ptr<const CachedImage> PreparedSprite(const char* name, int32_t key, bool normalMap,
+                                                  bool font) {
+  std::vector<uint8_t> bytes;
+  if (!ReadImageBytes(name, bytes)) return nullptr;
+  const std::string cacheKey = ImageCacheKey(normalMap ? 'n' : (font ? 'f' : 's'), key, bytes);
+  if (auto cached = FindCachedImage(cacheKey)) return cached;
+  ImageBuffer image;
+  if (!DecodeImageBytes(bytes, name, key, image) || image.width <= 0 || image.height <= 0)
+    return nullptr;
+  auto made = std::make_shared<CachedImage>();
+  made->width = image.width;
+  made->height = image.height;
+  made->parts.emplace_back();
+  if (!PrepareTexture(image, 0, 0, 0, 0, !font, normalMap, font, made->parts.back())) {
+    return nullptr;
+  }
+  KeepCachedImage(cacheKey, made);
+  return made;
+}
+
+// The picture cut into background tiles of side t, rows of columns; the
+// bytes were read already (their key decides whether the slot has them).
+std::shared_ptr<const CachedImage> PreparedBackground(const std::vector<uint8_t>& bytes,
+                                                      const char* name, int t,
+                                                      const std::string& cacheKey) {
+  if (auto cached = FindCachedImage(cacheKey)) return cached;
+  ImageBuffer image;
+  if (!DecodeImageBytes(bytes, name, kNoColourKey, image) || image.width <= 0 || image.height <= 0)
+    return nullptr;
+  auto made = std::make_shared<CachedImage>();
+  made->width = image.width;
+  made->height = image.height;
+  // Whatever lies beyond the tile grid is cut off rather than written past it.
+  for (int row = 0; row < kBackgroundGrid && row * t < image.height; ++row) {
+    for (int column = 0; column < kBackgroundGrid && column * t < image.width; ++column) {
+      made->parts.emplace_back();
+      if (!PrepareTexture(image, column * t, row * t, t, t, false, false, false,
+                          made->parts.back())) {
+        return nullptr;
+      }
+    }
+  }
+  KeepCachedImage(cacheKey, made);
+  return made;
+}
+
+int BackgroundTileSide() {
+  return std::min(MaxTextureSize(), kMaxBackgroundTile);
+}
+
+}  // namespace
+
 bool LoadIntoSlot(int slot, const char* name, int32_t key, bool normalMap) {
   if (!ValidSlot(slot)) return false;
   FreeSprite(slot);
-  ImageBuffer image;
-  if (!LoadImageFile(name, key, image) || image.width <= 0 || image.height <= 0) return false;
-  SpriteSlot& s = Gfx2d().sprites[slot];
   const bool font = slot >= kFirstFontSlot;
-  if (!UploadImage(image, 0, 0, 0, 0, &s.texture, font ? nullptr : &s.mipTexture, normalMap, font))
-    return false;
-  s.paddedWidth = static_cast<int16_t>(PaddedSize(image.width));
-  s.paddedHeight = static_cast<int16_t>(PaddedSize(image.height));
-  s.width = static_cast<int16_t>(image.width);
-  s.height = static_cast<int16_t>(image.height);
+  const std::shared_ptr<const CachedImage> image = PreparedSprite(name, key, normalMap, font);
+  if (!image) return false;
+  SpriteSlot& s = Gfx2d().sprites[slot];
+  UploadPrepared(image->parts[0], &s.texture, font ? nullptr : &s.mipTexture);
+  s.paddedWidth = static_cast<int16_t>(PaddedSize(image->width));
+  s.paddedHeight = static_cast<int16_t>(PaddedSize(image->height));
+  s.width = static_cast<int16_t>(image->width);
+  s.height = static_cast<int16_t>(image->height);
   return true;
 }
 
@@ -88,24 +144,27 @@ void FreeBackgroundSlot(int slot) {
 
 bool LoadBackgroundSlot(int slot, const char* name) {
   if (slot < 0 || slot >= kBackgroundSlots) return false;
-  ImageBuffer image;
-  if (!LoadImageFile(name, kNoColourKey, image) || image.width <= 0 || image.height <= 0)
-    return false;
-  const int t = std::min(MaxTextureSize(), kMaxBackgroundTile);
-  FreeBackgroundSlot(slot);
+  const int t = BackgroundTileSide();
+  std::vector<uint8_t> bytes;
+  if (!ReadImageBytes(name, bytes)) return false;
+  const std::string cacheKey = ImageCacheKey('b', t, bytes);
   BackgroundSlot& b = Gfx2d().backgrounds[slot];
-  // Whatever lies beyond the tile grid is cut off rather than written past it.
-  for (int row = 0; row < kBackgroundGrid && row * t < image.height; ++row) {
+  if (cacheKey == b.sourceKey && b.columns > 0) return true;
+  const std::shared_ptr<const CachedImage> image = PreparedBackground(bytes, name, t, cacheKey);
+  if (!image) return false;
+  FreeBackgroundSlot(slot);
+  size_t part = 0;
+  for (int row = 0; row < kBackgroundGrid && row * t < image->height; ++row) {
     int column = 0;
-    for (; column < kBackgroundGrid && column * t < image.width; ++column) {
+    for (; column < kBackgroundGrid && column * t < image->width; ++column) {
       BackgroundTile& tile = b.tiles[column][row];
-      if (!UploadImage(image, column * t, row * t, t, t, &tile.texture, nullptr, false, false))
-        return false;
+      UploadPrepared(image->parts[part++], &tile.texture, nullptr);
       tile.textureWidth = tile.textureHeight = tile.usedWidth = tile.usedHeight = t;
     }
     b.columns = std::max(b.columns, column);
     b.rows = row + 1;
   }
+  b.sourceKey = cacheKey;
   return true;
 }
 
@@ -176,6 +235,20 @@ bool NormalMapFromFile(const RtString& name, int slot) {
 void SetColourKey(int colour) {
   Gfx2d().spriteKey = colour;
   Gfx2d().fontKey = colour;
+}
+
+void PreloadSpriteFile(const RtString& name) {
+  std::string path;
+  if (ResolveImageName(name.c_str(), path))
+    PreparedSprite(path.c_str(), Gfx2d().spriteKey, false, false);
+}
+
+void PreloadBackgroundFile(const RtString& name) {
+  std::string path;
+  std::vector<uint8_t> bytes;
+  if (!ResolveImageName(name.c_str(), path) || !ReadImageBytes(path.c_str(), bytes)) return;
+  const int t = BackgroundTileSide();
+  PreparedBackground(bytes, path.c_str(), t, ImageCacheKey('b', t, bytes));
 }
 
 bool BackgroundFromFile(const RtString& name) {

@@ -18,6 +18,13 @@ bool NormalMapFromFile(const RtString& name, int slot);
 void SetColourKey(int colour);
 // Loads and shows the screen's background image; on failure clears it.
 bool BackgroundFromFile(const RtString& name);
+// Read and prepare a picture as SpriteFromFile (with the current colour key)
+// or BackgroundFromFile would, without loading it anywhere, so that a later
+// load of the unchanged file costs only the upload. For a loading screen:
+// the first load of a picture during play then shows no stall. A name that
+// does not resolve does nothing.
+void PreloadSpriteFile(const RtString& name);
+void PreloadBackgroundFile(const RtString& name);
 void SpriteSize(int slot, double& width, double& height);
 void SpriteSize(int slot, int& width, int& height);
 uint32_t SpriteTextureId(int slot);

@@ -76,6 +76,7 @@ void CopyScreenToBackgroundSlot(int slot) {
   int t = 128;
   while (t < std::max(sw, sh) && t < maxSize) t *= 2;
   BackgroundSlot& b = Gfx2d().backgrounds[slot];
+  b.sourceKey.clear();
   BindReadTarget();
   int rows = 0, columns = 0;
   for (int y = 0; y < sh && rows < kBackgroundGrid; y += t, ++rows) {

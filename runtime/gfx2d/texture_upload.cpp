@@ -190,21 +190,34 @@ std::vector<TexelBuffer> BuildMipLevels(const TexelBuffer& buffer) {
   return levels;
 }
 
-bool UploadImage(const ImageBuffer& image, int x, int y, int w, int h, uint32_t* texture,
-                 uint32_t* mipTexture, bool normalMap, bool font) {
+size_t PreparedTexture::Bytes() const {
+  size_t bytes = padded.texels.size();
+  for (const TexelBuffer& level : mipLevels) bytes += level.texels.size();
+  return bytes;
+}
+
+bool PrepareTexture(const ImageBuffer& image, int x, int y, int w, int h, bool withMipmaps,
+                    bool normalMap, bool font, PreparedTexture& out) {
   const int maxSize = MaxTextureSize();
   if (w == 0) w = image.width - x;
   if (h == 0) h = image.height - y;
-  if (w <= 0 || h <= 0 || !texture) return false;
+  if (w <= 0 || h <= 0) return false;
   w = std::min(w, maxSize);
   h = std::min(h, maxSize);
   const int pw = std::min(PaddedSize(w), maxSize);
   const int ph = std::min(PaddedSize(h), maxSize);
 
-  TexelBuffer padded = PadRegion(image, x, y, w, h, pw, ph);
-  if (!font) FillTransparentEdges(padded);
-  if (normalMap) MakeNormalMap(padded);
+  out.font = font;
+  out.padded = PadRegion(image, x, y, w, h, pw, ph);
+  if (!font) FillTransparentEdges(out.padded);
+  if (normalMap) MakeNormalMap(out.padded);
+  out.mipLevels.clear();
+  if (withMipmaps && !font) out.mipLevels = BuildMipLevels(out.padded);
+  return true;
+}
 
+void UploadPrepared(const PreparedTexture& prepared, uint32_t* texture, uint32_t* mipTexture) {
+  const bool font = prepared.font;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
@@ -215,23 +228,32 @@ bool UploadImage(const ImageBuffer& image, int x, int y, int w, int h, uint32_t*
   *texture = name;
   glBindTexture(GL_TEXTURE_2D, name);
   SetFilters(font ? GL_NEAREST : GL_LINEAR, font ? GL_NEAREST : GL_LINEAR);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, pw, ph, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               padded.texels.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, prepared.padded.width, prepared.padded.height, 0,
+               GL_RGBA, GL_UNSIGNED_BYTE, prepared.padded.texels.data());
 
-  if (mipTexture && !font) {
+  if (mipTexture && !prepared.mipLevels.empty()) {
     if (*mipTexture) glDeleteTextures(1, mipTexture);
     GLuint mipName = 0;
     glGenTextures(1, &mipName);
     *mipTexture = mipName;
     glBindTexture(GL_TEXTURE_2D, mipName);
     SetFilters(GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
-    const std::vector<TexelBuffer> levels = BuildMipLevels(padded);
+    const std::vector<TexelBuffer>& levels = prepared.mipLevels;
     for (size_t level = 0; level < levels.size(); ++level)
       glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, levels[level].width,
                    levels[level].height, 0, GL_RGBA, GL_UNSIGNED_BYTE, levels[level].texels.data());
   }
   glBindTexture(GL_TEXTURE_2D, 0);
   ForgetBoundTexture();
+}
+
+bool UploadImage(const ImageBuffer& image, int x, int y, int w, int h, uint32_t* texture,
+                 uint32_t* mipTexture, bool normalMap, bool font) {
+  if (!texture) return false;
+  PreparedTexture prepared;
+  if (!PrepareTexture(image, x, y, w, h, mipTexture != nullptr, normalMap, font, prepared))
+    return false;
+  UploadPrepared(prepared, texture, mipTexture);
   return true;
 }
 

@@ -39,10 +39,28 @@ void MakeNormalMap(TexelBuffer& buffer);
 // 1 x 1.
 std::vector<TexelBuffer> BuildMipLevels(const TexelBuffer& buffer);
 
+// A region of an image ready for the driver: padded, edge-filled (or turned
+// into a normal map), with its mipmap chain when one was asked for. Made
+// once, it can be uploaded any number of times.
+struct PreparedTexture {
+  TexelBuffer padded;
+  std::vector<TexelBuffer> mipLevels;  // empty when no mipmapped copy
+  bool font = false;
+  size_t Bytes() const;
+};
+
 // Cuts the region (w or h of 0: to the image's edge; cut to the largest
-// texture size) and uploads it into a new texture replacing *texture; with
-// mipTexture also into a mipmapped square copy. Fonts get nearest filtering
-// and no edge fill. False for an empty region.
+// texture size) and prepares it. Fonts get no edge fill and no mipmaps.
+// False for an empty region.
+bool PrepareTexture(const ImageBuffer& image, int x, int y, int w, int h, bool withMipmaps,
+                    bool normalMap, bool font, PreparedTexture& out);
+// Uploads into a new texture replacing *texture and, when mipTexture is
+// given and the preparation has mip levels, into a mipmapped square copy.
+// Fonts get nearest filtering.
+void UploadPrepared(const PreparedTexture& prepared, uint32_t* texture, uint32_t* mipTexture);
+
+// PrepareTexture and UploadPrepared in one step (mipmaps when mipTexture is
+// given).
 bool UploadImage(const ImageBuffer& image, int x, int y, int w, int h, uint32_t* texture,
                  uint32_t* mipTexture, bool normalMap, bool font);
 

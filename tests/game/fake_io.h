@@ -123,6 +123,21 @@ class FakeIo : public GameIo {
     sprites.erase(static_cast<int>(slot));
   }
   void BackgroundFromFile(const RtString& file) override { background = file.c_str(); }
+  void PreloadSprite(const RtString& file) override { preloads.push_back(file.c_str()); }
+  void PreloadBackground(const RtString& file) override { preloads.push_back(file.c_str()); }
+  // The runtime's timing: frames until 1500 ms have passed, then one that
+  // shows the picture as the background.
+  void FadeToImage(const RtString& file) override {
+    fades.push_back(file.c_str());
+    const double deadline = ElapsedTime() + 1500;
+    double f = 0.9;
+    while (f > 0 && f < 1) {
+      EndFrame();
+      f = (deadline - ElapsedTime()) / 1500;
+    }
+    background = file.c_str();
+    EndFrame();
+  }
   void CopyScreenToSprite(double slot, double, double, double w, double h) override {
     live.insert(static_cast<int>(slot));
     sprites[static_cast<int>(slot)] = {static_cast<int>(w), static_cast<int>(h)};
@@ -197,6 +212,8 @@ class FakeIo : public GameIo {
   }
 
   std::set<int> held;
+  std::vector<std::string> fades;
+  std::vector<std::string> preloads;
   std::multimap<int, std::function<void(FakeIo&)>> script;
   int frames = 0;
   int frameBudget = 1 << 30;

@@ -107,6 +107,56 @@ TEST_F(StartupTest, LoadingFillsTheSlotsInOrder) {
   EXPECT_EQ(io.lastFrame[0].a, slot::kSplash);
 }
 
+TEST_F(StartupTest, RoomPicturesLoadOnceInTheFirstRunsSlots) {
+  // GameTest ran the Loading screen's LoadAssets; its second step:
+  PreloadRoomPictures();
+  ASSERT_EQ(io.loads.size(), 17u);
+  EXPECT_EQ(io.loads.front(), "gfx/level1/1.png");
+  EXPECT_EQ(Game().nextSpriteSlot, 55);  // the counter is the first run's
+  io.loads.clear();
+  const auto roomSlots = [] {
+    std::vector<int> slots;
+    for (int i = 0; i < 17; ++i) slots.push_back(Trunc(NumberArrayAt(TheCourse().levelImages, i)));
+    return slots;
+  };
+  ResetRun();
+  EXPECT_TRUE(io.loads.empty());
+  EXPECT_EQ(Game().roomImages.first, 55);
+  EXPECT_EQ(roomSlots().front(), 55);
+  EXPECT_EQ(Game().nextSpriteSlot, 72);
+  EXPECT_TRUE(io.live.count(71));
+
+  // Later runs keep the pictures and move the counter on as before.
+  const std::vector<int> first = roomSlots();
+  ResetRun();
+  ResetRun();
+  EXPECT_TRUE(io.loads.empty());
+  EXPECT_EQ(roomSlots(), first);
+  EXPECT_EQ(Game().nextSpriteSlot, 72 + 2 * 17);
+
+  // A block landing on them (the counter wrapped) sends the next run back
+  // to loading its own.
+  Game().nextSpriteSlot = kLastBlockSlot;
+  SlotBlock labels;
+  TakeSpriteBlock(labels, 8);
+  EXPECT_EQ(labels.first, slot::kFirstCounted);
+  ResetRun();
+  EXPECT_EQ(io.loads.size(), 17u);
+  EXPECT_EQ(Game().roomImages.first, slot::kFirstCounted + 8);
+}
+
+TEST_F(StartupTest, ABlockTakenBeforeTheFirstRunKeepsItsNumbering) {
+  PreloadRoomPictures();
+  io.loads.clear();
+  // An Options visit before the first game takes the first eight slots.
+  SlotBlock labels;
+  TakeSpriteBlock(labels, 8);
+  ResetRun();
+  EXPECT_EQ(Game().roomImages.first, 63);
+  ASSERT_EQ(io.loads.size(), 17u);
+  EXPECT_EQ(io.loads.back(), "gfx/level5/1.png");
+}
+
 TEST_F(StartupTest, SpriteBlocksFreeTheirLastSlotsAndStayBelowTheRuntimeSlots) {
   SlotBlock labels, rooms;
   TakeSpriteBlock(labels, 8);
