@@ -39,7 +39,7 @@ struct PlaneKeyHash {
 
 PlaneKey KeyOf(const PlaneView& v) {
   // Positions move in thirds of a pixel at most at any speed we fly.
-  return {std::lround(v.x * 12), std::lround(v.y * 12), static_cast<int>(v.windForce),
+  return {std::lround(v.x * 12),    std::lround(v.y * 12),      static_cast<int>(v.windForce),
           static_cast<int>(v.form), static_cast<int>(v.planes), v.pickupsTaken};
 }
 
@@ -129,10 +129,10 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
     std::vector<Live> kept;
     for (int i : order) {
       const PlaneView& v = next[i].view;
-      auto cell = std::make_tuple(std::lround(std::floor(v.x / options_.cellSize)),
-                                  std::lround(std::floor(v.y / options_.cellSize)),
-                                  static_cast<int>(v.form), v.pickupsTaken,
-                                  static_cast<int>(v.planes));
+      auto cell =
+          std::make_tuple(std::lround(std::floor(v.x / options_.cellSize)),
+                          std::lround(std::floor(v.y / options_.cellSize)),
+                          static_cast<int>(v.form), v.pickupsTaken, static_cast<int>(v.planes));
       if (++perCell[cell] > options_.perCell) continue;
       kept.push_back(std::move(next[i]));
     }

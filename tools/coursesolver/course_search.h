@@ -15,12 +15,12 @@
 namespace coursesolver {
 
 struct SearchOptions {
-  double cellSize = 6;    // pixels of a thinning cell
-  int perCell = 2;        // plane states kept in one cell
+  double cellSize = 6;  // pixels of a thinning cell
+  int perCell = 2;      // plane states kept in one cell
   int maxRoomFrames = 3000;
-  int maxExits = 4;       // ways out of a room tried before giving up on it
-  int exitWindow = 60;    // frames after the first way out to collect more
-  int lastRoom = 50;      // the room whose exit completes the course
+  int maxExits = 4;     // ways out of a room tried before giving up on it
+  int exitWindow = 60;  // frames after the first way out to collect more
+  int lastRoom = 50;    // the room whose exit completes the course
 };
 
 // One way out of a room: the keys from the room's entry and the state just
@@ -43,8 +43,7 @@ struct RoomStats {
 
 class CourseSearch {
  public:
-  CourseSearch(CourseDriver& driver, SearchOptions options)
-      : driver_(driver), options_(options) {}
+  CourseSearch(CourseDriver& driver, SearchOptions options) : driver_(driver), options_(options) {}
 
   // Every way out of room `room` from entry, earliest first, at most
   // maxExits of them, with distinct heights.

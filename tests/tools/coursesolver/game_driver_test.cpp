@@ -36,8 +36,8 @@ class GameDriverTest : public ::testing::Test {
 
 // A key pattern that wanders without being random, so failures repeat.
 unsigned KeysAt(int step) {
-  static constexpr unsigned kPattern[] = {kRightBit, kRightBit | kUpBit, 0, kLeftBit | kDownBit,
-                                          kUpBit,    kRightBit,          kDownBit};
+  static constexpr unsigned kPattern[] = {
+      kRightBit, kRightBit | kUpBit, 0, kLeftBit | kDownBit, kUpBit, kRightBit, kDownBit};
   return kPattern[(step / 7) % 7];
 }
 
