@@ -1,8 +1,10 @@
 #include "tools/coursesolver/course_search.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -120,21 +122,57 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
         next.push_back({static_cast<int>(nextNodes.size()) - 1, driver_.Save(), v});
       }
     }
-    // Thin to a few states per cell, the furthest right first.
-    std::map<std::tuple<long, long, int, uint32_t, int>, int> perCell;
-    std::vector<int> order(next.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [&next](int a, int b) { return next[a].view.x > next[b].view.x; });
-    std::vector<Live> kept;
-    for (int i : order) {
+    // Thin to a few states per cell: the furthest right, and the highest
+    // and lowest, so that climbing and sinking within a cell are not lost
+    // to the push to the right.
+    using Cell = std::tuple<long, long, int, uint32_t, int>;
+    std::map<Cell, std::array<int, 3>> best;  // furthest right, highest, lowest
+    for (int i = 0; i < static_cast<int>(next.size()); ++i) {
       const PlaneView& v = next[i].view;
-      auto cell =
-          std::make_tuple(std::lround(std::floor(v.x / options_.cellSize)),
-                          std::lround(std::floor(v.y / options_.cellSize)),
-                          static_cast<int>(v.form), v.pickupsTaken, static_cast<int>(v.planes));
-      if (++perCell[cell] > options_.perCell) continue;
-      kept.push_back(std::move(next[i]));
+      const Cell cell{std::lround(std::floor(v.x / options_.cellSize)),
+                      std::lround(std::floor(v.y / options_.cellSize)), static_cast<int>(v.form),
+                      v.pickupsTaken, static_cast<int>(v.planes)};
+      auto [it, fresh] = best.try_emplace(cell, std::array<int, 3>{i, i, i});
+      if (fresh) continue;
+      auto& b = it->second;
+      if (v.x > next[b[0]].view.x) b[0] = i;
+      if (v.y < next[b[1]].view.y) b[1] = i;
+      if (v.y > next[b[2]].view.y) b[2] = i;
+    }
+    std::vector<Live> kept;
+    for (auto& [cell, b] : best) {
+      for (int k = 0; k < options_.perCell && k < 3; ++k) {
+        if (std::find(b.begin(), b.begin() + k, b[k]) != b.begin() + k) continue;
+        kept.push_back(next[b[k]]);
+      }
+    }
+    // The furthest right first, so that ways out are found in that order.
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const Live& a, const Live& b) { return a.view.x > b.view.x; });
+    if (kept.empty() && exits.empty() && log && !live.empty()) {
+      // Where the last plane states were, to tell why a room is closed.
+      char line[200];
+      std::snprintf(line, sizeof line, "  room %d closed after %d frames; %zu last states:", room,
+                    t, live.size());
+      log(line);
+      for (size_t i = 0; i < live.size() && i < 6; ++i) {
+        const PlaneView& v = live[i].view;
+        std::snprintf(line, sizeof line, "    x=%g y=%g form=%g wind=%g scroll=%g", v.x, v.y,
+                      v.form, v.windForce, v.scrollX);
+        log(line);
+      }
+    }
+    if (options_.verbose && log && t % 10 == 0) {
+      double maxX = -1e9, minY = 1e9, maxY = -1e9;
+      for (const Live& k : kept) {
+        maxX = std::max(maxX, k.view.x);
+        minY = std::min(minY, k.view.y);
+        maxY = std::max(maxY, k.view.y);
+      }
+      char line[160];
+      std::snprintf(line, sizeof line, "  frame %d: %zu states, %zu kept, x to %g, y %g..%g", t,
+                    next.size(), kept.size(), maxX, minY, maxY);
+      log(line);
     }
     layers.push_back(std::move(nextNodes));
     live = std::move(kept);
@@ -156,6 +194,7 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
 }
 
 bool CourseSearch::SolveFrom(const DriverState& entry, int room, std::vector<uint8_t>& keys) {
+  if (static_cast<int>(stats_.size()) >= options_.maxRoomSearches) return false;
   std::vector<RoomExit> exits = SolveRoom(entry, room);
   for (RoomExit& exit : exits) {
     if (exit.view.screen == kComplete || room >= options_.lastRoom) {

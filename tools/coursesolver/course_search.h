@@ -16,11 +16,15 @@ namespace coursesolver {
 
 struct SearchOptions {
   double cellSize = 6;  // pixels of a thinning cell
-  int perCell = 2;      // plane states kept in one cell
+  int perCell = 3;      // states kept in one cell: furthest right, highest, lowest
   int maxRoomFrames = 3000;
   int maxExits = 4;     // ways out of a room tried before giving up on it
-  int exitWindow = 60;  // frames after the first way out to collect more
+  int exitWindow = 30;  // frames after the first way out to collect more
   int lastRoom = 50;    // the room whose exit completes the course
+  // Room searches in all before giving up: backtracking over a room that
+  // has no way through would otherwise retry every way into it.
+  int maxRoomSearches = 300;
+  bool verbose = false;  // a line every 10 frames of a room's search
 };
 
 // One way out of a room: the keys from the room's entry and the state just

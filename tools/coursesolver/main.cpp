@@ -3,6 +3,7 @@
 // as an input replay for `zelvo2 --replay` and `zelvo2 --autopilot`.
 //
 //   coursesolver --assets DIR --out FILE [--cell PX] [--per-cell N] [--exits N]
+//                [--verbose]
 //
 // DIR is the game's run directory (the generated assets). The search runs
 // the game's own rules on the runtime's collision shapes; the replay is then
@@ -33,7 +34,7 @@ constexpr long kCompleteFrames = 300;
 int Usage() {
   std::fprintf(stderr,
                "usage: coursesolver --assets DIR --out FILE [--cell PX] [--per-cell N] "
-               "[--exits N]\n");
+               "[--exits N] [--verbose]\n");
   return 2;
 }
 
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
       options.cellSize = std::atof(argv[++i]);
     } else if (arg == "--per-cell" && hasValue) {
       options.perCell = std::atoi(argv[++i]);
+    } else if (arg == "--verbose") {
+      options.verbose = true;
     } else if (arg == "--exits" && hasValue) {
       options.maxExits = std::atoi(argv[++i]);
     } else {
