@@ -80,8 +80,9 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
   layers.push_back({Node{-1, 0}});
   std::vector<Live> live{{0, driver_.Save(), entryView}};
   std::vector<RoomExit> exits;
-  std::vector<int> exitRows;  // exits' heights in 4-pixel rows
+  std::vector<int> exitRows;  // exits' heights in 4-pixel rows, and forms
   int firstExitFrame = -1;
+  std::map<int, int> exitsOfForm;
 
   auto pathTo = [&layers](int layer, int node, uint8_t last) {
     std::vector<uint8_t> keys{last};
@@ -107,11 +108,14 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
         if (v.crashed || v.planes < from.view.planes) continue;
         if (v.screen != kPlay && v.screen != kComplete) continue;
         if (v.screen == kComplete || v.room > room) {
-          if (static_cast<int>(exits.size()) >= options_.maxExits) continue;
-          const int row = static_cast<int>(std::floor(v.y / 4));
+          if (exitsOfForm[static_cast<int>(v.form)] >= options_.maxExits) continue;
+          // A different height or form is a different way in for the next
+          // room; the same one a frame later seldom is.
+          const int row = static_cast<int>(std::floor(v.y / 4)) * 4 + static_cast<int>(v.form);
           if (std::find(exitRows.begin(), exitRows.end(), row) != exitRows.end()) continue;
           exitRows.push_back(row);
           if (firstExitFrame < 0) firstExitFrame = t;
+          ++exitsOfForm[static_cast<int>(v.form)];
           exits.push_back({pathTo(t, from.node, action), driver_.Save(), v});
           continue;
         }
@@ -177,6 +181,18 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
     layers.push_back(std::move(nextNodes));
     live = std::move(kept);
   }
+  // Earliest first, taking the forms in turn: a room may need the form the
+  // earliest way out did not keep.
+  std::map<int, int> rank;
+  std::vector<std::pair<int, size_t>> order;
+  for (size_t i = 0; i < exits.size(); ++i) {
+    order.emplace_back(rank[static_cast<int>(exits[i].view.form)]++, i);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<RoomExit> sorted;
+  for (const auto& [r, i] : order) sorted.push_back(std::move(exits[i]));
+  exits = std::move(sorted);
   stats.seconds = Seconds(started);
   stats.stuck = exits.empty();
   stats.stuckEntry = entryView;

@@ -17,8 +17,8 @@ namespace coursesolver {
 struct SearchOptions {
   double cellSize = 6;  // pixels of a thinning cell
   int perCell = 3;      // states kept in one cell: furthest right, highest, lowest
-  int maxRoomFrames = 3000;
-  int maxExits = 4;     // ways out of a room tried before giving up on it
+  int maxRoomFrames = 1500;
+  int maxExits = 4;     // ways out of a room, of each plane form, to try
   int exitWindow = 30;  // frames after the first way out to collect more
   int lastRoom = 50;    // the room whose exit completes the course
   // Room searches in all before giving up: backtracking over a room that
@@ -49,8 +49,8 @@ class CourseSearch {
  public:
   CourseSearch(CourseDriver& driver, SearchOptions options) : driver_(driver), options_(options) {}
 
-  // Every way out of room `room` from entry, earliest first, at most
-  // maxExits of them, with distinct heights.
+  // Ways out of room `room` from entry, earliest first, at most maxExits of
+  // each plane form, with distinct heights; the forms take turns.
   std::vector<RoomExit> SolveRoom(const DriverState& entry, int room);
 
   // From a new game's first play frame to the course's end: the key set of
