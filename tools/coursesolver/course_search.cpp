@@ -70,6 +70,18 @@ std::vector<uint8_t> CourseSearch::Actions(const PlaneView& view) {
 }
 
 std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room) {
+  // Coarse cells are quick; a room whose way through needs a precise path
+  // (a narrow gap reached while sinking) gets the fine ones.
+  std::vector<RoomExit> exits =
+      SolveRoomWithCells(entry, room, options_.cellSize, options_.maxRoomFrames);
+  if (exits.empty() && options_.fineCellSize < options_.cellSize) {
+    exits = SolveRoomWithCells(entry, room, options_.fineCellSize, options_.fineMaxRoomFrames);
+  }
+  return exits;
+}
+
+std::vector<RoomExit> CourseSearch::SolveRoomWithCells(const DriverState& entry, int room,
+                                                       double cellSize, int maxFrames) {
   const auto started = std::chrono::steady_clock::now();
   RoomStats stats;
   stats.room = room;
@@ -94,7 +106,7 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
     return keys;
   };
 
-  for (int t = 0; t < options_.maxRoomFrames && !live.empty(); ++t) {
+  for (int t = 0; t < maxFrames && !live.empty(); ++t) {
     if (firstExitFrame >= 0 && t - firstExitFrame > options_.exitWindow) break;
     std::unordered_map<PlaneKey, int, PlaneKeyHash> seen;
     std::vector<Node> nextNodes;
@@ -133,8 +145,8 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
     std::map<Cell, std::array<int, 3>> best;  // furthest right, highest, lowest
     for (int i = 0; i < static_cast<int>(next.size()); ++i) {
       const PlaneView& v = next[i].view;
-      const Cell cell{std::lround(std::floor(v.x / options_.cellSize)),
-                      std::lround(std::floor(v.y / options_.cellSize)), static_cast<int>(v.form),
+      const Cell cell{std::lround(std::floor(v.x / cellSize)),
+                      std::lround(std::floor(v.y / cellSize)), static_cast<int>(v.form),
                       v.pickupsTaken, static_cast<int>(v.planes)};
       auto [it, fresh] = best.try_emplace(cell, std::array<int, 3>{i, i, i});
       if (fresh) continue;
@@ -201,9 +213,10 @@ std::vector<RoomExit> CourseSearch::SolveRoom(const DriverState& entry, int room
   if (log) {
     char line[200];
     std::snprintf(line, sizeof line,
-                  "room %2d: entry frame %ld y=%.1f form=%g -> %zu ways out, %ld steps, %.2f s",
-                  room, entryView.frame, entryView.y, entryView.form, exits.size(), stats.steps,
-                  stats.seconds);
+                  "room %2d: entry frame %ld y=%.1f form=%g, cells %g -> %zu ways out, %ld steps, "
+                  "%.2f s",
+                  room, entryView.frame, entryView.y, entryView.form, cellSize, exits.size(),
+                  stats.steps, stats.seconds);
     log(line);
   }
   return exits;

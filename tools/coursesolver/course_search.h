@@ -15,12 +15,14 @@
 namespace coursesolver {
 
 struct SearchOptions {
-  double cellSize = 6;  // pixels of a thinning cell
-  int perCell = 3;      // states kept in one cell: furthest right, highest, lowest
+  double cellSize = 6;      // pixels of a thinning cell
+  double fineCellSize = 2;  // the same for a room the coarse cells found closed
+  int perCell = 3;          // states kept in one cell: furthest right, highest, lowest
   int maxRoomFrames = 1500;
-  int maxExits = 4;     // ways out of a room, of each plane form, to try
-  int exitWindow = 30;  // frames after the first way out to collect more
-  int lastRoom = 50;    // the room whose exit completes the course
+  int fineMaxRoomFrames = 700;  // the fine search's states cost more
+  int maxExits = 4;             // ways out of a room, of each plane form, to try
+  int exitWindow = 30;          // frames after the first way out to collect more
+  int lastRoom = 50;            // the room whose exit completes the course
   // Room searches in all before giving up: backtracking over a room that
   // has no way through would otherwise retry every way into it.
   int maxRoomSearches = 300;
@@ -63,6 +65,8 @@ class CourseSearch {
 
  private:
   bool SolveFrom(const DriverState& entry, int room, std::vector<uint8_t>& keys);
+  std::vector<RoomExit> SolveRoomWithCells(const DriverState& entry, int room, double cellSize,
+                                           int maxFrames);
   static std::vector<uint8_t> Actions(const PlaneView& view);
 
   CourseDriver& driver_;
