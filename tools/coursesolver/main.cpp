@@ -125,7 +125,8 @@ int main(int argc, char** argv) {
   timeline.Hold(end.frame + kCompleteFrames, {zelvo::key::kEscape});
   std::vector<std::string> comments = {
       "The whole course flown from a new game, written by coursesolver.",
-      "Regenerate: build/run/coursesolver --assets build/run --out game/autopilot.replay",
+      "Regenerate: SDL_VIDEODRIVER=offscreen build/run/coursesolver --assets build/run --out "
+      "game/autopilot.replay",
       "game complete at frame " + std::to_string(end.frame) + ", score " +
           std::to_string(static_cast<long>(end.score)) + ", planes " +
           std::to_string(static_cast<int>(end.planes))};
