@@ -193,6 +193,9 @@ TEST(Autopilot, FlightsInOneProcessKeepMemoryTexturesAndTheLogFlat) {
   size_t logLinesAfterFirst = 0;
   for (int round = 0; round < AUTOPILOT_SOAK_ROUNDS; ++round) {
     const Flight flight = FlyOnce(script, expected);
+    std::printf("flight %d: frame %ld, %.1f MiB resident, %d textures\n", round + 1, flight.frame,
+                ResidentMiB(), LiveTextures());
+    std::fflush(stdout);
     ASSERT_EQ(flight.screen, kComplete) << "round " << round << " ended at " << flight.frame;
     // The game complete screen is entered before its first frame ends.
     EXPECT_EQ(flight.frame, expected.frame) << round;

@@ -85,7 +85,13 @@ TEST_F(GameDriverTest, APutBackStatePlaysOnExactlyAsBefore) {
 TEST_F(GameDriverTest, AWayOutOfTheFirstRoomReplaysToWhereTheSearchSaidItLeads) {
   driver_.NewGame();
   const auto start = driver_.Save();
-  CourseSearch search(driver_, SearchOptions{});
+  // Coarse cells and few ways out keep this quick under the sanitizers;
+  // the path back through the layers is what is tested.
+  SearchOptions options;
+  options.cellSize = 16;
+  options.maxExits = 2;
+  options.exitWindow = 4;
+  CourseSearch search(driver_, options);
   const std::vector<RoomExit> exits = search.SolveRoom(*start, 0);
   ASSERT_FALSE(exits.empty());
   for (const RoomExit& exit : exits) {
