@@ -19,6 +19,7 @@
 #include "runtime/files/file_operations.h"
 #include "runtime/files/ini_files.h"
 #include "runtime/files/line_files.h"
+#include "runtime/frame/deterministic_run.h"
 #include "runtime/frame/engine.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/line_input.h"

@@ -36,6 +36,11 @@ std::string TakeOverTempFile(ArchiveSource* archive, const std::string& resolved
   return owned;
 }
 
+double MusicClockMs() {
+  const AudioState& a = Audio();
+  return a.hooks.now ? a.hooks.now() : plat::NowMs();
+}
+
 }  // namespace
 
 double LoopLengthMs(double lengthMs) {
@@ -71,7 +76,7 @@ void PlayMusic(const RtString& name, int loop) {
   }
   a.musicOpen = true;
   const double length = LoopLengthMs(a.mixer->MusicLengthMs());
-  a.loopDeadline = loop ? plat::NowMs() + length : 0;
+  a.loopDeadline = loop ? MusicClockMs() + length : 0;
   a.rememberedVolume = 1;
   a.mixer->SetMusicVolume(kFullVolume);
   // A deactivation just before the call must still pause the next frame.
@@ -99,7 +104,7 @@ int MusicPlaying() {
 void ServiceMusicLoop() {
   AudioState& a = Audio();
   if (!(a.loopDeadline > 0) || !a.musicOpen || !a.mixer) return;
-  const double now = plat::NowMs();
+  const double now = MusicClockMs();
   if (now < a.loopDeadline) return;
   const double reported = a.mixer->MusicLengthMs();
   // A stream that cannot tell its length restarts once it has ended rather

@@ -13,8 +13,25 @@ struct FrameClock {
   double frameTimePrev = 0;
   double startTime = 0;
   // How close to the slot the wait stops sleeping and spins; it follows the
-  // wake-up lateness it sees.
-  double spinMs = 0.5;
+  // spread of the wake-up lateness it sees.
+  double spinMs = 0.25;
+  // The latest sleeps' lateness. Its minimum is the timer's steady offset,
+  // which the wait takes off every sleep instead of spinning through it.
+  static constexpr int kLatenessWindow = 4;
+  double recentLateness[kLatenessWindow] = {};
+  int latenessCount = 0;
+
+  // A deterministic run's virtual clock: TimerNow reads virtualOriginMs plus
+  // virtualFrames frame times, and each EndFrame adds one frame. Counting
+  // frames instead of summing milliseconds keeps every run's readings
+  // identical however long it lasts.
+  bool virtualTime = false;
+  // The frame wait still keeps real time (a run someone watches or times);
+  // otherwise it returns at once.
+  bool virtualPaced = false;
+  double virtualOriginMs = 0;
+  long long virtualFrames = 0;
+  double virtualFrameMs = 1000.0 / 60.0;
 };
 
 FrameClock& FrameClockState();

@@ -7,6 +7,7 @@
 #include "runtime/audio/audio_service.h"
 #include "runtime/audio/audio_state.h"
 #include "runtime/core/runtime_error.h"
+#include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/renderer.h"
@@ -20,11 +21,18 @@
 namespace {
 
 // The platform's sleep is precise to a few tens of microseconds, so the
-// wait sleeps until this close to the slot and spins only the rest. On a
-// busy machine wake-ups come later; the margin then grows to cover what was
-// seen (up to kMaxSpinMs) and shrinks back slowly once things calm down.
-constexpr double kSpinMs = 0.5;
-constexpr double kMaxSpinMs = 2.0;
+// wait sleeps until this close to the slot and spins only the rest. Late
+// wake-ups come in two kinds: a timer that is always late by about the
+// same amount, which the wait takes off the next sleeps, and a busy
+// machine's scattered delays, which the spin margin grows to cover up to
+// kMaxSpinMs and shrinks back from slowly. Delays longer than that come
+// from a crowded scheduler, which a longer spin would only crowd further,
+// so the cap also bounds the wait's CPU.
+// The spin reads the clock only: pumping window messages there costs a
+// socket round trip per turn and was most of the wait's CPU.
+constexpr double kSpinMs = 0.25;
+constexpr double kMaxSpinMs = 0.75;
+constexpr double kMaxSteadyLatenessMs = 2.0;
 // Messages are dispatched at least this often while waiting, whatever the
 // frame rate, so the window never stops answering.
 constexpr double kMaxSleepMs = 10.0;
@@ -38,6 +46,7 @@ const bool g_waitHooksInstalled = [] {
   SetInputMessagePump([] { PumpMessages(g_engine.renderer); });
   SetInputMusicService(AudioFrame);
   AudioFrameHooks audio;
+  audio.now = TimerNow;
   audio.present = [] { PresentFrame(g_engine.renderer); };
   audio.pumpMessages = [] { PumpMessages(g_engine.renderer); };
   audio.releasePause = [] { g_engine.paused = 0; };
@@ -45,9 +54,35 @@ const bool g_waitHooksInstalled = [] {
   return true;
 }();
 
+// The least lateness among the latest sleeps: what every sleep costs.
+double SteadyLateness(const FrameClock& clock) {
+  if (clock.latenessCount == 0) return 0;
+  const int n = std::min(clock.latenessCount, FrameClock::kLatenessWindow);
+  return std::min(*std::min_element(clock.recentLateness, clock.recentLateness + n),
+                  kMaxSteadyLatenessMs);
+}
+
+void RecordLateness(FrameClock& clock, double late) {
+  clock.recentLateness[clock.latenessCount % FrameClock::kLatenessWindow] = late;
+  ++clock.latenessCount;
+  // Wraps without changing which samples the window holds.
+  if (clock.latenessCount == 2 * FrameClock::kLatenessWindow)
+    clock.latenessCount = FrameClock::kLatenessWindow;
+}
+
+// Tells the core it is in a spin, which lets a sibling hardware thread run.
+inline void SpinPause() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
 }  // namespace
 
 double TimerNow() {
+  const FrameClock& c = FrameClockState();
+  if (c.virtualTime)
+    return c.virtualOriginMs + static_cast<double>(c.virtualFrames) * c.virtualFrameMs;
   return plat::NowMs();
 }
 
@@ -57,6 +92,8 @@ double ElapsedTime() {
 
 double FrameTime() {
   const FrameClock& c = FrameClockState();
+  // Exact, not a difference of two large clock readings.
+  if (c.virtualTime) return c.virtualFrameMs;
   const double d = c.frameTimeNow - c.frameTimePrev;
   return d > 0 ? d : 1.0;
 }
@@ -85,27 +122,39 @@ int PumpMessages(Renderer*) {
   return 1;
 }
 
-double PresentFrame(Renderer* r) {
-  if (!r) return 1;
-  FrameClock& clock = FrameClockState();
-  Gfx2dBeforePresent();
-  ShowScreen(r->window);
-  if (g_engine.firstFrameShownAt == 0) g_engine.firstFrameShownAt = TimerNow();
+namespace {
 
-  const double start = TimerNow();
-  double t = start;
-  for (;;) {
+// Holds the absolute schedule: returns at the frame's slot, keeping the
+// window answering meanwhile. Returns the milliseconds waited plus one.
+double WaitForFrameSlot(Renderer* r) {
+  FrameClock& clock = FrameClockState();
+  if (g_engine.firstFrameShownAt == 0) g_engine.firstFrameShownAt = TimerNow();
+  if (clock.virtualTime && !clock.virtualPaced) {
     PumpMessages(r);
-    t = TimerNow();
-    const double remaining = clock.nextFrameTime - t;
-    if (remaining > clock.spinMs) {
-      const double asked = std::min(remaining - clock.spinMs, kMaxSleepMs);
-      plat::SleepMs(asked);
-      const double late = TimerNow() - t - asked;
-      clock.spinMs = std::clamp(std::max(late + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
-      continue;
-    }
-    if (t > clock.nextFrameTime) break;
+    return 1;
+  }
+
+  // The wait keeps real time even when the program reads a virtual clock.
+  const double start = plat::NowMs();
+  double t = start;
+  PumpMessages(r);
+  for (;;) {
+    t = plat::NowMs();
+    const double steady = SteadyLateness(clock);
+    const double asked = std::min(clock.nextFrameTime - t - clock.spinMs - steady, kMaxSleepMs);
+    if (asked <= 0) break;
+    plat::SleepMs(asked);
+    const double woke = plat::NowMs();
+    const double late = std::max(0.0, woke - t - asked);
+    RecordLateness(clock, late);
+    const double spread = std::max(0.0, late - steady);
+    clock.spinMs = std::clamp(std::max(spread + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
+    // Another sleep follows: answer the window between the two.
+    if (clock.nextFrameTime - woke > clock.spinMs + SteadyLateness(clock)) PumpMessages(r);
+  }
+  while (t <= clock.nextFrameTime) {
+    SpinPause();
+    t = plat::NowMs();
   }
   clock.nextFrameTime += clock.msPerFrame;
   if (clock.msPerFrame > 0) {
@@ -119,6 +168,21 @@ double PresentFrame(Renderer* r) {
   return (t - start) + 1;
 }
 
+}  // namespace
+
+double PresentFrame(Renderer* r) {
+  if (!r) return 1;
+  Gfx2dBeforePresent();
+  ShowScreen(r->window);
+  return WaitForFrameSlot(r);
+}
+
+double PresentBlankFrame(Renderer* r) {
+  if (!r) return 1;
+  ShowBlankScreen(r->window);
+  return WaitForFrameSlot(r);
+}
+
 void EndFrame() {
   Renderer* r = g_engine.renderer;
   FrameClock& clock = FrameClockState();
@@ -127,6 +191,7 @@ void EndFrame() {
     plat::ShowWindow(g_engine.window);
     plat::RaiseWindow(g_engine.window);
   }
+  if (clock.virtualTime) BeginDeterministicFrame();
   clock.frameTimePrev = clock.frameTimeNow;
   clock.frameTimeNow = TimerNow();
 
@@ -152,6 +217,7 @@ void EndFrame() {
   }
   PresentFrame(r);
   Gfx2dFrame();
+  if (clock.virtualTime) EndDeterministicFrame();
 }
 
 void SetScreenMode(int width, int height, int fullScreen) {

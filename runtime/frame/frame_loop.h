@@ -7,6 +7,9 @@ void EndFrame();
 // Shows the finished frame and waits for its slot on the absolute schedule.
 // Returns the milliseconds waited plus 1.
 double PresentFrame(Renderer* renderer);
+// PresentFrame for a logical screen known to be blank (the start): shows
+// black without copying the screen.
+double PresentBlankFrame(Renderer* renderer);
 // Dispatches every pending window message; returns 1.
 int PumpMessages(Renderer* renderer);
 

@@ -8,6 +8,7 @@
 #include "runtime/core/random.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/files/files_service.h"
+#include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/frame_loop.h"
@@ -61,7 +62,11 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   AppendErrorLog("Init Input");
   InputStart();
   AppendErrorLog("Init Sound");
-  AudioStart();
+  if (auto mixer = TakeDeterministicMixer()) {
+    AudioStartWith(std::move(mixer));
+  } else {
+    AudioStart();
+  }
   HostStart();
 
   AppendErrorLog("Init Window");
@@ -82,7 +87,7 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   // The 2D subsystem clears the screen, draws "Loading..." in the built-in
   // font and loads the default font; this frame end shows the text.
   ResetFrameTimes();
-  PresentFrame(g_engine.renderer);
+  PresentBlankFrame(g_engine.renderer);
   Gfx2dStart();
   EndFrame();
 
@@ -92,5 +97,6 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   InputWindowChanged(g_engine.window, g_settings.exclusiveMouse != 0);
   EnsureFilesWrittenBackAtExit();
   g_engine.started = true;
+  FinishDeterministicRunStart();
   AppendErrorLog("Init Finalized");
 }

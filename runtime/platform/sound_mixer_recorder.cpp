@@ -49,6 +49,28 @@ bool RecordingSoundMixer::Play(int channel, int chunk, int gainMb, int pan) {
   events.push_back(e);
   channelChunk_[static_cast<size_t>(channel)] = chunk;
   playing_.insert(channel);
+  if (clock_) {
+    endsAt_[channel] = clock_() + LengthMs(ChunkSamples(chunk));
+  } else {
+    endsAt_.erase(channel);
+  }
+  return true;
+}
+
+double RecordingSoundMixer::LengthMs(const std::vector<uint8_t>& samples) {
+  return static_cast<double>(samples.size() / kMixerFrameBytes) * 1000.0 / kMixerRate;
+}
+
+bool RecordingSoundMixer::Playing(int channel) {
+  if (playing_.count(channel) == 0) return false;
+  auto end = endsAt_.find(channel);
+  // A hair of tolerance: a clock that adds frame times meets a length that
+  // is a whole number of frames a rounding error early or late.
+  if (clock_ && end != endsAt_.end() && clock_() >= end->second - 1e-6) {
+    playing_.erase(channel);
+    endsAt_.erase(end);
+    return false;
+  }
   return true;
 }
 

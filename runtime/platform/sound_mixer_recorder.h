@@ -1,9 +1,12 @@
 // A sound mixer that plays nothing and remembers everything it was asked to
 // do, for tests and for machines without a sound device. Channels keep
-// "playing" until the owner finishes them; music reports the length, the
-// position and the end the owner scripts.
+// "playing" until the owner finishes them, or, given a clock, until their
+// length has passed on it; music reports the length, the position and the
+// end the owner scripts.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,6 +41,12 @@ class RecordingSoundMixer final : public SoundMixer {
   // ---- script ----
   // A playing channel ends as if its sound ran out.
   void Finish(int channel) { playing_.erase(channel); }
+  // With a clock (milliseconds), a sound started from now on stops playing
+  // once its length has passed on that clock, as a real device would; empty
+  // returns to ends by Finish only.
+  void EndSoundsByClock(std::function<double()> nowMs) { clock_ = std::move(nowMs); }
+  // Length of a chunk's samples in milliseconds.
+  static double LengthMs(const std::vector<uint8_t>& samples);
   // Music: what the next opened piece reports.
   bool musicOpenFails = false;
   double musicLengthMs = 0;
@@ -49,7 +58,7 @@ class RecordingSoundMixer final : public SoundMixer {
   void FreeChunk(int chunk) override;
   bool Play(int channel, int chunk, int gainMb, int pan) override;
   void Stop(int channel) override;
-  bool Playing(int channel) override { return playing_.count(channel) != 0; }
+  bool Playing(int channel) override;
 
   bool OpenMusic(const std::string& path) override;
   void CloseMusic() override;
@@ -70,6 +79,8 @@ class RecordingSoundMixer final : public SoundMixer {
   std::vector<Chunk> chunks_;
   std::vector<int> channelChunk_ = std::vector<int>(static_cast<size_t>(channelCount_), -1);
   std::set<int> playing_;
+  std::function<double()> clock_;
+  std::map<int, double> endsAt_;  // clock time a channel's sound runs out
   bool musicOpen_ = false;
   bool musicStarted_ = false;
 };

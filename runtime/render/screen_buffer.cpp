@@ -115,16 +115,15 @@ void ShowScreen(plat::Window* window) {
   if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
-void ComposeWindow(plat::Window* window) {
-  ScreenBuffer& s = g_screen;
-  if (!window) return;
-  int dw = 0, dh = 0;
-  plat::GetDrawableSize(window, &dw, &dh);
+namespace {
+
+// Where the logical screen lands in a window of dw x dh physical pixels.
+void PlaceView(ScreenBuffer& s, int dw, int dh) {
   const int w = std::max(1, static_cast<int>(s.width));
   const int h = std::max(1, static_cast<int>(s.height));
   // Whole-number scaling keeps every logical pixel the same size; a window
   // smaller than the screen shows it shrunk rather than cut.
-  int scale = std::min(dw / w, dh / h);
+  const int scale = std::min(dw / w, dh / h);
   int outW = w * scale, outH = h * scale;
   if (scale < 1) {
     const double f = std::min(static_cast<double>(dw) / w, static_cast<double>(dh) / h);
@@ -135,26 +134,57 @@ void ComposeWindow(plat::Window* window) {
   s.viewH = outH;
   s.viewX = (dw - outW) / 2;
   s.viewY = (dh - outH) / 2;
+}
 
+// Clears the window's back buffer to black, whatever scissor and clear
+// colour the program has set.
+void ClearWindow(int dw, int dh) {
+  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  GLfloat clear[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  glDisable(GL_SCISSOR_TEST);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glViewport(0, 0, dw, dh);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+}  // namespace
+
+void ComposeWindow(plat::Window* window) {
+  ScreenBuffer& s = g_screen;
+  if (!window) return;
+  int dw = 0, dh = 0;
+  plat::GetDrawableSize(window, &dw, &dh);
+  PlaceView(s, dw, dh);
   if (s.fbo && glBlitFramebuffer) {
+    // Borders need black; a picture that fills the window replaces every
+    // pixel anyway.
+    if (s.viewX != 0 || s.viewY != 0 || s.viewW != dw || s.viewH != dh) ClearWindow(dw, dh);
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     glDisable(GL_SCISSOR_TEST);
-
-    const GLuint source = ScreenReadFramebuffer();
+    const int w = std::max(1, static_cast<int>(s.width));
+    const int h = std::max(1, static_cast<int>(s.height));
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glViewport(0, 0, dw, dh);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, ScreenReadFramebuffer());
     // viewY counts from the top, GL's window rows from the bottom.
-    glBlitFramebuffer(0, 0, w, h, s.viewX, dh - s.viewY - outH, s.viewX + outW, dh - s.viewY,
+    glBlitFramebuffer(0, 0, w, h, s.viewX, dh - s.viewY - s.viewH, s.viewX + s.viewW, dh - s.viewY,
                       GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glClearColor(clear[0], clear[1], clear[2], clear[3]);
     if (scissor) glEnable(GL_SCISSOR_TEST);
   }
+}
+
+void ShowBlankScreen(plat::Window* window) {
+  if (!window) return;
+  int dw = 0, dh = 0;
+  plat::GetDrawableSize(window, &dw, &dh);
+  PlaceView(g_screen, dw, dh);
+  ClearWindow(dw, dh);
+  plat::SwapBuffers(window);
+  BindScreen();
 }
 
 void WindowToLogical(int wx, int wy, int* lx, int* ly) {

@@ -44,5 +44,9 @@ void ShowScreen(plat::Window* window);
 // The scaling step alone: leaves the window's back buffer holding the
 // finished picture (default framebuffer bound for drawing).
 void ComposeWindow(plat::Window* window);
+// Shows a black picture without reading the logical screen, for the start,
+// when the screen is known to be blank: the copy's first use makes a
+// software rasteriser compile a shader, which a clear does not need.
+void ShowBlankScreen(plat::Window* window);
 // Maps a window position (physical pixels) to logical screen pixels.
 void WindowToLogical(int wx, int wy, int* lx, int* ly);

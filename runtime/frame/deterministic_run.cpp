@@ -1,0 +1,235 @@
+#include "runtime/frame/deterministic_run.h"
+
+#include <cmath>
+#include <memory>
+
+#include "runtime/audio/audio_service.h"
+#include "runtime/audio/audio_state.h"
+#include "runtime/core/random.h"
+#include "runtime/frame/deterministic_run_internal.h"
+#include "runtime/frame/engine_state.h"
+#include "runtime/frame/frame_clock.h"
+#include "runtime/frame/frame_loop.h"
+#include "runtime/platform/clock.h"
+#include "runtime/platform/input_devices.h"
+#include "runtime/platform/sound_mixer_recorder.h"
+
+namespace {
+
+constexpr int kMixerChannels = (AudioState::kLastCommandSlot + 1) * AudioState::kMaxCopies;
+
+struct DeterministicRun {
+  bool active = false;
+  // Kept until the next run so that the input layer never holds a freed
+  // backend.
+  std::unique_ptr<plat::ScriptedInputDevices> devices;
+  // Made at the start, owned by the sound layer once handed over.
+  std::unique_ptr<plat::RecordingSoundMixer> pendingMixer;
+  plat::RecordingSoundMixer* mixer = nullptr;
+  bool waitsForEngine = false;
+  long long framesAtStart = 0;
+  std::string lastMusic;
+  std::function<void(DeterministicFrameStep)> observer;
+};
+
+DeterministicRun g_run;
+
+// The recorder while the sound layer still has it (a shutdown frees it).
+plat::RecordingSoundMixer* Recorder() {
+  if (!g_run.mixer || Audio().mixer.get() != g_run.mixer) return nullptr;
+  return g_run.mixer;
+}
+
+// The frame times read one frame from here on, as they would after a frame.
+void RestartFrameTimes(double startMs) {
+  FrameClock& c = FrameClockState();
+  c.frameTimeNow = TimerNow();
+  c.frameTimePrev = c.frameTimeNow - c.virtualFrameMs;
+  c.startTime = startMs;
+}
+
+}  // namespace
+
+bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* error) {
+  auto fail = [error](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (!(options.frameMs > 0) || !std::isfinite(options.frameMs)) {
+    return fail("the frame time must be a positive number of milliseconds");
+  }
+  auto devices = std::make_unique<plat::ScriptedInputDevices>();
+  std::string why;
+  if (!options.replayFile.empty() && !devices->LoadReplay(options.replayFile, &why)) {
+    return fail(why);
+  }
+  if (!options.replayText.empty() && !devices->LoadReplayText(options.replayText, &why)) {
+    return fail(why);
+  }
+
+  if (g_run.active) EndDeterministicRun();
+  g_run.active = true;
+  g_run.devices = std::move(devices);
+  g_run.lastMusic.clear();
+  FrameClock& clock = FrameClockState();
+  clock.virtualTime = true;
+  clock.virtualPaced = options.paced;
+  clock.virtualFrameMs = options.frameMs;
+  clock.virtualOriginMs = 0;
+  clock.virtualFrames = 0;
+
+  auto mixer = std::make_unique<plat::RecordingSoundMixer>(kMixerChannels);
+  mixer->EndSoundsByClock(TimerNow);
+  g_run.mixer = mixer.get();
+  if (g_engine.started) {
+    AudioStartWith(std::move(mixer));
+    g_run.waitsForEngine = true;
+    FinishDeterministicRunStart();
+    RestartFrameTimes(TimerNow());
+    // The start-up seeded from the real clock.
+    RandomSeed(0);
+  } else {
+    // Start-up seeds the random numbers from the clock, which now reads 0.
+    g_run.pendingMixer = std::move(mixer);
+    g_run.waitsForEngine = true;
+  }
+  return true;
+}
+
+std::unique_ptr<plat::SoundMixer> TakeDeterministicMixer() {
+  if (!g_run.active || !g_run.pendingMixer) return nullptr;
+  return std::move(g_run.pendingMixer);
+}
+
+void FinishDeterministicRunStart() {
+  if (!g_run.active || !g_run.waitsForEngine) return;
+  g_run.waitsForEngine = false;
+  plat::InstallInputDevices(g_run.devices.get());
+  FrameClock& clock = FrameClockState();
+  g_run.framesAtStart = clock.virtualFrames;
+  clock.frameTimePrev = clock.frameTimeNow - clock.virtualFrameMs;
+  if (plat::RecordingSoundMixer* r = Recorder()) r->events.clear();
+}
+
+void EndDeterministicRun() {
+  if (!g_run.active) return;
+  const double elapsed = ElapsedTime();
+  g_run.active = false;
+  g_run.observer = nullptr;
+  plat::InstallInputDevices(nullptr);
+  FrameClock& clock = FrameClockState();
+  clock.virtualTime = false;
+  clock.virtualPaced = false;
+  const double now = plat::NowMs();
+  clock.startTime = now - elapsed;
+  clock.frameTimeNow = clock.frameTimePrev = now;
+  clock.nextFrameTime = now;
+  g_run.pendingMixer.reset();
+  if (g_engine.started && Recorder()) AudioStart();
+  g_run.mixer = nullptr;
+}
+
+bool DeterministicRunActive() {
+  return g_run.active;
+}
+
+long long DeterministicFrame() {
+  if (!g_run.active) return 0;
+  return FrameClockState().virtualFrames - g_run.framesAtStart;
+}
+
+void ScriptKey(int scanCode, bool down) {
+  if (g_run.active) g_run.devices->SetKey(scanCode, down);
+}
+
+void ScriptTap(int scanCode) {
+  if (g_run.active) g_run.devices->Tap(scanCode);
+}
+
+void ScriptReleaseAllKeys() {
+  if (g_run.active) g_run.devices->ReleaseAllKeys();
+}
+
+bool ScriptKeyHeld(int scanCode) {
+  if (!g_run.active || scanCode < 0 || scanCode > 255) return false;
+  return (g_run.devices->State().keys[static_cast<size_t>(scanCode)] & 0x80) != 0;
+}
+
+bool ScriptFinished() {
+  return !g_run.active || g_run.devices->Finished();
+}
+
+double DeterministicClockMs() {
+  return TimerNow();
+}
+
+void SetDeterministicClockMs(double ms) {
+  if (!g_run.active || !std::isfinite(ms)) return;
+  FrameClock& clock = FrameClockState();
+  // The frame count since the start stays; only the clock moves.
+  g_run.framesAtStart -= clock.virtualFrames;
+  clock.virtualOriginMs = ms;
+  clock.virtualFrames = 0;
+  RestartFrameTimes(clock.startTime);
+}
+
+std::vector<AudioRequest> AudioRequestedThisFrame() {
+  std::vector<AudioRequest> out;
+  plat::RecordingSoundMixer* r = Recorder();
+  if (!r) return out;
+  using Event = plat::RecordingSoundMixer::Event;
+  for (const Event& e : r->events) {
+    AudioRequest q;
+    switch (e.kind) {
+      case Event::kPlay:
+        q.kind = AudioRequest::Kind::kSound;
+        q.slot = e.channel / AudioState::kMaxCopies;
+        q.copy = e.channel % AudioState::kMaxCopies;
+        q.gainMb = e.gainMb;
+        q.pan = e.pan;
+        break;
+      case Event::kStop:
+        q.kind = AudioRequest::Kind::kStopSound;
+        q.slot = e.channel / AudioState::kMaxCopies;
+        q.copy = e.channel % AudioState::kMaxCopies;
+        break;
+      case Event::kOpenMusic:
+        g_run.lastMusic = e.path;
+        continue;
+      case Event::kStartMusic:
+        q.kind = AudioRequest::Kind::kMusic;
+        q.music = g_run.lastMusic;
+        break;
+      case Event::kCloseMusic:
+        q.kind = AudioRequest::Kind::kMusicStop;
+        break;
+      case Event::kMusicVolume:
+        q.kind = AudioRequest::Kind::kMusicVolume;
+        q.volume = e.value;
+        break;
+    }
+    out.push_back(q);
+  }
+  return out;
+}
+
+void SetDeterministicFrameObserver(std::function<void(DeterministicFrameStep)> observer) {
+  g_run.observer = std::move(observer);
+}
+
+void BeginDeterministicFrame() {
+  if (g_run.active && g_run.observer) g_run.observer(DeterministicFrameStep::kDrawn);
+  if (plat::RecordingSoundMixer* r = Recorder()) {
+    // The music opened last is remembered across frames so that a loop's
+    // restart still names its piece.
+    for (const auto& e : r->events) {
+      if (e.kind == plat::RecordingSoundMixer::Event::kOpenMusic) g_run.lastMusic = e.path;
+    }
+    r->events.clear();
+  }
+  ++FrameClockState().virtualFrames;
+}
+
+void EndDeterministicFrame() {
+  if (g_run.active && g_run.observer) g_run.observer(DeterministicFrameStep::kShown);
+}

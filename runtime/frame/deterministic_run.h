@@ -1,0 +1,75 @@
+// A deterministic run: the program driven by scripted keys instead of a
+// player, on a virtual clock that advances a fixed frame time per frame, with
+// sounds that play silently and end after their length on that clock. Two
+// runs with the same script see the same keys, times and sound ends frame for
+// frame, which is what replays, traces and solvers need.
+//
+// Start the run before EngineStart (the usual place: the sound device is
+// never opened then), or after it before any sound is loaded (the sound
+// layer restarts on the recorder and forgets what it held). Replay frame
+// numbers count the frames ended after EngineStart (or after this call, when
+// the engine is already up): frame 0 is the program's first frame.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct DeterministicRunOptions {
+  // Milliseconds the clock advances per frame.
+  double frameMs = 1000.0 / 60.0;
+  // False: the frame wait returns at once (as fast as the machine allows).
+  // True: frames are still shown on the real-time schedule, for a run that
+  // someone watches or times; the program still reads the virtual clock.
+  bool paced = false;
+  // A replay in the input layer's format ("input-replay 1"), from a file or
+  // given as text; both empty means keys come only from ScriptKey/ScriptTap.
+  std::string replayFile;
+  std::string replayText;
+};
+
+// False with the reason in error (nothing changed then) for a bad frame time
+// or a replay that cannot be read.
+bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* error);
+// Returns to the real clock, devices and sound (tests that run on after it).
+void EndDeterministicRun();
+bool DeterministicRunActive();
+// Frames ended since the run started (after EngineStart when it started
+// before).
+long long DeterministicFrame();
+
+// Key state the following key reads see, by scan code. A held key reads as
+// down until released; a tap reads as down once, on the next read of the key
+// (within the frame it was made in or the next one).
+void ScriptKey(int scanCode, bool down);
+void ScriptTap(int scanCode);
+void ScriptReleaseAllKeys();
+// Whether the script holds the key now; unlike KeyDown it consumes no tap.
+bool ScriptKeyHeld(int scanCode);
+// True once every line of the replay has been applied.
+bool ScriptFinished();
+
+// The virtual clock as TimerNow reads it. Setting it (a solver rewinding to
+// a saved state) also makes the next frame time read one frame, and the
+// following frames advance from the new value.
+double DeterministicClockMs();
+void SetDeterministicClockMs(double ms);
+
+// What the program asked of the sound layer since the last frame ended.
+struct AudioRequest {
+  enum class Kind { kSound, kStopSound, kMusic, kMusicStop, kMusicVolume };
+  Kind kind = Kind::kSound;
+  int slot = -1;  // sounds: the slot and which of its copies played
+  int copy = -1;
+  int gainMb = 0;  // sounds: hundredths of a decibel; pan -10000..10000
+  int pan = 0;
+  int volume = 0;     // music volume 0..1000
+  std::string music;  // music: the file the piece was opened from
+};
+std::vector<AudioRequest> AudioRequestedThisFrame();
+
+// Called by every EndFrame of the run: kDrawn first, while the screen still
+// holds the finished frame and before the clock advances; kShown once the
+// frame is shown and the step is done. Empty removes it.
+enum class DeterministicFrameStep { kDrawn, kShown };
+void SetDeterministicFrameObserver(std::function<void(DeterministicFrameStep)> observer);

@@ -1,0 +1,194 @@
+#include "runtime/frame/deterministic_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "engine_fixture.h"
+#include "runtime/platform/clock.h"
+
+namespace {
+
+class DeterministicRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testenv::SharedEngine(); }
+  void TearDown() override { EndDeterministicRun(); }
+
+  void Start(DeterministicRunOptions options = {}) {
+    std::string error;
+    ASSERT_TRUE(StartDeterministicRun(options, &error)) << error;
+  }
+
+  // A mono 8-bit wave of the given length at the mixer's rate.
+  static std::string WriteWave(const std::string& name, int samples) {
+    const std::string path = testenv::PrivateTempDir() + "/" + name;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&out](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&out](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + static_cast<uint32_t>(samples));
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(22050);
+    u32(22050);
+    u16(1);
+    u16(8);
+    out.write("data", 4);
+    u32(static_cast<uint32_t>(samples));
+    out.write(std::string(static_cast<size_t>(samples), '\x80').data(), samples);
+    return path;
+  }
+};
+
+TEST_F(DeterministicRunTest, FramesAdvanceTheClockExactlyWithoutWaiting) {
+  DeterministicRunOptions options;
+  options.frameMs = 60000;  // a real wait would outlast the test's timeout
+  Start(options);
+  const double clock0 = DeterministicClockMs();
+  const double elapsed0 = ElapsedTime();
+  EXPECT_EQ(FrameTime(), 60000);
+  const double realStart = plat::NowMs();
+  for (int i = 0; i < 3; ++i) EndFrame();
+  EXPECT_LT(plat::NowMs() - realStart, 20000);
+  EXPECT_EQ(DeterministicClockMs(), clock0 + 3 * 60000.0);
+  EXPECT_EQ(ElapsedTime(), elapsed0 + 3 * 60000.0);
+  EXPECT_EQ(TimerNow(), DeterministicClockMs());
+  EXPECT_EQ(FrameTime(), 60000);
+  EXPECT_EQ(DeterministicFrame(), 3);
+
+  // Many frames of 1000/60 ms sum to exactly the product, not a drifting sum.
+  Start();
+  for (int i = 0; i < 600; ++i) EndFrame();
+  EXPECT_EQ(DeterministicClockMs(), 600 * (1000.0 / 60.0));
+
+  // A solver's rewind: the clock moves, the next frames advance from there.
+  SetDeterministicClockMs(5000);
+  EXPECT_EQ(DeterministicClockMs(), 5000);
+  EXPECT_DOUBLE_EQ(FrameTime(), 1000.0 / 60.0);
+  EndFrame();
+  EXPECT_DOUBLE_EQ(DeterministicClockMs(), 5000 + 1000.0 / 60.0);
+  EXPECT_EQ(DeterministicFrame(), 601);
+
+  EndDeterministicRun();
+  EXPECT_FALSE(DeterministicRunActive());
+  // Back on the real clock, without a jump in the elapsed time.
+  EXPECT_NEAR(ElapsedTime(), 5000 + 1000.0 / 60.0, 50);
+}
+
+TEST_F(DeterministicRunTest, ScriptedKeysReachKeyDown) {
+  Start();
+  EXPECT_EQ(KeyDown(keys::kRight), 0);
+  ScriptKey(keys::kRight, true);
+  EndFrame();
+  EXPECT_EQ(KeyDown(keys::kRight), 1);
+  EXPECT_EQ(KeyDown(keys::kRight), 1);  // held: every read
+  EXPECT_TRUE(ScriptKeyHeld(keys::kRight));
+  ScriptKey(keys::kRight, false);
+  EndFrame();
+  EXPECT_EQ(KeyDown(keys::kRight), 0);
+
+  ScriptTap(keys::kReturn);
+  EXPECT_FALSE(ScriptKeyHeld(keys::kReturn));
+  EndFrame();
+  EXPECT_EQ(KeyDown(keys::kReturn), 1);
+  EXPECT_EQ(KeyDown(keys::kReturn), 0);  // a tap reads once
+
+  ScriptKey(keys::kUp, true);
+  ScriptKey(keys::kDown, true);
+  EndFrame();
+  EXPECT_EQ(KeyDown(keys::kUp) + KeyDown(keys::kDown), 2);
+  ScriptReleaseAllKeys();
+  EndFrame();
+  EXPECT_EQ(KeyDown(keys::kUp) + KeyDown(keys::kDown), 0);
+}
+
+TEST_F(DeterministicRunTest, AReplayPlaysByFrame) {
+  DeterministicRunOptions options;
+  options.replayText = "input-replay 1\n0 keys=205\n2 keys=- tap=28\n5 keys=57\n";
+  Start(options);
+  std::vector<int> right, enter;
+  for (int frame = 0; frame < 4; ++frame) {
+    right.push_back(static_cast<int>(KeyDown(keys::kRight)));
+    enter.push_back(static_cast<int>(KeyDown(keys::kReturn)));
+    EndFrame();
+  }
+  EXPECT_EQ(right, (std::vector<int>{1, 1, 0, 0}));
+  EXPECT_EQ(enter, (std::vector<int>{0, 0, 1, 0}));
+  EXPECT_FALSE(ScriptFinished());
+  EXPECT_FALSE(ScriptKeyHeld(keys::kSpace));
+  EndFrame();
+  EXPECT_TRUE(ScriptKeyHeld(keys::kSpace));
+  EXPECT_TRUE(ScriptFinished());
+}
+
+TEST_F(DeterministicRunTest, ABadStartChangesNothing) {
+  std::string error;
+  DeterministicRunOptions options;
+  options.frameMs = 0;
+  EXPECT_FALSE(StartDeterministicRun(options, &error));
+  EXPECT_FALSE(error.empty());
+  options.frameMs = 10;
+  options.replayText = "not a replay\n";
+  EXPECT_FALSE(StartDeterministicRun(options, &error));
+  options.replayText.clear();
+  options.replayFile = testenv::PrivateTempDir() + "/no_such_replay.txt";
+  EXPECT_FALSE(StartDeterministicRun(options, &error));
+  EXPECT_FALSE(DeterministicRunActive());
+}
+
+TEST_F(DeterministicRunTest, ASoundPlaysForItsLengthInFramesAndIsReported) {
+  Start();
+  const std::string wave = WriteWave("det_200ms.wav", 4410);  // 200 ms: 12 frames
+  LoadSound(RtString(wave.c_str()), 3, 1);
+  EndFrame();
+  EXPECT_TRUE(AudioRequestedThisFrame().empty());
+  const int channel = PlaySound(3, 0, 0.5);
+  ASSERT_GE(channel, 0);
+  const std::vector<AudioRequest> asked = AudioRequestedThisFrame();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].kind, AudioRequest::Kind::kSound);
+  EXPECT_EQ(asked[0].slot, 3);
+  EXPECT_LT(asked[0].gainMb, 0);
+  int frames = 0;
+  while (SoundPlaying(channel) && frames < 100) {
+    EndFrame();
+    ++frames;
+  }
+  EXPECT_EQ(frames, 12);
+  // Reported in the frame it was asked in only.
+  EXPECT_TRUE(AudioRequestedThisFrame().empty());
+  std::remove(wave.c_str());
+}
+
+TEST_F(DeterministicRunTest, FadeToImageTakesTheSameFramesEveryRun) {
+  const std::string picture = testenv::PrivateTempDir() + "/det_fade.bmp";
+  ClearScreen();
+  FillRect(0, 0, 320, 240, 0x00C000);
+  ASSERT_TRUE(ScreenToFile(RtString(picture.c_str())));
+  long long counts[2] = {};
+  int observed[2] = {};
+  for (int run = 0; run < 2; ++run) {
+    Start();
+    SetDeterministicFrameObserver([&observed, run](DeterministicFrameStep step) {
+      if (step == DeterministicFrameStep::kShown) ++observed[run];
+    });
+    ClearScreen();
+    FadeToImage(RtString(picture.c_str()));
+    counts[run] = DeterministicFrame();
+    EndDeterministicRun();
+  }
+  // 1500 ms of 1000/60 ms frames, then the frame that shows the picture.
+  EXPECT_EQ(counts[0], 91);
+  EXPECT_EQ(counts[1], counts[0]);
+  EXPECT_EQ(observed[0], 91);
+  EXPECT_EQ(observed[1], 91);
+  EndFrame();
+  EXPECT_EQ(ReadPixel(160, 120), 0x00C000);
+  ClearScreen();
+  std::remove(picture.c_str());
+}
+
+}  // namespace
