@@ -94,7 +94,6 @@ std::vector<RoomExit> CourseSearch::SolveRoomWithCells(const DriverState& entry,
   std::vector<RoomExit> exits;
   std::vector<int> exitRows;  // exits' heights in 4-pixel rows, and forms
   int firstExitFrame = -1;
-  std::map<int, int> exitsOfForm;
 
   auto pathTo = [&layers](int layer, int node, uint8_t last) {
     std::vector<uint8_t> keys{last};
@@ -120,14 +119,12 @@ std::vector<RoomExit> CourseSearch::SolveRoomWithCells(const DriverState& entry,
         if (v.crashed || v.planes < from.view.planes) continue;
         if (v.screen != kPlay && v.screen != kComplete) continue;
         if (v.screen == kComplete || v.room > room) {
-          if (exitsOfForm[static_cast<int>(v.form)] >= options_.maxExits) continue;
           // A different height or form is a different way in for the next
           // room; the same one a frame later seldom is.
           const int row = static_cast<int>(std::floor(v.y / 4)) * 4 + static_cast<int>(v.form);
           if (std::find(exitRows.begin(), exitRows.end(), row) != exitRows.end()) continue;
           exitRows.push_back(row);
           if (firstExitFrame < 0) firstExitFrame = t;
-          ++exitsOfForm[static_cast<int>(v.form)];
           exits.push_back({pathTo(t, from.node, action), driver_.Save(), v});
           continue;
         }
@@ -193,6 +190,29 @@ std::vector<RoomExit> CourseSearch::SolveRoomWithCells(const DriverState& entry,
     layers.push_back(std::move(nextNodes));
     live = std::move(kept);
   }
+  // Of each form, ways out spread over the heights reached: the next room
+  // may be closed to a whole band of them.
+  std::map<int, std::vector<size_t>> byForm;
+  for (size_t i = 0; i < exits.size(); ++i) {
+    byForm[static_cast<int>(exits[i].view.form)].push_back(i);
+  }
+  std::vector<size_t> chosen;
+  for (auto& [form, group] : byForm) {
+    // The earliest is always tried: it is the quickest way on.
+    chosen.push_back(group.front());
+    std::stable_sort(group.begin(), group.end(),
+                     [&exits](size_t a, size_t b) { return exits[a].view.y < exits[b].view.y; });
+    const size_t take = std::min(group.size(), static_cast<size_t>(options_.maxExits) - 1);
+    for (size_t k = 0; k < take; ++k) {
+      const size_t at = take == 1 ? 0 : k * (group.size() - 1) / (take - 1);
+      chosen.push_back(group[at]);
+    }
+  }
+  std::sort(chosen.begin(), chosen.end());  // found order: earliest first
+  chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+  std::vector<RoomExit> spread;
+  for (size_t i : chosen) spread.push_back(std::move(exits[i]));
+  exits = std::move(spread);
   // Earliest first, taking the forms in turn: a room may need the form the
   // earliest way out did not keep.
   std::map<int, int> rank;
@@ -223,7 +243,8 @@ std::vector<RoomExit> CourseSearch::SolveRoomWithCells(const DriverState& entry,
 }
 
 bool CourseSearch::SolveFrom(const DriverState& entry, int room, std::vector<uint8_t>& keys) {
-  if (static_cast<int>(stats_.size()) >= options_.maxRoomSearches) return false;
+  if (roomSearches_ >= options_.maxRoomSearches) return false;
+  ++roomSearches_;
   std::vector<RoomExit> exits = SolveRoom(entry, room);
   for (RoomExit& exit : exits) {
     if (exit.view.screen == kComplete || room >= options_.lastRoom) {

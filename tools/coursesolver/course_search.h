@@ -51,8 +51,9 @@ class CourseSearch {
  public:
   CourseSearch(CourseDriver& driver, SearchOptions options) : driver_(driver), options_(options) {}
 
-  // Ways out of room `room` from entry, earliest first, at most maxExits of
-  // each plane form, with distinct heights; the forms take turns.
+  // Ways out of room `room` from entry: of those found within exitWindow
+  // frames of the first, at most maxExits of each plane form, spread over
+  // the heights; earliest first, the forms taking turns.
   std::vector<RoomExit> SolveRoom(const DriverState& entry, int room);
 
   // From a new game's first play frame to the course's end: the key set of
@@ -71,7 +72,8 @@ class CourseSearch {
 
   CourseDriver& driver_;
   SearchOptions options_;
-  std::vector<RoomStats> stats_;
+  std::vector<RoomStats> stats_;  // one per search, coarse and fine apart
+  int roomSearches_ = 0;
 };
 
 }  // namespace coursesolver
