@@ -5,6 +5,7 @@
 // README.md.
 #include <string>
 
+#include "game/autopilot.h"
 #include "game/game_io.h"
 #include "game/harness.h"
 #include "game/screens.h"
@@ -16,9 +17,19 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   SetCommandLine(RtString(commandLine));
   zelvo::HarnessOptions options;
   std::string error;
-  if (!zelvo::ParseHarnessOptions(commandLine ? commandLine : "", options, &error)) {
+  std::string harnessLine = commandLine ? commandLine : "";
+  const bool autopilot = zelvo::TakeAutopilotOption(harnessLine);
+  if (!zelvo::ParseHarnessOptions(harnessLine, options, &error)) {
     StdErr(RtString(("zelvo2: " + error + "\n").c_str()));
     FatalRuntimeError(kErrInvalidArgument);
+  }
+  if (autopilot) {
+    if (!options.replay.empty()) {
+      StdErr(RtString("zelvo2: --autopilot flies its own replay, not --replay's\n"));
+      FatalRuntimeError(kErrInvalidArgument);
+    }
+    // Read after the engine's start, which makes the run directory current.
+    options.replay = zelvo::kAutopilotScript;
   }
 
   g_settings = ProjectSettings{};

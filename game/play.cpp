@@ -39,6 +39,20 @@ int SecondsTimer(int slot, double seconds) {
   return 0;
 }
 
+double SecondsTimerGathered(int slot) {
+  if (!g_timersMade || slot < 0) return 0;
+  return NumberArrayAt(g_timers, slot, 1);
+}
+
+void SetSecondsTimerGathered(int slot, double ms) {
+  if (!g_timersMade) {
+    DimNumberArray(g_timers, 100, 2);
+    g_timersMade = true;
+  }
+  if (slot < 0) return;
+  NumberArrayAt(g_timers, slot, 1) = ms;
+}
+
 void ResetSecondsTimers() {
   g_timersMade = false;
   DimNumberArray(g_timers, 0);

@@ -39,6 +39,10 @@ void UpdatePause();
 int SecondsTimer(int slot, double seconds);
 // Forgets the timers' gathered time (tests).
 void ResetSecondsTimers();
+// The time a timer slot has gathered, so that a saved run can be put back
+// exactly (the course solver).
+double SecondsTimerGathered(int slot);
+void SetSecondsTimerGathered(int slot, double ms);
 
 // Whether a room starts a level set (and so ends the one before).
 bool StartsLevelSet(double room);
