@@ -1,7 +1,7 @@
 // Loading the same picture again: prepared once, uploaded as often as it is
 // loaded, and never confused with other contents under the same name.
-#include "render_fixture.h"
 #include "runtime/gfx2d/image_cache.h"
+#include "render_fixture.h"
 
 namespace {
 
@@ -44,9 +44,8 @@ TEST_F(Render2d, TheSameBackgroundAgainUploadsNothingUntilTheScreenIsCleared) {
 TEST_F(Render2d, PreloadingPreparesWithoutTouchingASlot) {
   gfx2d::ClearImageCache();
   const std::string path = TempPath("cache_preload.bmp");
-  testimg::WriteBytes(path, testimg::MakeBmp24(32, 32, [](int x, int) {
-    return x < 16 ? kRed : kGreen;
-  }));
+  testimg::WriteBytes(
+      path, testimg::MakeBmp24(32, 32, [](int x, int) { return x < 16 ? kRed : kGreen; }));
   PreloadSpriteFile(RtString("no/such/picture.png"));
   EXPECT_EQ(gfx2d::ImageCacheBytes(), 0u);
   PreloadSpriteFile(RtString(path.c_str()));
