@@ -7,7 +7,7 @@
 bool CurrentMovieScreen(MovieScreen* screen) {
   const ScreenBuffer& s = LogicalScreen();
   if (!s.fbo || !plat::HasGLContext()) return false;
-  screen->framebuffer = s.fbo;
+  screen->framebuffer = ScreenDrawFramebuffer();
   screen->width = s.width;
   screen->height = s.height;
   return screen->width > 0 && screen->height > 0;

@@ -14,7 +14,7 @@ int ScreenHeight() {
 }
 
 uint32_t ScreenFramebuffer() {
-  return LogicalScreen().fbo;
+  return ::ScreenDrawFramebuffer();
 }
 
 uint32_t ScreenReadFramebuffer() {

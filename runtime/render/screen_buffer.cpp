@@ -12,7 +12,24 @@ using namespace ext;
 
 namespace {
 ScreenBuffer g_screen;
+
+// Whether the window's own buffers hold what the framebuffer object holds,
+// so drawing there instead changes no pixel: no alpha channel (blending with
+// the destination's alpha reads 1, as from an RGB8 buffer) and the same
+// depth and stencil precision.
+bool WindowBuffersMatchScreen() {
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0;
+  glGetIntegerv(GL_RED_BITS, &red);
+  glGetIntegerv(GL_GREEN_BITS, &green);
+  glGetIntegerv(GL_BLUE_BITS, &blue);
+  glGetIntegerv(GL_ALPHA_BITS, &alpha);
+  glGetIntegerv(GL_DEPTH_BITS, &depth);
+  glGetIntegerv(GL_STENCIL_BITS, &stencil);
+  return red == 8 && green == 8 && blue == 8 && alpha == 0 && depth == 24 && stencil == 8;
 }
+
+}  // namespace
 
 ScreenBuffer& LogicalScreen() {
   return g_screen;
@@ -26,6 +43,7 @@ bool CreateScreenBuffer(int width, int height) {
   if (!LoadFramebufferEntryPoints()) return false;
   const int w = std::max(1, static_cast<int>(s.width));
   const int h = std::max(1, static_cast<int>(s.height));
+  s.windowMatches = WindowBuffersMatchScreen();
 
   GLuint ids[2];
   glGenRenderbuffers(2, ids);
@@ -76,6 +94,7 @@ void DestroyScreenBuffer() {
   ScreenBuffer& s = g_screen;
   if (!glDeleteFramebuffers || !glDeleteRenderbuffers || !plat::HasGLContext()) {
     s.fbo = s.colour = s.depth = s.resolveFbo = s.resolveColour = 0;
+    s.direct = false;
     return;
   }
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -84,16 +103,30 @@ void DestroyScreenBuffer() {
   glDeleteFramebuffers(2, fbos);
   glDeleteRenderbuffers(3, rbs);
   s.fbo = s.colour = s.depth = s.resolveFbo = s.resolveColour = 0;
+  s.direct = false;
 }
 
 void BindScreen() {
   const ScreenBuffer& s = g_screen;
-  if (glBindFramebuffer) glBindFramebuffer(GL_FRAMEBUFFER, s.fbo);
+  if (glBindFramebuffer) glBindFramebuffer(GL_FRAMEBUFFER, ScreenDrawFramebuffer());
   glViewport(0, 0, s.width, s.height);
+}
+
+uint32_t ScreenDrawFramebuffer() {
+  return g_screen.direct ? 0 : g_screen.fbo;
+}
+
+void ChooseScreenTarget(plat::Window* window) {
+  ScreenBuffer& s = g_screen;
+  int dw = 0, dh = 0;
+  if (window) plat::GetDrawableSize(window, &dw, &dh);
+  s.direct = s.fbo != 0 && s.allowDirect && s.windowMatches && s.samples <= 0 && dw == s.width &&
+             dh == s.height;
 }
 
 uint32_t ScreenReadFramebuffer() {
   const ScreenBuffer& s = g_screen;
+  if (s.direct) return 0;
   if (s.samples <= 0 || !s.resolveFbo) return s.fbo;
   glBindFramebuffer(GL_READ_FRAMEBUFFER, s.fbo);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, s.resolveFbo);
@@ -103,16 +136,26 @@ uint32_t ScreenReadFramebuffer() {
   return s.resolveFbo;
 }
 
-void ShowScreen(plat::Window* window) {
-  if (!window) return;
-  ComposeWindow(window);
-  plat::SwapBuffers(window);
+namespace {
+
+// After a swap: picks where the next frame is drawn and clears it, whatever
+// draw area is set, so the whole frame starts clean.
+void StartNextFrame(plat::Window* window) {
+  ChooseScreenTarget(window);
   BindScreen();
-  // The whole next frame starts clean, whatever draw area is set.
   const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
   glDisable(GL_SCISSOR_TEST);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+}  // namespace
+
+void ShowScreen(plat::Window* window) {
+  if (!window) return;
+  ComposeWindow(window);
+  plat::SwapBuffers(window);
+  StartNextFrame(window);
 }
 
 namespace {
@@ -159,6 +202,21 @@ void ComposeWindow(plat::Window* window) {
   int dw = 0, dh = 0;
   plat::GetDrawableSize(window, &dw, &dh);
   PlaceView(s, dw, dh);
+  if (s.direct) {
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    if (dw == s.width && dh == s.height) return;
+    // The window changed size while the frame was drawn into it: the frame
+    // lies in its bottom-left corner; move it into the framebuffer object
+    // and scale it from there like any other.
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, s.fbo);
+    glBlitFramebuffer(0, 0, s.width, s.height, 0, 0, s.width, s.height, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+    s.direct = false;
+  }
   if (s.fbo && glBlitFramebuffer) {
     // Borders need black; a picture that fills the window replaces every
     // pixel anyway.
@@ -184,7 +242,7 @@ void ShowBlankScreen(plat::Window* window) {
   PlaceView(g_screen, dw, dh);
   ClearWindow(dw, dh);
   plat::SwapBuffers(window);
-  BindScreen();
+  StartNextFrame(window);
 }
 
 void WindowToLogical(int wx, int wy, int* lx, int* ly) {
