@@ -34,8 +34,10 @@ constexpr double kSpinMs = 0.25;
 constexpr double kMaxSpinMs = 0.75;
 constexpr double kMaxSteadyLatenessMs = 2.0;
 // Messages are dispatched at least this often while waiting, whatever the
-// frame rate, so the window never stops answering.
-constexpr double kMaxSleepMs = 10.0;
+// frame rate, so the window never stops answering. Longer than a frame at
+// 60 Hz, so such a frame sleeps once: every wake-up costs a pair of context
+// switches and a round of messages.
+constexpr double kMaxSleepMs = 20.0;
 // The pause loop checks for reactivation this often.
 constexpr double kPauseSleepMs = 100.0;
 
@@ -141,14 +143,19 @@ double WaitForFrameSlot(Renderer* r) {
   for (;;) {
     t = plat::NowMs();
     const double steady = SteadyLateness(clock);
-    const double asked = std::min(clock.nextFrameTime - t - clock.spinMs - steady, kMaxSleepMs);
+    const double untilSpin = clock.nextFrameTime - t - clock.spinMs - steady;
+    const double asked = std::min(untilSpin, kMaxSleepMs);
     if (asked <= 0) break;
     plat::SleepMs(asked);
     const double woke = plat::NowMs();
     const double late = std::max(0.0, woke - t - asked);
     RecordLateness(clock, late);
-    const double spread = std::max(0.0, late - steady);
-    clock.spinMs = std::clamp(std::max(spread + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
+    // Only the sleep that ends in the spin can make the frame late; an
+    // earlier one's delay is made up by the sleep after it.
+    if (asked == untilSpin) {
+      const double spread = std::max(0.0, late - steady);
+      clock.spinMs = std::clamp(std::max(spread + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
+    }
     // Another sleep follows: answer the window between the two.
     if (clock.nextFrameTime - woke > clock.spinMs + SteadyLateness(clock)) PumpMessages(r);
   }
