@@ -265,8 +265,11 @@ std::unique_ptr<SoundMixer> OpenSdlSoundMixer(int channels) {
   // gain stage always sees 16-bit stereo at our rate.
   if (Mix_OpenAudioDevice(kMixerRate, AUDIO_S16SYS, kMixerChannels, kMixerBufferFrames, nullptr,
                           0) != 0) {
+    // The audio subsystem stays up until the platform shuts down: quitting
+    // it here joins a device-watching thread that looks for a stop request
+    // only every 100 ms, and a machine without a sound device would pay
+    // that at every start.
     Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return nullptr;
   }
   return std::make_unique<SdlSoundMixer>(channels);
