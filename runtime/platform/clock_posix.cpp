@@ -1,8 +1,5 @@
 // The clock: CLOCK_MONOTONIC, and sleeps against an absolute deadline.
 #include <time.h>
-#if defined(__linux__)
-#include <sys/prctl.h>
-#endif
 
 #include <cerrno>
 #include <functional>
@@ -22,22 +19,8 @@ double RealNowMs() {
   return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1.0e6;
 }
 
-// Linux lets a sleep end up to 50 microseconds late by default so that
-// timers can be grouped; a frame wait spins through whatever a sleep may
-// overshoot, so a thread that sleeps here asks for the timer's own
-// precision instead.
-void TightenTimerSlack() {
-#if defined(__linux__)
-  thread_local bool tightened = false;
-  if (tightened) return;
-  tightened = true;
-  prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
-#endif
-}
-
 void RealSleepMs(double ms) {
   if (!(ms > 0)) return;
-  TightenTimerSlack();
   // Absolute deadline so an interrupted sleep resumes toward the same point.
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
