@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Frame pacing and start-up time of the frames example, windowed at 1x in a
-# small private X server (400 x 300, so the 320 x 240 screen is not scaled).
-#   bench/frame_pacing/run.sh [BUILD_DIR] [FRAMES]
+# Frame pacing and start-up time of the frames example, windowed in a small
+# private X server: at 1x (400 x 300, so the 320 x 240 screen is not
+# scaled) or, with SCALE, in a desktop that makes the window SCALE times as
+# large.
+#   bench/frame_pacing/run.sh [BUILD_DIR] [FRAMES] [SCALE]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 frames=${2:-600}
+scale=${3:-1}
 source "$root/tests/e2e/xsession.sh"
-start_x 400x300x24
+# The window takes the largest whole scale that fits 80% of the desktop.
+start_x $((400 * scale))x$((300 * scale))x24
 cd "$build/run"
 launched=$EPOCHREALTIME
 TMPDIR=$E2E_WORK ./frames --bench "$frames" "$launched" >"$E2E_WORK/out" 2>&1 &
