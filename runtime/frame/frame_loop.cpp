@@ -25,7 +25,9 @@ namespace {
 // wake-ups come in two kinds: a timer that is always late by about the
 // same amount, which the wait takes off the next sleeps, and a busy
 // machine's scattered delays, which the spin margin grows to cover up to
-// kMaxSpinMs and shrinks back from slowly. Delays longer than that come
+// kMaxSpinMs and shrinks back from within about ten frames: such delays
+// mostly come alone, so a margin kept wide for long after one costs spin
+// time and rarely catches the next. Delays longer than that come
 // from a crowded scheduler, which a longer spin would only crowd further,
 // so the cap also bounds the wait's CPU.
 // The spin reads the clock only: pumping window messages there costs a
@@ -33,6 +35,7 @@ namespace {
 constexpr double kSpinMs = 0.25;
 constexpr double kMaxSpinMs = 0.75;
 constexpr double kMaxSteadyLatenessMs = 2.0;
+constexpr double kSpinShrink = 0.9;
 // Messages are dispatched at least this often while waiting, whatever the
 // frame rate, so the window never stops answering. Longer than a frame at
 // 60 Hz, so such a frame sleeps once: every wake-up costs a pair of context
@@ -154,7 +157,8 @@ double WaitForFrameSlot(Renderer* r) {
     // earlier one's delay is made up by the sleep after it.
     if (asked == untilSpin) {
       const double spread = std::max(0.0, late - steady);
-      clock.spinMs = std::clamp(std::max(spread + 0.1, clock.spinMs * 0.98), kSpinMs, kMaxSpinMs);
+      clock.spinMs =
+          std::clamp(std::max(spread + 0.1, clock.spinMs * kSpinShrink), kSpinMs, kMaxSpinMs);
     }
     // Another sleep follows: answer the window between the two.
     if (clock.nextFrameTime - woke > clock.spinMs + SteadyLateness(clock)) PumpMessages(r);
