@@ -17,7 +17,9 @@ struct FrameClock {
   double spinMs = 0.25;
   // The latest sleeps' lateness. Its minimum is the timer's steady offset,
   // which the wait takes off every sleep instead of spinning through it.
-  static constexpr int kLatenessWindow = 4;
+  // Two sleeps: one delay alone never counts as the timer's offset, and a
+  // timer that turns late is caught up with within two frames.
+  static constexpr int kLatenessWindow = 2;
   double recentLateness[kLatenessWindow] = {};
   int latenessCount = 0;
 
