@@ -205,24 +205,23 @@ void ComposeWindow(plat::Window* window) {
   if (s.direct) {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     if (dw == s.width && dh == s.height) return;
-    // The window changed size while the frame was drawn into it: the frame
-    // lies in its bottom-left corner; move it into the framebuffer object
-    // and scale it from there like any other.
-    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    glDisable(GL_SCISSOR_TEST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, s.fbo);
-    glBlitFramebuffer(0, 0, s.width, s.height, 0, 0, s.width, s.height, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
-    if (scissor) glEnable(GL_SCISSOR_TEST);
-    s.direct = false;
   }
   if (s.fbo && glBlitFramebuffer) {
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    if (s.direct) {
+      // The window changed size while the frame was drawn into it: the
+      // frame lies in its bottom-left corner; move it into the framebuffer
+      // object and scale it from there like any other.
+      glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+      glBindFramebuffer(GL_DRAW_FRAMEBUFFER, s.fbo);
+      glBlitFramebuffer(0, 0, s.width, s.height, 0, 0, s.width, s.height, GL_COLOR_BUFFER_BIT,
+                        GL_NEAREST);
+      s.direct = false;
+    }
     // Borders need black; a picture that fills the window replaces every
     // pixel anyway.
     if (s.viewX != 0 || s.viewY != 0 || s.viewW != dw || s.viewH != dh) ClearWindow(dw, dh);
-    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    glDisable(GL_SCISSOR_TEST);
     const int w = std::max(1, static_cast<int>(s.width));
     const int h = std::max(1, static_cast<int>(s.height));
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
