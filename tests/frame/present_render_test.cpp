@@ -46,6 +46,23 @@ void Fill(Renderer*, int x, int y, int w, int h, float red, float green, float b
   glClearColor(0, 0, 0, 0);
 }
 
+std::vector<unsigned char> ReadWindow(int dw, int dh) {
+  std::vector<unsigned char> px(static_cast<size_t>(dw) * dh * 3);
+  ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, dw, dh, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  return px;
+}
+
+// The 0xRRGGBB colour at (x, yTop), counted from the top, of a bottom-up
+// RGB read of a w x h window.
+int RgbAt(const std::vector<unsigned char>& px, int w, int h, int x, int yTop) {
+  const size_t i = (static_cast<size_t>(h - 1 - yTop) * w + x) * 3;
+  return (px[i] << 16) | (px[i + 1] << 8) | px[i + 2];
+}
+
 TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
   Renderer* r = testenv::SharedEngine();
   int dw = 0, dh = 0;
@@ -67,16 +84,9 @@ TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
   EXPECT_EQ(LogicalScreen().viewX, 20);
   EXPECT_EQ(LogicalScreen().viewY, 40);
 
-  std::vector<unsigned char> px(static_cast<size_t>(dw) * dh * 3);
-  ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-  glReadBuffer(GL_BACK);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, dw, dh, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+  const std::vector<unsigned char> px = ReadWindow(dw, dh);
   WritePng("present_300x200_in_640x480.png", dw, dh, px);
-  auto at = [&](int x, int yTop) {
-    const size_t i = (static_cast<size_t>(dh - 1 - yTop) * dw + x) * 3;
-    return (px[i] << 16) | (px[i + 1] << 8) | px[i + 2];
-  };
+  auto at = [&](int x, int yTop) { return RgbAt(px, dw, dh, x, yTop); };
   // Each logical pixel is a crisp 2 x 2 block.
   EXPECT_EQ(at(20, 40), 0xFFFFFF);
   EXPECT_EQ(at(21, 41), 0xFFFFFF);
@@ -93,16 +103,6 @@ TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
   EXPECT_EQ(at(300, 40 + 400), 0);
 
   ASSERT_TRUE(CreateScreenBuffer(320, 240));
-}
-
-std::vector<unsigned char> ReadWindow(int dw, int dh) {
-  std::vector<unsigned char> px(static_cast<size_t>(dw) * dh * 3);
-  ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-  glReadBuffer(GL_BACK);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, dw, dh, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  return px;
 }
 
 std::vector<unsigned char> ReadScreen() {
@@ -193,10 +193,7 @@ TEST(Presenting, AScreenTheWindowShowsOneToOneIsDrawnInTheWindowItself) {
   EXPECT_EQ(s.viewW, dw);
   // The red square's corner kept its red (the depth test), the green one
   // shows beside it, the blue one kept full strength.
-  auto at = [&](int x, int yTop) {
-    const size_t i = (static_cast<size_t>(dh - 1 - yTop) * dw + x) * 3;
-    return (direct[i] << 16) | (direct[i + 1] << 8) | direct[i + 2];
-  };
+  auto at = [&](int x, int yTop) { return RgbAt(direct, dw, dh, x, yTop); };
   EXPECT_EQ(at(45, 45), 0xFF0000);
   EXPECT_EQ(at(60, 60), 0x00FF00);
   EXPECT_EQ(at(110, 15), 0x0000FF);
@@ -231,10 +228,7 @@ TEST(Presenting, AWindowResizedInTheMiddleOfADirectFrameStillShowsThatFrame) {
   ComposeWindow(r->window);
   EXPECT_FALSE(s.direct);
   const std::vector<unsigned char> px = ReadWindow(nw, nh);
-  auto at = [&](int x, int yTop) {
-    const size_t i = (static_cast<size_t>(nh - 1 - yTop) * nw + x) * 3;
-    return (px[i] << 16) | (px[i + 1] << 8) | px[i + 2];
-  };
+  auto at = [&](int x, int yTop) { return RgbAt(px, nw, nh, x, yTop); };
   EXPECT_EQ(at(s.viewX + 1, s.viewY + 1), 0xFF0000);
   EXPECT_EQ(at(s.viewX + s.viewW - 2, s.viewY + s.viewH - 2), 0x0000FF);
 
