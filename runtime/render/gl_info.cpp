@@ -39,3 +39,11 @@ std::string GlExtensionList() {
   }
   return list;
 }
+
+void LoadArbFunctions() {
+  ext::LoadArbEntryPoints();
+}
+
+void LoadFramebufferFunctions() {
+  ext::LoadFramebufferEntryPoints();
+}

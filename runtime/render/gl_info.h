@@ -1,4 +1,4 @@
-// Facts about the current OpenGL context.
+// Facts about the current OpenGL context, and fetching its entry points.
 #pragma once
 
 #include <string>
@@ -9,3 +9,9 @@ std::string GlRendererName();
 int ChooseMultisampleFormat(int samples);
 // The extension names of the current context, each followed by one blank.
 std::string GlExtensionList();
+
+// Fetches the multitexture and shader-object entry points the extension
+// list offers; once per context, before anything draws.
+void LoadArbFunctions();
+// Fetches the framebuffer-object entry points (core names first).
+void LoadFramebufferFunctions();

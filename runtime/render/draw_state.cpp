@@ -1,0 +1,158 @@
+#include "runtime/render/draw_state.h"
+
+#include <GL/gl.h>
+
+#include <initializer_list>
+
+namespace render {
+
+void Reset2DState() {
+  glEnable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+  glFrontFace(GL_CCW);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.05f);
+  glColor4f(1, 1, 1, 1);
+  glClearColor(0, 0, 0, 1);
+  for (GLenum cap :
+       {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_STENCIL_TEST, GL_NORMALIZE, GL_LIGHTING,
+        GL_COLOR_MATERIAL, GL_DITHER, GL_POLYGON_SMOOTH, GL_POLYGON_OFFSET_LINE, GL_AUTO_NORMAL})
+    glDisable(cap);
+  glShadeModel(GL_FLAT);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
+}
+
+void Reset3DState(float alpha, int lightCount) {
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glDepthMask(GL_TRUE);
+  glEnable(GL_CULL_FACE);
+  glFrontFace(GL_CCW);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.05f);
+  glColor4f(1, 1, 1, alpha);
+  glClearColor(0, 0, 0, 1);
+  for (GLenum cap : {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
+                     GL_POLYGON_OFFSET_LINE, GL_AUTO_NORMAL, GL_STENCIL_TEST, GL_NORMALIZE,
+                     GL_LIGHTING, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T}) {
+    glDisable(cap);
+  }
+  // Clearing only the bits would leave lights on for the next scene.
+  for (int i = 0; i < lightCount; ++i) glDisable(GL_LIGHT0 + i);
+  glShadeModel(GL_SMOOTH);
+  glEnable(GL_COLOR_MATERIAL);
+  glEnable(GL_DITHER);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glHint(GL_FOG_HINT, GL_NICEST);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+}
+
+void SetBlending(bool on) {
+  if (on)
+    glEnable(GL_BLEND);
+  else
+    glDisable(GL_BLEND);
+}
+
+void SetBlendFunction(Blend blend) {
+  glBlendFunc(GL_SRC_ALPHA, blend == Blend::Additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void SetAlphaTest(bool on) {
+  if (on)
+    glEnable(GL_ALPHA_TEST);
+  else
+    glDisable(GL_ALPHA_TEST);
+}
+
+void SetColour(float r, float g, float b, float a) {
+  glColor4f(r, g, b, a);
+}
+
+void SetColourBytes(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+  glColor4ub(r, g, b, a);
+}
+
+void SetFrontFaceClockwise(bool clockwise) {
+  glFrontFace(clockwise ? GL_CW : GL_CCW);
+}
+
+void CullBackFaces(bool frontClockwise) {
+  glFrontFace(frontClockwise ? GL_CW : GL_CCW);
+  glCullFace(GL_BACK);
+  glEnable(GL_CULL_FACE);
+}
+
+void StopCulling() {
+  glDisable(GL_CULL_FACE);
+}
+
+void SetStencilTest(bool on) {
+  if (on)
+    glEnable(GL_STENCIL_TEST);
+  else
+    glDisable(GL_STENCIL_TEST);
+}
+
+void SetClearColour(float r, float g, float b, float a) {
+  glClearColor(r, g, b, a);
+}
+
+void ClearColour() {
+  glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void ClearDepth() {
+  glDepthMask(GL_TRUE);
+  glClear(GL_DEPTH_BUFFER_BIT);
+}
+
+void SetViewport(int x, int y, int width, int height) {
+  glViewport(x, y, width, height);
+}
+
+void LoadPixelProjection(int width, int height) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, width, height, 0, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void LoadProjection(const float* matrix) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadMatrixf(matrix);
+}
+
+void LoadView(const float* matrix) {
+  glMatrixMode(GL_MODELVIEW);
+  glLoadMatrixf(matrix);
+}
+
+void PushPlacement(float x, float y, float degrees) {
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glTranslatef(x, y, 0);
+  glRotatef(degrees, 0, 0, -1);
+}
+
+void PopPlacement() {
+  glPopMatrix();
+}
+
+void PushPixelCentreOffset() {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glTranslatef(0.375f, 0.375f, 0);
+}
+
+void PopPixelCentreOffset() {
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace render

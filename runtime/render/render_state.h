@@ -1,0 +1,24 @@
+// What the render layer remembers of the GL state between draws, so that a
+// run of draws changes nothing the driver already has: each rebind or unit
+// switch ends the driver's batch of consecutive sprites.
+#pragma once
+
+#include <cstdint>
+
+namespace render {
+
+struct RenderState {
+  static constexpr uint32_t kUnknownTexture = 0xFFFFFFFFu;
+  // What unit 0 holds and whether texturing is on there (-1: unknown).
+  // Anything that binds, deletes or toggles textures other than through the
+  // cached binding forgets them.
+  uint32_t unit0Texture = kUnknownTexture;
+  int8_t unit0Enabled = -1;
+  // Whether the second texture unit may be on (a 3D pass may leave it so);
+  // 2D draws turn it off once per state reset, not once per draw.
+  bool secondUnitMayBeOn = true;
+};
+
+RenderState& Render();
+
+}  // namespace render

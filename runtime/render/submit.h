@@ -1,0 +1,43 @@
+// Vertex submission: every primitive the 2D and 3D layers draw reaches the
+// driver here. Each call draws at once, under the state set before it.
+#pragma once
+
+#include <cstddef>
+
+#include "runtime/render/textures.h"
+
+namespace render {
+
+// x, y, u, v per corner, drawn as one fan with the texture clamped at its
+// edges (so filtering does not wrap round to the opposite side).
+void DrawQuad(const float quad[4][4]);
+// An upright quad of whole pixels from (x, y) to (x + width, y + height),
+// y downwards; u from u0 (left) to u1, v from vt (top) to vb.
+void DrawPixelQuad(int x, int y, int width, int height, float u0, float u1, float vb, float vt);
+// Quads of x, y, z, u, v per corner, four corners each, in one call.
+void DrawTexturedQuads(const float* corners, size_t cornerCount);
+// A fan of x, y, u, v, r, g, b, a per vertex in smooth shading; u and v are
+// read only when textured (then filtered as asked). White at alpha is the
+// current colour afterwards.
+void DrawColouredFan(const float* vertices, int count, bool textured, Filter filter, float alpha);
+void DrawPoint(int x, int y);
+// Leaves out the last pixel, as GL lines do.
+void DrawLine(int x1, int y1, int x2, int y2);
+
+// Interleaved vertex arrays of one triangle list, `stride` bytes apart.
+struct MeshArrays {
+  const float* position = nullptr;  // x, y, z
+  const float* normal = nullptr;    // x, y, z
+  const float* uv = nullptr;        // u, v
+  const float* colour = nullptr;    // r, g, b
+  size_t stride = 0;
+  size_t count = 0;
+};
+// Draws the triangles through `transform` (column-major) after the view,
+// with the texture coordinates on both units (sphere-mapped when asked) and
+// normals when lit or sphere-mapped. White at alpha is the current colour
+// afterwards.
+void DrawMesh(const MeshArrays& mesh, const float* transform, bool normals, bool sphereMap,
+              float alpha);
+
+}  // namespace render
