@@ -1,13 +1,12 @@
 #include "runtime/gfx2d/fonts.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "runtime/core/conversion.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
 #include "runtime/gfx2d/texture_upload.h"
+#include "runtime/render/submit.h"
 
 namespace gfx2d {
 namespace {
@@ -144,13 +143,7 @@ void gfx2d::DrawTextQuads(int font, const RtString& text, double x, double y, do
       for (float f : corner) *v++ = f;
     pen += gw;
   }
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 20, g.textVertices.data());
-  glTexCoordPointer(2, GL_FLOAT, 20, g.textVertices.data() + 3);
-  glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices));
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  render::DrawTexturedQuads(g.textVertices.data(), vertices);
 }
 
 void DrawText(const RtString& text, double x, double y) {

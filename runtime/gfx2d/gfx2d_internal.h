@@ -1,5 +1,5 @@
-// Steps the 2D commands share: slot management, binding, the quad helper,
-// the draw-area reset and the current target's size.
+// Steps the 2D commands share: slot management, binding sprite textures,
+// the filter, the draw-area reset and the current target's size.
 #pragma once
 
 #include <cstdint>
@@ -27,19 +27,16 @@ void CopyScreenToBackgroundSlot(int slot);
 
 // Binds a slot's texture (its mipmapped copy when asked; or, with a table,
 // table[slot]). With a second slot, unit 0 gets the second slot's texture
-// and unit 1 the first's. slot < 0 turns texturing off.
+// and unit 1 the first's. slot < 0 turns texturing off. Bindings the render
+// layer already holds are skipped; whatever binds textures past this
+// forgets them there (render::ForgetBoundTexture).
 void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t* table);
-// To be called after binding, deleting or toggling 2D textures other than
-// through BindSpriteTexture.
-void ForgetBoundTexture();
 // The 2D form: the slot's plain texture on unit 0 alone.
 inline void BindSpriteTexture(int slot) {
   BindSpriteTexture(slot, -1, false, nullptr);
 }
 // Linear or nearest on the bound texture, as smoothing says.
 void SelectFilter();
-// x, y, u, v per vertex; drawn as one fan with edge-clamped wrapping.
-void DrawTexturedQuad(const float quad[4][4]);
 
 // The fixed 2D state, viewport and projection for a draw area inside the
 // current target; w or h <= 0 selects the whole target.

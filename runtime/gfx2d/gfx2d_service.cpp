@@ -1,7 +1,5 @@
 #include "runtime/gfx2d/gfx2d_service.h"
 
-#include <GL/gl.h>
-
 #include "runtime/gfx2d/fonts.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
 #include "runtime/gfx2d/image_cache.h"
@@ -9,6 +7,7 @@
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx2d/surfaces.h"
+#include "runtime/render/draw_state.h"
 
 using namespace gfx2d;
 
@@ -41,7 +40,7 @@ void Gfx2dBeforePresent() {
 }
 
 void Gfx2dFrame() {
-  glEnable(GL_BLEND);
+  render::SetBlending(true);
   SetBlendMode(0);
   ResetDrawArea(0, 0, 0, 0);
   DrawBackgroundSlot(0);

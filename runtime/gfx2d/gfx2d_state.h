@@ -77,16 +77,6 @@ struct Gfx2dState {
   int32_t boundSlot = -1;
   int32_t boundSecondSlot = -1;
   bool boundMipmapped = false;
-  // Whether the second texture unit may be on (a 3D pass may leave it so).
-  // Switching units breaks the driver's batching of consecutive sprites, so
-  // 2D draws turn it off once per reset, not once per draw.
-  bool secondUnitMayBeOn = true;
-  // What unit 0 holds as far as the 2D draws know, so a run of draws of one
-  // sprite rebinds nothing (rebinding ends the driver's batch). Anything
-  // that binds, deletes or toggles textures behind their back forgets it.
-  static constexpr uint32_t kUnknownTexture = 0xFFFFFFFFu;
-  uint32_t unit0Texture = kUnknownTexture;
-  int8_t unit0Enabled = -1;  // -1 unknown
   int32_t currentFont = 0;
 
   int32_t drawX = 0, drawY = 0, drawWidth = 0, drawHeight = 0;

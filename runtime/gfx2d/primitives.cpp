@@ -1,10 +1,11 @@
 #include "runtime/gfx2d/primitives.h"
 
-#include <GL/gl.h>
-
 #include "runtime/gfx2d/gfx2d_internal.h"
-#include "runtime/gfx2d/gl_entry_points.h"
 #include "runtime/gfx2d/screen_target.h"
+#include "runtime/render/draw_state.h"
+#include "runtime/render/framebuffers.h"
+#include "runtime/render/submit.h"
+#include "runtime/render/textures.h"
 
 namespace gfx2d {
 
@@ -21,25 +22,25 @@ int TargetHeight() {
 }
 
 void BindCurrentTarget() {
-  if (!ext::glBindFramebuffer) return;
+  if (!render::HasFramebuffers()) return;
   const Gfx2dState& g = Gfx2d();
   const SurfaceSlot* surface = g.currentSurface >= 0 ? &g.surfaces[g.currentSurface] : nullptr;
   if (surface && surface->framebuffer && surface->width > 0)
-    ext::glBindFramebuffer(GL_FRAMEBUFFER, surface->framebuffer);
+    render::BindTarget(surface->framebuffer);
   else
-    ext::glBindFramebuffer(GL_FRAMEBUFFER, ScreenFramebuffer());
+    render::BindTarget(ScreenFramebuffer());
 }
 
 void BindReadTarget() {
-  if (!ext::glBindFramebuffer) return;
+  if (!render::HasFramebuffers()) return;
   const Gfx2dState& g = Gfx2d();
   const SurfaceSlot* surface = g.currentSurface >= 0 ? &g.surfaces[g.currentSurface] : nullptr;
   if (surface && surface->framebuffer && surface->width > 0) {
-    ext::glBindFramebuffer(GL_FRAMEBUFFER, surface->framebuffer);
+    render::BindTarget(surface->framebuffer);
     return;
   }
   const uint32_t source = ScreenReadFramebuffer();
-  ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+  render::BindReadTarget(source);
 }
 
 int32_t StoredKeyColour() {
@@ -59,31 +60,11 @@ void ResetDrawArea(int x, int y, int w, int h) {
   g.drawY = y;
   g.drawWidth = w;
   g.drawHeight = h;
-  glViewport(x, TargetHeight() - h - y, w, h);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, w, h, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-
-  glEnable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glEnable(GL_CULL_FACE);
-  glFrontFace(GL_CCW);
-  glEnable(GL_ALPHA_TEST);
-  glAlphaFunc(GL_GREATER, 0.05f);
-  glColor4f(1, 1, 1, 1);
-  glClearColor(0, 0, 0, 1);
-  for (GLenum cap :
-       {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_STENCIL_TEST, GL_NORMALIZE, GL_LIGHTING,
-        GL_COLOR_MATERIAL, GL_DITHER, GL_POLYGON_SMOOTH, GL_POLYGON_OFFSET_LINE, GL_AUTO_NORMAL})
-    glDisable(cap);
-  glShadeModel(GL_FLAT);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-  glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
+  render::SetViewport(x, TargetHeight() - h - y, w, h);
+  render::LoadPixelProjection(w, h);
+  render::Reset2DState();
   g.smoothing = true;
-  g.secondUnitMayBeOn = true;
-  ForgetBoundTexture();
+  render::ForgetTextureUnits();
   BindSpriteTexture(-1);
 }
 
@@ -93,21 +74,16 @@ namespace {
 struct PrimitiveScope {
   explicit PrimitiveScope(int colour) {
     const Gfx2dState& g = Gfx2d();
-    glDisable(GL_ALPHA_TEST);
-    const GLubyte alpha = colour == g.spriteKey ? 0 : static_cast<GLubyte>(g.currentAlpha * 255.0f);
-    glColor4ub(colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF, alpha);
+    render::SetAlphaTest(false);
+    const uint8_t alpha = colour == g.spriteKey ? 0 : static_cast<uint8_t>(g.currentAlpha * 255.0f);
+    render::SetColourBytes(colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF, alpha);
     BindSpriteTexture(-1);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    // Integer coordinates then hit pixel centres.
-    glTranslatef(0.375f, 0.375f, 0);
+    render::PushPixelCentreOffset();
   }
   ~PrimitiveScope() {
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glColor4f(1, 1, 1, Gfx2d().currentAlpha);
-    glEnable(GL_ALPHA_TEST);
+    render::PopPixelCentreOffset();
+    render::SetColour(1, 1, 1, Gfx2d().currentAlpha);
+    render::SetAlphaTest(true);
   }
 };
 
@@ -149,27 +125,20 @@ void ScreenSize(double& width, double& height) {
 
 void ClearScreen() {
   FreeBackgroundSlot(0);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  render::SetClearColour(0, 0, 0, 1);
+  render::ClearColour();
 }
 
 void PlotPixel(int x, int y, int colour) {
   PrimitiveScope scope(colour);
-  glBegin(GL_POINTS);
-  glVertex2i(x, y);
-  glEnd();
+  render::DrawPoint(x, y);
 }
 
 void DrawLine(int x1, int y1, int x2, int y2, int colour) {
   PrimitiveScope scope(colour);
-  glBegin(GL_LINES);
-  glVertex2i(x1, y1);
-  glVertex2i(x2, y2);
-  glEnd();
+  render::DrawLine(x1, y1, x2, y2);
   // Lines leave out their last pixel; the point puts it in.
-  glBegin(GL_POINTS);
-  glVertex2i(x2, y2);
-  glEnd();
+  render::DrawPoint(x2, y2);
 }
 
 void FillRect(int x, int y, int width, int height, int colour) {
@@ -181,17 +150,15 @@ void FillRect(int x, int y, int width, int height, int colour) {
   PrimitiveScope scope(colour);
   const float l = left, r = right, t = top, b = bottom;
   const float quad[4][4] = {{l, b, 0, 0}, {r, b, 0, 0}, {r, t, 0, 0}, {l, t, 0, 0}};
-  DrawTexturedQuad(quad);
+  render::DrawQuad(quad);
 }
 
 int ReadPixel(int x, int y) {
   const int w = TargetWidth(), h = TargetHeight();
   if (x < 0 || y < 0 || x >= w || y >= h) return 0;
   BindReadTarget();
-  GLubyte rgb[3] = {0, 0, 0};
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x, h - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  uint8_t rgb[3] = {0, 0, 0};
+  render::ReadPixels(x, h - 1 - y, 1, 1, render::PixelLayout::Rgb, rgb);
   BindCurrentTarget();
   return rgb[0] | rgb[1] << 8 | rgb[2] << 16;
 }

@@ -1,102 +1,43 @@
 // Sprite and animation-frame draws, the blend mode and the triangle-fan
 // batch. Every draw goes to the current target in the 2D projection of the
 // draw area: one unit per pixel, origin top-left, y downwards.
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "runtime/gfx2d/gfx2d_internal.h"
-#include "runtime/gfx2d/gl_entry_points.h"
 #include "runtime/gfx2d/sprites.h"
+#include "runtime/render/draw_state.h"
+#include "runtime/render/submit.h"
+#include "runtime/render/textures.h"
 
 namespace gfx2d {
-
-void ForgetBoundTexture() {
-  Gfx2dState& g = Gfx2d();
-  g.unit0Texture = Gfx2dState::kUnknownTexture;
-  g.unit0Enabled = -1;
-}
-
-namespace {
-
-void BindOnUnit0(GLuint texture) {
-  Gfx2dState& g = Gfx2d();
-  if (g.unit0Texture == texture) return;
-  glBindTexture(GL_TEXTURE_2D, texture);
-  g.unit0Texture = texture;
-}
-
-void TexturingOnUnit0(bool on) {
-  Gfx2dState& g = Gfx2d();
-  if (g.unit0Enabled == (on ? 1 : 0)) return;
-  if (on)
-    glEnable(GL_TEXTURE_2D);
-  else
-    glDisable(GL_TEXTURE_2D);
-  g.unit0Enabled = on ? 1 : 0;
-}
-
-}  // namespace
 
 void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t* table) {
   Gfx2dState& g = Gfx2d();
   g.boundSlot = slot;
   g.boundSecondSlot = secondSlot;
   g.boundMipmapped = mipmapped;
-  auto textureOf = [&](int s) -> GLuint {
+  auto textureOf = [&](int s) -> uint32_t {
     if (table) return table[s];
     if (!ValidSlot(s)) return 0;
     return mipmapped ? g.sprites[s].mipTexture : g.sprites[s].texture;
   };
-  if (!ext::glActiveTextureARB) {
-    if (slot < 0) {
-      TexturingOnUnit0(false);
-      glEnable(GL_COLOR_MATERIAL);
-      return;
-    }
-    BindOnUnit0(textureOf(slot));
-    TexturingOnUnit0(true);
-    return;
-  }
-  if (slot >= 0 && secondSlot >= 0) {
-    ext::glActiveTextureARB(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, textureOf(slot));
-    glEnable(GL_TEXTURE_2D);
-    ext::glActiveTextureARB(GL_TEXTURE0);
-    g.secondUnitMayBeOn = true;
-  } else if (g.secondUnitMayBeOn) {
-    ext::glActiveTextureARB(GL_TEXTURE1);
-    glDisable(GL_TEXTURE_2D);
-    ext::glActiveTextureARB(GL_TEXTURE0);
-    g.secondUnitMayBeOn = false;
-  }
-  if (slot < 0) {
-    TexturingOnUnit0(false);
-    BindOnUnit0(0);
-    return;
-  }
-  BindOnUnit0(textureOf(secondSlot >= 0 ? secondSlot : slot));
-  TexturingOnUnit0(true);
+  const bool textured = slot >= 0;
+  const bool withSecond = textured && secondSlot >= 0;
+  render::BindDrawTextures(textured, textured ? textureOf(slot) : 0, withSecond,
+                           withSecond ? textureOf(secondSlot) : 0);
 }
+
+namespace {
+
+render::Filter SpriteFilter() {
+  return Gfx2d().smoothing ? render::Filter::Linear : render::Filter::Nearest;
+}
+
+}  // namespace
 
 void SelectFilter() {
-  const GLint filter = Gfx2d().smoothing ? GL_LINEAR : GL_NEAREST;
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-}
-
-void DrawTexturedQuad(const float quad[4][4]) {
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glBegin(GL_TRIANGLE_FAN);
-  for (int i = 0; i < 4; ++i) {
-    glTexCoord2f(quad[i][2], quad[i][3]);
-    glVertex2f(quad[i][0], quad[i][1]);
-  }
-  glEnd();
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  render::SetFilter(SpriteFilter());
 }
 
 namespace {
@@ -137,16 +78,16 @@ using namespace gfx2d;
 
 void SetBlendMode(double value) {
   Gfx2dState& g = Gfx2d();
-  glEnable(GL_BLEND);
+  render::SetBlending(true);
   float alpha = 1.0f;
   if (value == 0 || std::isnan(value)) {
-    glDisable(GL_BLEND);
+    render::SetBlending(false);
   } else {
-    glBlendFunc(GL_SRC_ALPHA, value > 0 ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+    render::SetBlendFunction(value > 0 ? render::Blend::Additive : render::Blend::Alpha);
     alpha = static_cast<float>(std::min(std::fabs(value), 1.0));
   }
   g.currentAlpha = alpha;
-  glColor4f(1, 1, 1, alpha);
+  render::SetColour(1, 1, 1, alpha);
 }
 
 void SetSpriteFiltering(int flag) {
@@ -160,16 +101,7 @@ void PutSprite(int slot, int x, int y) {
   SelectFilter();
   const float uw = static_cast<float>(s->width) / s->paddedWidth;
   const float vh = static_cast<float>(s->height) / s->paddedHeight;
-  glBegin(GL_QUADS);
-  glTexCoord2f(uw, vh);
-  glVertex2i(x + s->width, y);
-  glTexCoord2f(0, vh);
-  glVertex2i(x, y);
-  glTexCoord2f(0, 0);
-  glVertex2i(x, y + s->height);
-  glTexCoord2f(uw, 0);
-  glVertex2i(x + s->width, y + s->height);
-  glEnd();
+  render::DrawPixelQuad(x, y, s->width, s->height, 0, uw, 0, vh);
 }
 
 void PutSpriteInRect(int slot, int x, int y, int w, int h) {
@@ -180,14 +112,14 @@ void PutSpriteInRect(int slot, int x, int y, int w, int h) {
   // One mirrored axis turns the winding; the front face follows so culling
   // keeps the quad.
   const bool mirrored = (w < 0) != (h < 0);
-  if (mirrored) glFrontFace(GL_CW);
+  if (mirrored) render::SetFrontFaceClockwise(true);
   const float uw = static_cast<float>(s->width) / s->paddedWidth;
   const float vh = static_cast<float>(s->height) / s->paddedHeight;
   const float fx = x, fy = y, fw = w, fh = h;
   const float quad[4][4] = {
       {fx, fy + fh, 0, 0}, {fx + fw, fy + fh, uw, 0}, {fx + fw, fy, uw, vh}, {fx, fy, 0, vh}};
-  DrawTexturedQuad(quad);
-  if (mirrored) glFrontFace(GL_CCW);
+  render::DrawQuad(quad);
+  if (mirrored) render::SetFrontFaceClockwise(false);
 }
 
 void PutSpriteScaled(int slot, int x, int y, double factorX, double factorY) {
@@ -206,10 +138,8 @@ void PutSpriteRotatedScaled(int slot, int x, int y, double angle, double scale) 
   const float hw = static_cast<float>(scale * s->width / 2);
   const float hh = static_cast<float>(scale * s->height / 2);
   BindSpriteTexture(slot);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glTranslatef(static_cast<float>(x + s->width / 2), static_cast<float>(y + s->height / 2), 0);
-  glRotatef(static_cast<float>(angle), 0, 0, -1);
+  render::PushPlacement(static_cast<float>(x + s->width / 2), static_cast<float>(y + s->height / 2),
+                        static_cast<float>(angle));
   SelectFilter();
   const float pw = s->paddedWidth, ph = s->paddedHeight;
   const float u0 = 0.5f / pw, u1 = (s->width - 0.5f) / pw;
@@ -217,8 +147,8 @@ void PutSpriteRotatedScaled(int slot, int x, int y, double angle, double scale) 
   // y grows downwards, so +hh is the bottom edge, which carries the low v.
   const float quad[4][4] = {
       {-hw, hh, u0, v0}, {hw, hh, u1, v0}, {hw, -hh, u1, v1}, {-hw, -hh, u0, v1}};
-  DrawTexturedQuad(quad);
-  glPopMatrix();
+  render::DrawQuad(quad);
+  render::PopPlacement();
 }
 
 void PutSpriteRotated(int slot, int x, int y, double angle) {
@@ -231,16 +161,7 @@ void PutAnimationFrame(int slot, int frame, int x, int y) {
   if (!s || !FrameOf(*s, frame, f)) return;
   BindSpriteTexture(slot);
   SelectFilter();
-  glBegin(GL_QUADS);
-  glTexCoord2f(f.u1, f.vt);
-  glVertex2i(x + f.fw, y);
-  glTexCoord2f(f.u0, f.vt);
-  glVertex2i(x, y);
-  glTexCoord2f(f.u0, f.vb);
-  glVertex2i(x, y + f.fh);
-  glTexCoord2f(f.u1, f.vb);
-  glVertex2i(x + f.fw, y + f.fh);
-  glEnd();
+  render::DrawPixelQuad(x, y, f.fw, f.fh, f.u0, f.u1, f.vb, f.vt);
 }
 
 void PutAnimationFrameInRect(int slot, int frame, int x, int y, int w, int h) {
@@ -254,7 +175,7 @@ void PutAnimationFrameInRect(int slot, int frame, int x, int y, int w, int h) {
                             {fx, bottom, f.u0, f.vb},
                             {right, bottom, f.u1, f.vb},
                             {right, fy, f.u1, f.vt}};
-  DrawTexturedQuad(quad);
+  render::DrawQuad(quad);
 }
 
 void PutAnimationFrameRotatedScaled(int slot, int frame, int x, int y, double angle, double scale) {
@@ -276,7 +197,7 @@ void PutAnimationFrameRotatedScaled(int slot, int frame, int x, int y, double an
                              static_cast<float>(cy - sn * hw + c * hh), f.u1 - du, f.vb + dv},
                             {static_cast<float>(cx + c * hw - sn * hh),
                              static_cast<float>(cy - sn * hw - c * hh), f.u1 - du, f.vt - dv}};
-  DrawTexturedQuad(quad);
+  render::DrawQuad(quad);
 }
 
 void BeginTriangleFan(int slot) {
@@ -315,26 +236,6 @@ void EndTriangleFan() {
   Gfx2dState& g = Gfx2d();
   if (g.fanCount <= 0) return;
   const bool textured = g.boundSlot >= 0 && ValidSlot(g.boundSlot);
-  glEnable(GL_COLOR_MATERIAL);
-  glEnable(GL_DITHER);
-  glShadeModel(GL_SMOOTH);
-  const float* base = g.fanVertices.data();
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(2, GL_FLOAT, 32, base);
-  if (textured) {
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, 32, base + 2);
-    SelectFilter();
-  }
-  glEnableClientState(GL_COLOR_ARRAY);
-  glColorPointer(4, GL_FLOAT, 32, base + 4);
-  glDrawArrays(GL_TRIANGLE_FAN, 0, g.fanCount);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  glDisableClientState(GL_COLOR_ARRAY);
-  glShadeModel(GL_FLAT);
-  if (textured) TexturingOnUnit0(true);
-  glColor4f(1, 1, 1, g.currentAlpha);
-  glDisable(GL_DITHER);
-  glDisable(GL_COLOR_MATERIAL);
+  render::DrawColouredFan(g.fanVertices.data(), g.fanCount, textured, SpriteFilter(),
+                          g.currentAlpha);
 }

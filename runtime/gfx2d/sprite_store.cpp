@@ -1,7 +1,5 @@
 // The sprite table and the tiled background slots: loading, freeing, and
 // the alpha masks collision tests read.
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -12,6 +10,9 @@
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx2d/texture_upload.h"
+#include "runtime/render/draw_state.h"
+#include "runtime/render/submit.h"
+#include "runtime/render/textures.h"
 
 namespace gfx2d {
 
@@ -31,11 +32,11 @@ void FreeSprite(int slot) {
   Gfx2dState& g = Gfx2d();
   SpriteSlot& s = g.sprites[slot];
   if (ContextAlive()) {
-    if (s.texture) glDeleteTextures(1, &s.texture);
-    if (s.mipTexture) glDeleteTextures(1, &s.mipTexture);
+    if (s.texture) render::DeleteTexture(s.texture);
+    if (s.mipTexture) render::DeleteTexture(s.mipTexture);
   }
   s.texture = s.mipTexture = 0;
-  ForgetBoundTexture();
+  render::ForgetBoundTexture();
   s.paddedWidth = s.paddedHeight = -1;
   s.width = s.height = 0;
   g.alphaMasks[slot].reset();
@@ -120,12 +121,8 @@ const uint8_t* AlphaMask(int slot) {
   std::unique_ptr<uint8_t[]>& mask = g.alphaMasks[slot];
   if (!mask) {
     mask = std::make_unique<uint8_t[]>(static_cast<size_t>(s.paddedWidth) * s.paddedHeight);
-    glBindTexture(GL_TEXTURE_2D, s.texture);
-    // Rows of a one-byte-per-texel plane are not padded to 4 bytes.
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, mask.get());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    ForgetBoundTexture();
+    render::ReadTextureAlpha(s.texture, mask.get());
+    render::ForgetBoundTexture();
     BindSpriteTexture(-1);
   }
   return mask.get();
@@ -137,8 +134,8 @@ void FreeBackgroundSlot(int slot) {
   if (ContextAlive())
     for (auto& column : b.tiles)
       for (auto& tile : column)
-        if (tile.texture) glDeleteTextures(1, &tile.texture);
-  ForgetBoundTexture();
+        if (tile.texture) render::DeleteTexture(tile.texture);
+  render::ForgetBoundTexture();
   b = BackgroundSlot{};
 }
 
@@ -172,11 +169,11 @@ void DrawBackgroundSlot(int slot) {
   if (slot < 0 || slot >= kBackgroundSlots) return;
   const BackgroundSlot& b = Gfx2d().backgrounds[slot];
   if (b.columns == 0 || b.rows == 0) return;
-  glDisable(GL_ALPHA_TEST);
+  render::SetAlphaTest(false);
   // Unbinding through the sprite path also turns the second unit off.
   BindSpriteTexture(-1);
-  ForgetBoundTexture();
-  glEnable(GL_TEXTURE_2D);
+  render::ForgetBoundTexture();
+  render::EnableTexturing(true);
   float left = 0;
   for (int c = 0; c < b.columns; ++c) {
     float top = 0;
@@ -184,23 +181,22 @@ void DrawBackgroundSlot(int slot) {
     for (int r = 0; r < b.rows; ++r) {
       const BackgroundTile& tile = b.tiles[c][r];
       if (!tile.texture) continue;
-      glBindTexture(GL_TEXTURE_2D, tile.texture);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+      render::BindTexture(tile.texture);
+      render::SetFilter(render::Filter::Nearest);
       const float u = static_cast<float>(tile.usedWidth) / tile.textureWidth;
       const float v = static_cast<float>(tile.usedHeight) / tile.textureHeight;
       const float right = left + tile.usedWidth, bottom = top + tile.usedHeight;
       const float quad[4][4] = {
           {left, bottom, 0, 0}, {right, bottom, u, 0}, {right, top, u, v}, {left, top, 0, v}};
-      DrawTexturedQuad(quad);
+      render::DrawQuad(quad);
       SelectFilter();
       top = bottom;
       columnWidth = tile.usedWidth;
     }
     left += columnWidth;
   }
-  glEnable(GL_ALPHA_TEST);
-  ForgetBoundTexture();
+  render::SetAlphaTest(true);
+  render::ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 
@@ -258,7 +254,7 @@ bool BackgroundFromFile(const RtString& name) {
     return true;
   }
   FreeBackgroundSlot(0);
-  glClear(GL_COLOR_BUFFER_BIT);
+  render::ClearColour();
   return false;
 }
 

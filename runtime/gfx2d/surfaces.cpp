@@ -1,16 +1,15 @@
 #include "runtime/gfx2d/surfaces.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "runtime/gfx2d/gfx2d_internal.h"
-#include "runtime/gfx2d/gl_entry_points.h"
 #include "runtime/gfx2d/primitives.h"
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx2d/texture_upload.h"
+#include "runtime/render/framebuffers.h"
+#include "runtime/render/textures.h"
 
 namespace gfx2d {
 namespace {
@@ -24,36 +23,21 @@ int GrabPaddedSize(int n) {
   return size;
 }
 
-void SetGrabTextureState() {
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+// A new texture for screen grabs, bound, its contents undefined.
+void MakeGrabTexture(uint32_t& texture, int width, int height, render::TexelOrder order) {
+  texture = render::CreateTexture();
+  render::BindTexture(texture);
+  render::ResetUnpacking();
+  render::SetSampling(render::Filter::Linear, render::Filter::Linear);
+  render::UploadLevel(0, width, height, order, nullptr);
 }
 
 bool HasFramebuffer(const SurfaceSlot& s) {
-  return s.framebuffer != 0 && s.width > 0 && ext::glBindFramebuffer;
-}
-
-bool FramebufferEntryPoints() {
-  return ext::glGenFramebuffers && ext::glGenRenderbuffers && ext::glBindRenderbuffer &&
-         ext::glRenderbufferStorage && ext::glCheckFramebufferStatus && ext::glBindFramebuffer &&
-         ext::glFramebufferTexture2D && ext::glFramebufferRenderbuffer &&
-         ext::glDeleteFramebuffers && ext::glDeleteRenderbuffers;
+  return s.framebuffer != 0 && s.width > 0 && render::HasFramebuffers();
 }
 
 void AttachSurface(const SurfaceSlot& s) {
-  ext::glBindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
-  ext::glBindRenderbuffer(GL_RENDERBUFFER, s.depthBuffer);
-  ext::glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                              Gfx2d().sprites[s.spriteSlot].texture, 0);
-  ext::glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                 s.depthBuffer);
-  ext::glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  render::AttachTextureTarget(s.framebuffer, s.depthBuffer, Gfx2d().sprites[s.spriteSlot].texture);
 }
 
 }  // namespace
@@ -61,10 +45,7 @@ void AttachSurface(const SurfaceSlot& s) {
 void DeleteSurface(int n) {
   if (n < 0 || n >= kSurfaceCount) return;
   SurfaceSlot& s = Gfx2d().surfaces[n];
-  if (ContextAlive() && ext::glDeleteFramebuffers && ext::glDeleteRenderbuffers) {
-    if (s.framebuffer) ext::glDeleteFramebuffers(1, &s.framebuffer);
-    if (s.depthBuffer) ext::glDeleteRenderbuffers(1, &s.depthBuffer);
-  }
+  if (ContextAlive()) render::DeleteTextureTarget(s.framebuffer, s.depthBuffer);
   s = SurfaceSlot{};
 }
 
@@ -84,18 +65,14 @@ void CopyScreenToBackgroundSlot(int slot) {
     for (int x = 0; x < sw && column < kBackgroundGrid; x += t, ++column) {
       BackgroundTile& tile = b.tiles[column][rows];
       if (tile.texture && tile.textureWidth == t && tile.textureHeight == t) {
-        glBindTexture(GL_TEXTURE_2D, tile.texture);
+        render::BindTexture(tile.texture);
       } else {
-        if (tile.texture) glDeleteTextures(1, &tile.texture);
-        glGenTextures(1, &tile.texture);
-        glBindTexture(GL_TEXTURE_2D, tile.texture);
-        SetGrabTextureState();
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, t, t, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        if (tile.texture) render::DeleteTexture(tile.texture);
+        MakeGrabTexture(tile.texture, t, t, render::TexelOrder::Rgba);
       }
       tile.usedWidth = std::min(t, sw - x);
       tile.usedHeight = std::min(t, sh - y);
-      glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, sh - y - tile.usedHeight, tile.usedWidth,
-                          tile.usedHeight);
+      render::CopyReadTargetToTexture(x, sh - y - tile.usedHeight, tile.usedWidth, tile.usedHeight);
       tile.textureWidth = tile.textureHeight = t;
     }
     columns = std::max(columns, column);
@@ -103,7 +80,7 @@ void CopyScreenToBackgroundSlot(int slot) {
   b.columns = columns;
   b.rows = rows;
   BindCurrentTarget();
-  ForgetBoundTexture();
+  render::ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 
@@ -120,32 +97,27 @@ void CopyScreenToSprite(int slot, int x, int y, int w, int h) {
   SpriteSlot& s = g.sprites[slot];
   const int pw = GrabPaddedSize(w), ph = GrabPaddedSize(h);
   if (s.texture && s.paddedWidth == pw && s.paddedHeight == ph) {
-    glBindTexture(GL_TEXTURE_2D, s.texture);
+    render::BindTexture(s.texture);
   } else {
     if (ContextAlive()) {
-      if (s.texture) glDeleteTextures(1, &s.texture);
-      if (s.mipTexture) glDeleteTextures(1, &s.mipTexture);
+      if (s.texture) render::DeleteTexture(s.texture);
+      if (s.mipTexture) render::DeleteTexture(s.mipTexture);
     }
     s.mipTexture = 0;
-    glGenTextures(1, &s.texture);
-    glBindTexture(GL_TEXTURE_2D, s.texture);
-    SetGrabTextureState();
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, pw, ph, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    MakeGrabTexture(s.texture, pw, ph, render::TexelOrder::Bgra);
   }
 
   const int targetHeight = TargetHeight();
   BindReadTarget();
-  GLint alphaBits = 0;
-  glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
-  if (alphaBits > 0) {
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, targetHeight - y - h, w, h);
+  if (render::ReadTargetAlphaBits() > 0) {
+    render::CopyReadTargetToTexture(x, targetHeight - y - h, w, h);
   } else {
     // No alpha to copy: key-coloured pixels are made transparent by hand.
     const size_t bytes = static_cast<size_t>(pw) * ph * 4;
     if (g.grabBuffer.size() < bytes) g.grabBuffer.resize(bytes);
     std::memset(g.grabBuffer.data(), 0, bytes);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(x, targetHeight - y - h, pw, ph, GL_BGRA, GL_UNSIGNED_BYTE, g.grabBuffer.data());
+    render::ReadPixels(x, targetHeight - y - h, pw, ph, render::PixelLayout::Bgra,
+                       g.grabBuffer.data());
     const int32_t key = StoredKeyColour();
     if (key != kNoColourKey) {
       const uint8_t kr = key & 0xFF, kg = key >> 8 & 0xFF, kb = key >> 16 & 0xFF;
@@ -154,15 +126,14 @@ void CopyScreenToSprite(int slot, int x, int y, int w, int h) {
         if (p[0] == kb && p[1] == kg && p[2] == kr) p[3] = 0;
       }
     }
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, pw, ph, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 g.grabBuffer.data());
+    render::UploadLevel(0, pw, ph, render::TexelOrder::Bgra, g.grabBuffer.data());
   }
   BindCurrentTarget();
   s.paddedWidth = static_cast<int16_t>(pw);
   s.paddedHeight = static_cast<int16_t>(ph);
   s.width = static_cast<int16_t>(w);
   s.height = static_cast<int16_t>(h);
-  ForgetBoundTexture();
+  render::ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 
@@ -192,25 +163,14 @@ void CreateOffscreenSurface(int n, int slot, int w, int h) {
   SurfaceSlot& s = g.surfaces[n];
   s.spriteSlot = slot;
   s.created = true;
-  if (FramebufferEntryPoints()) {
-    ext::glGenFramebuffers(1, &s.framebuffer);
-    ext::glGenRenderbuffers(1, &s.depthBuffer);
-    ext::glBindRenderbuffer(GL_RENDERBUFFER, s.depthBuffer);
-    ext::glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, pw, ph);
-    // Completeness means something only once the attachments are in place.
-    AttachSurface(s);
-    const bool complete = ext::glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    if (complete) {
+  if (render::CanMakeTextureTargets()) {
+    if (render::CreateTextureTarget(sprite.texture, pw, ph, &s.framebuffer, &s.depthBuffer)) {
       s.width = pw;
       s.height = ph;
-    } else {
-      ext::glDeleteFramebuffers(1, &s.framebuffer);
-      ext::glDeleteRenderbuffers(1, &s.depthBuffer);
-      s.framebuffer = s.depthBuffer = 0;
     }
     BindCurrentTarget();
   }
-  ForgetBoundTexture();
+  render::ForgetBoundTexture();
   BindSpriteTexture(-1);
 }
 
@@ -267,10 +227,8 @@ bool ScreenToFile(const RtString& name) {
   const int w = ScreenWidth(), h = ScreenHeight();
   if (w <= 0 || h <= 0) return false;
   std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 3);
-  if (ext::glBindFramebuffer) ext::glBindFramebuffer(GL_READ_FRAMEBUFFER, ScreenReadFramebuffer());
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, w, h, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  if (render::HasFramebuffers()) render::BindReadTarget(ScreenReadFramebuffer());
+  render::ReadPixels(0, 0, w, h, render::PixelLayout::Bgr, pixels.data());
   BindCurrentTarget();
   return WriteImageFile(name.c_str(), pixels.data(), w, h, w);
 }
@@ -280,11 +238,8 @@ bool SpriteToFile(const RtString& name, int slot) {
   const SpriteSlot& s = Gfx2d().sprites[slot];
   if (s.Empty()) return false;
   std::vector<uint8_t> pixels(static_cast<size_t>(s.paddedWidth) * s.paddedHeight * 3);
-  glBindTexture(GL_TEXTURE_2D, s.texture);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glGetTexImage(GL_TEXTURE_2D, 0, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  ForgetBoundTexture();
+  render::ReadTextureBgr(s.texture, pixels.data());
+  render::ForgetBoundTexture();
   BindSpriteTexture(-1);
   return WriteImageFile(name.c_str(), pixels.data(), s.width, s.height, s.paddedWidth);
 }

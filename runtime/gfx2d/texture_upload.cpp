@@ -1,20 +1,18 @@
 #include "runtime/gfx2d/texture_upload.h"
 
-#include "runtime/gfx2d/gfx2d_internal.h"
-
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include "runtime/gfx2d/gfx2d_internal.h"
+#include "runtime/render/textures.h"
 
 namespace gfx2d {
 
 int MaxTextureSize() {
   static int cached = 0;
   if (cached > 0) return cached;
-  GLint size = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+  const int size = render::QueryMaxTextureSize();
   if (size > 0) cached = size;
   // Without a context, decoding still has a sane limit.
   return size > 0 ? size : 8192;
@@ -172,13 +170,6 @@ TexelBuffer NextMipLevel(const TexelBuffer& b) {
   return out;
 }
 
-void SetFilters(GLint mag, GLint min) {
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
-}
-
 }  // namespace
 
 std::vector<TexelBuffer> BuildMipLevels(const TexelBuffer& buffer) {
@@ -217,34 +208,29 @@ bool PrepareTexture(const ImageBuffer& image, int x, int y, int w, int h, bool w
 }
 
 void UploadPrepared(const PreparedTexture& prepared, uint32_t* texture, uint32_t* mipTexture) {
+  using render::Filter;
   const bool font = prepared.font;
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-  if (*texture) glDeleteTextures(1, texture);
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  *texture = name;
-  glBindTexture(GL_TEXTURE_2D, name);
-  SetFilters(font ? GL_NEAREST : GL_LINEAR, font ? GL_NEAREST : GL_LINEAR);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, prepared.padded.width, prepared.padded.height, 0,
-               GL_RGBA, GL_UNSIGNED_BYTE, prepared.padded.texels.data());
+  render::ResetUnpacking();
+  if (*texture) render::DeleteTexture(*texture);
+  *texture = render::CreateTexture();
+  render::BindTexture(*texture);
+  const Filter filter = font ? Filter::Nearest : Filter::Linear;
+  render::SetSampling(filter, filter);
+  render::UploadLevel(0, prepared.padded.width, prepared.padded.height, render::TexelOrder::Rgba,
+                      prepared.padded.texels.data());
 
   if (mipTexture && !prepared.mipLevels.empty()) {
-    if (*mipTexture) glDeleteTextures(1, mipTexture);
-    GLuint mipName = 0;
-    glGenTextures(1, &mipName);
-    *mipTexture = mipName;
-    glBindTexture(GL_TEXTURE_2D, mipName);
-    SetFilters(GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
+    if (*mipTexture) render::DeleteTexture(*mipTexture);
+    *mipTexture = render::CreateTexture();
+    render::BindTexture(*mipTexture);
+    render::SetSampling(Filter::Linear, Filter::LinearMipmapLinear);
     const std::vector<TexelBuffer>& levels = prepared.mipLevels;
     for (size_t level = 0; level < levels.size(); ++level)
-      glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, levels[level].width,
-                   levels[level].height, 0, GL_RGBA, GL_UNSIGNED_BYTE, levels[level].texels.data());
+      render::UploadLevel(static_cast<int>(level), levels[level].width, levels[level].height,
+                          render::TexelOrder::Rgba, levels[level].texels.data());
   }
-  glBindTexture(GL_TEXTURE_2D, 0);
-  ForgetBoundTexture();
+  render::BindTexture(0);
+  render::ForgetBoundTexture();
 }
 
 bool UploadImage(const ImageBuffer& image, int x, int y, int w, int h, uint32_t* texture,

@@ -1,7 +1,5 @@
 #include "runtime/gfx3d/gfx2d_link.h"
 
-#include <GL/gl.h>
-
 #include "runtime/gfx2d/gfx2d_internal.h"
 #include "runtime/gfx2d/gfx2d_state.h"
 #include "runtime/gfx2d/image_decode.h"
@@ -33,10 +31,6 @@ bool ValidSpriteSlotOrNone(int slot) {
 
 int32_t SpriteColourKey() {
   return gfx2d::Gfx2d().spriteKey;
-}
-
-void ForgetTextureBinding() {
-  gfx2d::ForgetBoundTexture();
 }
 
 uint32_t LoadImageTexture(const char* name, int32_t key) {

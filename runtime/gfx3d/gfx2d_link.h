@@ -20,9 +20,6 @@ float CurrentAlpha();
 // A sprite slot number, or a negative one meaning none.
 bool ValidSpriteSlotOrNone(int slot);
 int32_t SpriteColourKey();
-// After textures were deleted behind the 2D renderer's back: it must not
-// trust what it remembers as bound.
-void ForgetTextureBinding();
 // Loads an image file into a new texture; 0 when no reader accepts it.
 uint32_t LoadImageTexture(const char* name, int32_t key);
 

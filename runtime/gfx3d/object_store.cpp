@@ -1,7 +1,5 @@
 #include "runtime/gfx3d/object_store.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "runtime/gfx3d/objects3d.h"
 #include "runtime/platform/process.h"
 #include "runtime/platform/window.h"
+#include "runtime/render/textures.h"
 
 namespace gfx3d {
 namespace {
@@ -32,8 +31,8 @@ bool ReadWholeFile(const char* name, std::vector<uint8_t>& bytes) {
 
 void FreeObjectSlot(ObjectSlot& slot) {
   if (!slot.worldTextures.empty() && plat::HasGLContext()) {
-    glDeleteTextures(static_cast<GLsizei>(slot.worldTextures.size()), slot.worldTextures.data());
-    ForgetTextureBinding();
+    render::DeleteTextures(slot.worldTextures.data(), slot.worldTextures.size());
+    render::ForgetBoundTexture();
   }
   slot.worldTextures.clear();
   slot.worldObjects.clear();
