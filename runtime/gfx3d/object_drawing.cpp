@@ -1,7 +1,5 @@
 // Drawing loaded objects: one key frame or a blend of two, through the
 // current object transform, as one triangle list from interleaved arrays.
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -9,75 +7,24 @@
 #include "runtime/gfx3d/object_store.h"
 #include "runtime/gfx3d/scene3d.h"
 #include "runtime/gfx3d/scene_internal.h"
-#include "runtime/render/gl_extensions.h"
+#include "runtime/render/submit.h"
 
 namespace gfx3d {
 namespace {
 
-constexpr GLsizei kStride = sizeof(MeshVertex);
-
-void SetTextureCoordinates(const MeshVertex* vertices, bool sphereMap) {
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glTexCoordPointer(2, GL_FLOAT, kStride, vertices->uv);
-  if (sphereMap) {
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
-  }
-}
-
-// The 2D renderer does not touch texture generation, so it must not
-// outlive the draw that wanted it.
-void ClearTextureCoordinates() {
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  glDisable(GL_TEXTURE_GEN_S);
-  glDisable(GL_TEXTURE_GEN_T);
-}
-
 void DrawVertices(const MeshVertex* vertices, size_t count) {
   if (count < 3) return;
   Gfx3dState& g = Gfx3d();
+  render::MeshArrays mesh;
+  mesh.position = vertices->position;
+  mesh.normal = vertices->normal;
+  mesh.uv = vertices->uv;
+  mesh.colour = vertices->rgb;
+  mesh.stride = sizeof(MeshVertex);
+  mesh.count = count;
   const bool sphereMap = g.environmentMapping;
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glMultMatrixf(g.transforms.Current().data());
-
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(3, GL_FLOAT, kStride, vertices->position);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glColorPointer(3, GL_FLOAT, kStride, vertices->rgb);
-  const bool normals = g.lightsInUse != 0 || sphereMap;
-  if (normals) {
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, kStride, vertices->normal);
-  }
-  const bool twoUnits = ext::glClientActiveTextureARB && ext::glActiveTextureARB;
-  if (twoUnits) {
-    ext::glClientActiveTextureARB(GL_TEXTURE1);
-    ext::glActiveTextureARB(GL_TEXTURE1);
-    SetTextureCoordinates(vertices, sphereMap);
-    ext::glClientActiveTextureARB(GL_TEXTURE0);
-    ext::glActiveTextureARB(GL_TEXTURE0);
-  }
-  SetTextureCoordinates(vertices, sphereMap);
-
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
-
-  ClearTextureCoordinates();
-  if (twoUnits) {
-    ext::glClientActiveTextureARB(GL_TEXTURE1);
-    ext::glActiveTextureARB(GL_TEXTURE1);
-    ClearTextureCoordinates();
-    ext::glClientActiveTextureARB(GL_TEXTURE0);
-    ext::glActiveTextureARB(GL_TEXTURE0);
-  }
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glDisableClientState(GL_COLOR_ARRAY);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glPopMatrix();
-  // The colour array leaves the current colour undefined.
-  glColor4f(1, 1, 1, CurrentAlpha());
+  render::DrawMesh(mesh, g.transforms.Current().data(), g.lightsInUse != 0 || sphereMap, sphereMap,
+                   CurrentAlpha());
 }
 
 void DrawMeshBlend(const Mesh& mesh, int from, int to, double t, bool unitNormals) {

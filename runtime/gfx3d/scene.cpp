@@ -1,6 +1,4 @@
 // The scene frame, camera, culling, fog, lights and texture selection.
-#include <GL/gl.h>
-
 #include <cmath>
 
 #include "runtime/gfx3d/gfx2d_link.h"
@@ -8,6 +6,8 @@
 #include "runtime/gfx3d/scene3d.h"
 #include "runtime/gfx3d/scene_internal.h"
 #include "runtime/gfx3d/shader_program.h"
+#include "runtime/render/draw_state.h"
+#include "runtime/render/lighting.h"
 
 namespace gfx3d {
 namespace {
@@ -33,34 +33,7 @@ void ColourToFloats(int colour, float out[4]) {
 }
 
 void LoadView() {
-  glMatrixMode(GL_MODELVIEW);
-  glLoadMatrixf(Gfx3d().view.data());
-}
-
-void SetFixedSceneState() {
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LESS);
-  glDepthMask(GL_TRUE);
-  glEnable(GL_CULL_FACE);
-  glFrontFace(GL_CCW);
-  glDisable(GL_CULL_FACE);
-  glEnable(GL_ALPHA_TEST);
-  glAlphaFunc(GL_GREATER, 0.05f);
-  glColor4f(1, 1, 1, CurrentAlpha());
-  glClearColor(0, 0, 0, 1);
-  for (GLenum cap : {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
-                     GL_POLYGON_OFFSET_LINE, GL_AUTO_NORMAL, GL_STENCIL_TEST, GL_NORMALIZE,
-                     GL_LIGHTING, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T}) {
-    glDisable(cap);
-  }
-  // Clearing only the bits would leave lights on for the next scene.
-  for (int i = 0; i < kLightCount; ++i) glDisable(GL_LIGHT0 + i);
-  glShadeModel(GL_SMOOTH);
-  glEnable(GL_COLOR_MATERIAL);
-  glEnable(GL_DITHER);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glHint(GL_FOG_HINT, GL_NICEST);
-  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+  render::LoadView(Gfx3d().view.data());
 }
 
 }  // namespace
@@ -74,7 +47,7 @@ void EndShadowPass() {
   Gfx3dState& g = Gfx3d();
   if (!g.shadowPassActive) return;
   g.shadowPassActive = false;
-  glDisable(GL_STENCIL_TEST);
+  render::SetStencilTest(false);
 }
 
 }  // namespace gfx3d
@@ -83,12 +56,11 @@ using namespace gfx3d;
 
 void BeginScene3D(double nearClip, double farClip, double fov) {
   Gfx3dState& g = Gfx3d();
-  glDepthMask(GL_TRUE);
-  glClear(GL_DEPTH_BUFFER_BIT);
+  render::ClearDepth();
   EndShadowPass();
 
   const Viewport area = DrawAreaViewport();
-  glViewport(area.x, area.y, area.width, area.height);
+  render::SetViewport(area.x, area.y, area.width, area.height);
   const double aspect =
       area.height > 0 ? static_cast<double>(area.width) / static_cast<double>(area.height) : 0;
   const bool perspective = fov > 0;
@@ -105,11 +77,10 @@ void BeginScene3D(double nearClip, double farClip, double fov) {
     g.farClip = farClip;
     g.cullingTangent = CullingTangent(fov);
   }
-  glMatrixMode(GL_PROJECTION);
-  glLoadMatrixf(g.projection.data());
+  render::LoadProjection(g.projection.data());
   g.view = Identity();
   LoadView();
-  SetFixedSceneState();
+  render::Reset3DState(CurrentAlpha(), kLightCount);
 
   g.environmentMapping = false;
   g.lightsInUse = 0;
@@ -144,36 +115,29 @@ void SetFaceCulling(double mode) {
   Gfx3dState& g = Gfx3d();
   if (mode == 0 || std::isnan(mode)) {
     g.cullingMode = 0;
-    glDisable(GL_CULL_FACE);
+    render::StopCulling();
     return;
   }
   g.cullingMode = mode > 0 ? 1 : -1;
-  glFrontFace(mode > 0 ? GL_CW : GL_CCW);
-  glCullFace(GL_BACK);
-  glEnable(GL_CULL_FACE);
+  render::CullBackFaces(mode > 0);
 }
 
 void SetFog(int colour, int mode, double a, double b) {
   if (colour == -1) {
-    glDisable(GL_FOG);
+    render::SwitchFogOff();
     return;
   }
   float rgba[4];
   ColourToFloats(colour, rgba);
-  glEnable(GL_FOG);
-  glFogfv(GL_FOG_COLOR, rgba);
   if (mode != 0) {
-    glFogi(GL_FOG_MODE, GL_EXP);
-    glFogf(GL_FOG_DENSITY, static_cast<float>(a));
+    render::SetExponentialFog(rgba, static_cast<float>(a));
     return;
   }
   if (a == 0 && b == 0) {
     a = Gfx3d().nearClip;
     b = Gfx3d().farClip;
   }
-  glFogi(GL_FOG_MODE, GL_LINEAR);
-  glFogf(GL_FOG_START, static_cast<float>(a));
-  glFogf(GL_FOG_END, static_cast<float>(b));
+  render::SetLinearFog(rgba, static_cast<float>(a), static_cast<float>(b));
 }
 
 void SetEnvironmentMapping(int flag) {
@@ -195,27 +159,20 @@ void SetLight(int n, int colour, double x, double y, double z, double dx, double
     return;
   }
   const int index = n % kLightCount;
-  const GLenum light = GL_LIGHT0 + index;
   // A negative cutoff is no angle a light can have; it switches off like 0.
   if (!(spot > 0)) {
-    glDisable(light);
     g.lightsInUse &= static_cast<uint8_t>(~(1u << index));
-    if (g.lightsInUse == 0) glDisable(GL_LIGHTING);
+    render::SwitchLightOff(index, g.lightsInUse == 0);
     return;
   }
   g.lightsInUse |= static_cast<uint8_t>(1u << index);
-  glEnable(GL_LIGHTING);
-  glEnable(light);
-  glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
-  const float black[4] = {0, 0, 0, 1};
-  glLightfv(light, GL_SPECULAR, black);
   float diffuse[4];
   ColourToFloats(colour, diffuse);
-  glLightfv(light, GL_DIFFUSE, diffuse);
 
   float position[4] = {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), 1};
   float direction[3] = {static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
   float cutoff = 180;
+  bool spotLight = false;
   const bool nowhere = x == 0 && y == 0 && z == 0 && dx == 0 && dy == 0 && dz == 0;
   if (!nowhere && spot == 180) {
     Normalise(direction);
@@ -226,10 +183,9 @@ void SetLight(int n, int colour, double x, double y, double z, double dx, double
   } else if (!nowhere && spot <= 90) {
     Normalise(direction);
     cutoff = static_cast<float>(spot);
-    glLightfv(light, GL_SPOT_DIRECTION, direction);
+    spotLight = true;
   }
-  glLightfv(light, GL_POSITION, position);
-  glLightf(light, GL_SPOT_CUTOFF, cutoff);
+  render::SwitchLightOn(index, diffuse, position, spotLight ? direction : nullptr, cutoff);
 }
 
 void SelectTextures3D(int slot, int secondSlot) {

@@ -7,7 +7,7 @@
 #include "runtime/files/file_stream.h"
 #include "runtime/gfx3d/shader_program.h"
 #include "runtime/platform/process.h"
-#include "runtime/render/gl_extensions.h"
+#include "runtime/render/shader_programs.h"
 
 namespace gfx3d {
 namespace {
@@ -28,30 +28,21 @@ bool ReadSource(const char* name, std::vector<char>& text) {
   return read;
 }
 
-void ReportInfoLog(GLhandleARB object) {
-  if (!Gfx3d().shaderReporter || !ext::glGetObjectParameterivARB || !ext::glGetInfoLogARB) return;
-  GLint length = 0;
-  ext::glGetObjectParameterivARB(object, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
-  if (length <= 0) return;
-  std::vector<char> log(static_cast<size_t>(length) + 1, '\0');
-  GLsizei written = 0;
-  ext::glGetInfoLogARB(object, length, &written, log.data());
-  Report(log.data());
+void ReportInfoLog(uint32_t object) {
+  // Asking the driver costs nothing when no one listens.
+  if (!Gfx3d().shaderReporter) return;
+  std::string log;
+  if (render::ShaderInfoLog(object, log)) Report(log);
 }
 
 // Compiles one stage; 0 when the file cannot be read. failed is set when it
 // does not compile.
-GLhandleARB CompileStage(GLenum type, const char* file, const char* failure, bool& failed) {
+uint32_t CompileStage(render::ShaderStage stage, const char* file, const char* failure,
+                      bool& failed) {
   std::vector<char> source;
   if (!ReadSource(file, source)) return 0;
-  const GLhandleARB shader = ext::glCreateShaderObjectARB(type);
-  const GLcharARB* text = source.data();
-  ext::glShaderSourceARB(shader, 1, &text, nullptr);
-  ext::glCompileShaderARB(shader);
-  GLint compiled = 0;
-  if (ext::glGetObjectParameterivARB) {
-    ext::glGetObjectParameterivARB(shader, GL_OBJECT_COMPILE_STATUS_ARB, &compiled);
-  }
+  bool compiled = false;
+  const uint32_t shader = render::CompileShader(stage, source.data(), compiled);
   if (!compiled) {
     ReportInfoLog(shader);
     Report(failure);
@@ -60,7 +51,7 @@ GLhandleARB CompileStage(GLenum type, const char* file, const char* failure, boo
   return shader;
 }
 
-GLhandleARB CurrentProgram() {
+uint32_t CurrentProgram() {
   const Gfx3dState& g = Gfx3d();
   if (g.currentShader < 0 || g.currentShader >= kShaderSlots) return 0;
   return g.shaders[g.currentShader].program;
@@ -79,23 +70,25 @@ void ReportToDebugOutput(const char* message) {
 
 void SetShaderInt(const char* name, int value) {
   // A selected slot without a program has no uniforms to look up.
-  if (!ext::glGetUniformLocationARB || !ext::glUniform1iARB || !CurrentProgram()) return;
-  const GLint location = ext::glGetUniformLocationARB(CurrentProgram(), name);
+  if (!CurrentProgram()) return;
+  const int location = render::UniformLocation(CurrentProgram(), name, render::UniformType::Int);
+  if (location == render::kMissingEntryPoint) return;
   if (location == -1) {
     Report(std::string("undefined uniform:") + name);
     return;
   }
-  ext::glUniform1iARB(location, value);
+  render::SetUniform(location, value);
 }
 
 void SetShaderAttribute(const char* name, float value) {
-  if (!ext::glGetAttribLocationARB || !ext::glVertexAttrib1fARB || !CurrentProgram()) return;
-  const GLint location = ext::glGetAttribLocationARB(CurrentProgram(), name);
+  if (!CurrentProgram()) return;
+  const int location = render::AttributeLocation(CurrentProgram(), name);
+  if (location == render::kMissingEntryPoint) return;
   if (location == -1) {
     Report(std::string("undefined attrib:") + name);
     return;
   }
-  ext::glVertexAttrib1fARB(static_cast<GLuint>(location), value);
+  render::SetAttribute(location, value);
 }
 
 void ResetShaderSlots() {
@@ -112,8 +105,7 @@ bool ShaderFromFiles(int slot, const RtString& vertexFile, const RtString& fragm
   // Negative slots would index before the table.
   if (slot < 0 || slot >= kShaderSlots) return false;
   Gfx3dState& g = Gfx3d();
-  if (!ext::glCreateShaderObjectARB || !ext::glShaderSourceARB || !ext::glCompileShaderARB ||
-      !ext::glCreateProgramObjectARB || !ext::glAttachObjectARB || !ext::glLinkProgramARB) {
+  if (!render::CanBuildShaders()) {
     if (!g.shaderSupportReported) {
       g.shaderSupportReported = true;
       Report("No OpenGL 2.0 Shader Support");
@@ -121,29 +113,23 @@ bool ShaderFromFiles(int slot, const RtString& vertexFile, const RtString& fragm
     return false;
   }
   ShaderSlot& record = g.shaders[slot];
-  if (ext::glDeleteObjectARB) {
+  if (render::CanDeleteShaderObjects()) {
     for (uint32_t object : {record.program, record.vertexShader, record.fragmentShader}) {
-      if (object) ext::glDeleteObjectARB(object);
+      if (object) render::DeleteShaderObject(object);
     }
     record = ShaderSlot{};
   }
 
   bool failed = false;
-  const GLhandleARB vertex =
-      CompileStage(GL_VERTEX_SHADER_ARB, vertexFile.c_str(), "vertex shader failed", failed);
-  const GLhandleARB fragment =
-      CompileStage(GL_FRAGMENT_SHADER_ARB, fragmentFile.c_str(), "fragment shader failed", failed);
+  const uint32_t vertex =
+      CompileStage(render::ShaderStage::Vertex, vertexFile.c_str(), "vertex shader failed", failed);
+  const uint32_t fragment = CompileStage(render::ShaderStage::Fragment, fragmentFile.c_str(),
+                                         "fragment shader failed", failed);
   record.vertexShader = vertex;
   record.fragmentShader = fragment;
   if (!failed && (vertex || fragment)) {
-    const GLhandleARB program = ext::glCreateProgramObjectARB();
-    if (vertex) ext::glAttachObjectARB(program, vertex);
-    if (fragment) ext::glAttachObjectARB(program, fragment);
-    ext::glLinkProgramARB(program);
-    GLint linked = 0;
-    if (ext::glGetObjectParameterivARB) {
-      ext::glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
-    }
+    bool linked = false;
+    const uint32_t program = render::LinkProgram(vertex, fragment, linked);
     if (linked) {
       record.program = program;
     } else {
@@ -152,30 +138,32 @@ bool ShaderFromFiles(int slot, const RtString& vertexFile, const RtString& fragm
       failed = true;
       // Using a program that did not link is refused by the driver, which
       // would leave the previous program running; the slot stays without.
-      if (ext::glDeleteObjectARB) ext::glDeleteObjectARB(program);
+      render::DeleteShaderObject(program);
     }
   }
   return !failed;
 }
 
 void SelectShader(int slot) {
-  if (!ext::glUseProgramObjectARB) return;
+  if (!render::CanUsePrograms()) return;
   Gfx3dState& g = Gfx3d();
   if (slot >= 0 && slot < kShaderSlots) {
     g.currentShader = slot;
-    ext::glUseProgramObjectARB(g.shaders[slot].program);
+    render::UseProgram(g.shaders[slot].program);
   } else {
     g.currentShader = -1;
-    ext::glUseProgramObjectARB(0);
+    render::UseProgram(0);
   }
 }
 
 void SetShaderFloat(const RtString& name, double value) {
-  if (!ext::glGetUniformLocationARB || !ext::glUniform1fARB || !CurrentProgram()) return;
-  const GLint location = ext::glGetUniformLocationARB(CurrentProgram(), name.c_str());
+  if (!CurrentProgram()) return;
+  const int location =
+      render::UniformLocation(CurrentProgram(), name.c_str(), render::UniformType::Float);
+  if (location == render::kMissingEntryPoint) return;
   if (location == -1) {
     Report(std::string("undefined uniform:") + name.c_str());
     return;
   }
-  ext::glUniform1fARB(location, static_cast<float>(value));
+  render::SetUniform(location, static_cast<float>(value));
 }
