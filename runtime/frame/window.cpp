@@ -14,7 +14,6 @@
 #include "runtime/platform/clock.h"
 #include "runtime/platform/scan_codes.h"
 #include "runtime/platform/window.h"
-#include "runtime/render/gl_extensions.h"
 #include "runtime/render/gl_info.h"
 #include "runtime/render/screen_buffer.h"
 
@@ -90,10 +89,10 @@ bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colo
   CheckSoftwareRenderer();
 
   clock.nextFrameTime = plat::NowMs();
-  ext::LoadArbEntryPoints();
+  LoadArbFunctions();
 
   std::puts("FBO");
-  ext::LoadFramebufferEntryPoints();
+  LoadFramebufferFunctions();
   // A multisample request is an on/off switch; the driver picks the count.
   screen.samples = multisample ? ChooseMultisampleFormat(0) : 0;
   if (!CreateScreenBuffer(width, height)) {
