@@ -10,6 +10,7 @@
 
 #include "engine_fixture.h"
 #include "runtime/frame/frame_clock.h"
+#include "runtime/gfx2d/primitives.h"
 #include "runtime/render/gl_extensions.h"
 #include "runtime/render/screen_buffer.h"
 
@@ -63,6 +64,15 @@ int RgbAt(const std::vector<unsigned char>& px, int w, int h, int x, int yTop) {
   return (px[i] << 16) | (px[i + 1] << 8) | px[i + 2];
 }
 
+// The program's 320 x 240 screen again, with the 2D state set for it: the
+// tests draw with GL of their own on screens of other sizes, and a later
+// test in the same process must not draw through their projection.
+bool RestoreProgramScreen() {
+  if (!CreateScreenBuffer(320, 240)) return false;
+  SetDrawArea(0, 0, 0, 0);
+  return true;
+}
+
 TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
   Renderer* r = testenv::SharedEngine();
   int dw = 0, dh = 0;
@@ -102,7 +112,7 @@ TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
   EXPECT_EQ(at(300, 39), 0);
   EXPECT_EQ(at(300, 40 + 400), 0);
 
-  ASSERT_TRUE(CreateScreenBuffer(320, 240));
+  ASSERT_TRUE(RestoreProgramScreen());
 }
 
 std::vector<unsigned char> ReadScreen() {
@@ -199,7 +209,7 @@ TEST(Presenting, AScreenTheWindowShowsOneToOneIsDrawnInTheWindowItself) {
   EXPECT_EQ(at(110, 15), 0x0000FF);
 
   // A screen of another size goes back through the copy.
-  ASSERT_TRUE(CreateScreenBuffer(320, 240));
+  ASSERT_TRUE(RestoreProgramScreen());
   ShowScreen(r->window);
   EXPECT_FALSE(s.direct);
 }
@@ -222,7 +232,7 @@ TEST(Presenting, AWindowResizedInTheMiddleOfADirectFrameStillShowsThatFrame) {
   plat::GetDrawableSize(r->window, &nw, &nh);
   if (nw == dw && nh == dh) {
     plat::SetWindowClientSize(r->window, dw, dh);
-    ASSERT_TRUE(CreateScreenBuffer(320, 240));
+    ASSERT_TRUE(RestoreProgramScreen());
     GTEST_SKIP() << "this video driver does not resize its drawable";
   }
   ComposeWindow(r->window);
@@ -233,7 +243,7 @@ TEST(Presenting, AWindowResizedInTheMiddleOfADirectFrameStillShowsThatFrame) {
   EXPECT_EQ(at(s.viewX + s.viewW - 2, s.viewY + s.viewH - 2), 0x0000FF);
 
   plat::SetWindowClientSize(r->window, dw, dh);
-  ASSERT_TRUE(CreateScreenBuffer(320, 240));
+  ASSERT_TRUE(RestoreProgramScreen());
   ShowScreen(r->window);
 }
 
