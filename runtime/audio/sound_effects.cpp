@@ -8,6 +8,7 @@
 #include "runtime/audio/wav_parser.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/files_service.h"
+#include "runtime/platform/sound_mixer_recorder.h"
 
 namespace {
 
@@ -17,6 +18,21 @@ SoundSlot* SlotRecord(int slot) {
   return &a.slots[static_cast<size_t>(slot)];
 }
 
+// The file's samples as the mixer holds them; false when unusable.
+bool ReadMixerSamples(const std::string& name, std::vector<uint8_t>& converted) {
+  WaveSound wave;
+  if (ReadWaveFile(name.c_str(), wave) != WaveStatus::kOk) return false;
+  return plat::ConvertToMixerFormat(wave.layout, wave.samples.data(), wave.samples.size(),
+                                    converted) &&
+         !converted.empty();
+}
+
+std::string ResolveSoundName(const RtString& name) {
+  std::string resolved;
+  if (!ResolveAssetName(DataArchive(), name.c_str(), resolved, true)) resolved.clear();
+  return resolved;
+}
+
 bool LoadSlot(int slot, const std::string& name, int copies) {
   AudioState& a = Audio();
   SoundSlot* s = SlotRecord(slot);
@@ -24,14 +40,8 @@ bool LoadSlot(int slot, const std::string& name, int copies) {
   ReleaseSlot(slot);
   if (!a.mixer) return false;
 
-  WaveSound wave;
-  if (ReadWaveFile(name.c_str(), wave) != WaveStatus::kOk) return false;
   std::vector<uint8_t> converted;
-  if (!plat::ConvertToMixerFormat(wave.layout, wave.samples.data(), wave.samples.size(),
-                                  converted) ||
-      converted.empty()) {
-    return false;
-  }
+  if (!ReadMixerSamples(name, converted)) return false;
   const int chunk = a.mixer->AddChunk(std::move(converted));
   if (chunk < 0) return false;
   // Copies share the chunk; one is only usable when its channel exists.
@@ -104,8 +114,7 @@ void ReleaseSlot(int slot) {
 void LoadSound(const RtString& name, double slotNumber, double copies) {
   const int slot = CommandSlot(slotNumber);
   if (slot < 0) return;
-  std::string resolved;
-  if (!ResolveAssetName(DataArchive(), name.c_str(), resolved, true)) resolved.clear();
+  const std::string resolved = ResolveSoundName(name);
   int count = 1;
   if (copies >= AudioState::kMaxCopies) {
     count = AudioState::kMaxCopies;
@@ -113,6 +122,12 @@ void LoadSound(const RtString& name, double slotNumber, double copies) {
     count = static_cast<int>(copies);
   }
   LoadSlot(slot, resolved, count);
+}
+
+double SoundFileLengthMs(const RtString& name) {
+  std::vector<uint8_t> converted;
+  if (!ReadMixerSamples(ResolveSoundName(name), converted)) return -1;
+  return plat::RecordingSoundMixer::LengthMs(converted);
 }
 
 int PlaySound(double slotNumber, double pan, double volume) {

@@ -14,3 +14,7 @@ int PlaySound(double slot, double pan, double volume);
 int SoundPlaying(double channelId);
 // Stops every copy of slots 0..127.
 void StopAllSounds();
+// Milliseconds the sound LoadSound would make of the file lasts, or -1 when
+// it would leave the slot empty for want of a usable wave (whether a sound
+// device is open does not matter).
+double SoundFileLengthMs(const RtString& name);

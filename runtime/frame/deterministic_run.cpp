@@ -159,6 +159,17 @@ bool ScriptFinished() {
   return !g_run.active || g_run.devices->Finished();
 }
 
+long SoundFrames(double lengthMs, double frameMs) {
+  if (!(lengthMs > 0) || !(frameMs > 0) || !std::isfinite(lengthMs)) return 0;
+  // The recorder's rule: the sound has ended once the clock reaches its end,
+  // less the tolerance.
+  const double lasts = lengthMs - plat::RecordingSoundMixer::kEndToleranceMs;
+  long frames = static_cast<long>(std::ceil(lasts / frameMs));
+  while (frames > 0 && (frames - 1) * frameMs >= lasts) --frames;
+  while (frames * frameMs < lasts) ++frames;
+  return frames;
+}
+
 double DeterministicClockMs() {
   return TimerNow();
 }

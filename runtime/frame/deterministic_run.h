@@ -55,6 +55,11 @@ bool ScriptFinished();
 double DeterministicClockMs();
 void SetDeterministicClockMs(double ms);
 
+// Frames a sound of lengthMs (SoundFileLengthMs) reads as playing in a run
+// of frameMs frames, counting the frame it started in: on the next frame
+// after those it has ended. 0 for no length.
+long SoundFrames(double lengthMs, double frameMs);
+
 // What the program asked of the sound layer since the last frame ended.
 struct AudioRequest {
   enum class Kind { kSound, kStopSound, kMusic, kMusicStop, kMusicVolume };

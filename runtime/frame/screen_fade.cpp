@@ -46,3 +46,15 @@ void FadeToImage(const RtString& fileName) {
   gfx2d::DrawBackgroundSlot(kBackgroundImage);
   EndFrame();
 }
+
+int FadeFrames(double frameMs) {
+  if (!(frameMs > 0)) return 0;
+  // FadeToImage's loop on a clock of whole frames from 0.
+  int frames = 0;
+  double f = 0.9;
+  while (f > 0 && f < 1) {
+    ++frames;
+    f = (kFadeMs - frames * frameMs) / kFadeMs;
+  }
+  return frames + 1;
+}

@@ -64,9 +64,7 @@ double RecordingSoundMixer::LengthMs(const std::vector<uint8_t>& samples) {
 bool RecordingSoundMixer::Playing(int channel) {
   if (playing_.count(channel) == 0) return false;
   auto end = endsAt_.find(channel);
-  // A hair of tolerance: a clock that adds frame times meets a length that
-  // is a whole number of frames a rounding error early or late.
-  if (clock_ && end != endsAt_.end() && clock_() >= end->second - 1e-6) {
+  if (clock_ && end != endsAt_.end() && clock_() >= end->second - kEndToleranceMs) {
     playing_.erase(channel);
     endsAt_.erase(end);
     return false;

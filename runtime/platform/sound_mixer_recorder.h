@@ -47,6 +47,10 @@ class RecordingSoundMixer final : public SoundMixer {
   void EndSoundsByClock(std::function<double()> nowMs) { clock_ = std::move(nowMs); }
   // Length of a chunk's samples in milliseconds.
   static double LengthMs(const std::vector<uint8_t>& samples);
+  // A sound counts as ended this much before its length has passed on the
+  // clock: a clock that adds frame times meets a length that is a whole
+  // number of frames a rounding error early or late.
+  static constexpr double kEndToleranceMs = 1e-6;
   // Music: what the next opened piece reports.
   bool musicOpenFails = false;
   double musicLengthMs = 0;

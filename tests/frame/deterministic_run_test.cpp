@@ -195,4 +195,61 @@ TEST_F(DeterministicRunTest, FadeToImageTakesTheSameFramesEveryRun) {
   std::remove(picture.c_str());
 }
 
+// What a program that stands in for the runtime (the course solver) counts
+// on: the queries give the frames the real fade and the real sound end take.
+TEST_F(DeterministicRunTest, FadeFramesIsWhatTheFadeTakesAtAnyFrameTime) {
+  const std::string picture = testenv::PrivateTempDir() + "/det_fade_times.bmp";
+  ClearScreen();
+  ASSERT_TRUE(ScreenToFile(RtString(picture.c_str())));
+  for (double frameMs : {1000.0 / 60, 10.0, 1000.0 / 30, 7.3, 1499.0, 1600.0}) {
+    DeterministicRunOptions options;
+    options.frameMs = frameMs;
+    Start(options);
+    FadeToImage(RtString(picture.c_str()));
+    EXPECT_EQ(DeterministicFrame(), FadeFrames(frameMs)) << frameMs;
+    EndDeterministicRun();
+  }
+  EXPECT_EQ(FadeFrames(0), 0);
+  EXPECT_EQ(FadeFrames(-5), 0);
+  ClearScreen();
+  std::remove(picture.c_str());
+}
+
+TEST_F(DeterministicRunTest, SoundFramesIsHowLongASoundPlaysOnTheRunsClock) {
+  // 200 ms and 500 ms are whole numbers of 60 Hz frames, where a rounding
+  // error would show; the others end within a frame.
+  for (int samples : {4410, 11025, 2425, 1653, 1}) {
+    const std::string wave = WriteWave("det_len_" + std::to_string(samples) + ".wav", samples);
+    const double lengthMs = SoundFileLengthMs(RtString(wave.c_str()));
+    EXPECT_DOUBLE_EQ(lengthMs, samples * 1000.0 / 22050);
+    for (double frameMs : {1000.0 / 60, 10.0, 1000.0 / 30}) {
+      DeterministicRunOptions options;
+      options.frameMs = frameMs;
+      Start(options);
+      LoadSound(RtString(wave.c_str()), 3, 1);
+      EndFrame();
+      const int channel = PlaySound(3, 0, 0.5);
+      ASSERT_GE(channel, 0);
+      long frames = 0;
+      while (SoundPlaying(channel) && frames < 1000) {
+        EndFrame();
+        ++frames;
+      }
+      EXPECT_EQ(frames, SoundFrames(lengthMs, frameMs)) << samples << " samples, " << frameMs;
+      EndDeterministicRun();
+    }
+    std::remove(wave.c_str());
+  }
+  EXPECT_EQ(SoundFrames(-1, 10), 0);
+  EXPECT_EQ(SoundFrames(100, 0), 0);
+}
+
+TEST_F(DeterministicRunTest, SoundFileLengthIsMinusOneForWhatCannotBeLoaded) {
+  EXPECT_EQ(SoundFileLengthMs(RtString("no/such/sound.wav")), -1);
+  const std::string text = testenv::PrivateTempDir() + "/det_not_a_wave.wav";
+  std::ofstream(text) << "not a wave file at all, just some words";
+  EXPECT_EQ(SoundFileLengthMs(RtString(text.c_str())), -1);
+  std::remove(text.c_str());
+}
+
 }  // namespace
