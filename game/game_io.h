@@ -1,7 +1,11 @@
 // What the game asks of the machine: keys, the frame step, sprites, fonts,
 // primitives and sound. The game calls these instead of the runtime's
 // commands directly so that its rules can run against a stand-in (tests, the
-// room atlas) as well as against the runtime (runtime_io.cpp).
+// course solver, the replay harness) as well as against the runtime.
+//
+// GameIo itself is the runtime-backed implementation (game_io.cpp); a
+// stand-in derives from it and overrides only what it records or replaces,
+// so a new call is one declaration here and one definition there.
 //
 // Numbers arrive as the game keeps them (doubles); where the runtime takes an
 // integer the implementation truncates toward zero.
@@ -16,57 +20,57 @@ class GameIo {
   virtual ~GameIo() = default;
 
   // Keys, by scan code: true while held (or tapped since last asked).
-  virtual bool KeyDown(int scanCode) = 0;
+  virtual bool KeyDown(int scanCode);
 
   // Frames and time.
-  virtual void EndFrame() = 0;
+  virtual void EndFrame();
   // Milliseconds between the last two frames.
-  virtual double FrameTime() = 0;
+  virtual double FrameTime();
   // Milliseconds since start.
-  virtual double ElapsedTime() = 0;
-  virtual void End() = 0;
+  virtual double ElapsedTime();
+  virtual void End();
 
   // Sprites and backgrounds.
-  virtual void SpriteFromFile(const RtString& file, double slot) = 0;
+  virtual void SpriteFromFile(const RtString& file, double slot);
   virtual void AnimationFromFile(const RtString& file, double slot, double frameWidth,
-                                 double frameHeight) = 0;
-  virtual void FreeSprite(double slot) = 0;
+                                 double frameHeight);
+  virtual void FreeSprite(double slot);
   // Loads the picture as the background that every frame starts from.
-  virtual void BackgroundFromFile(const RtString& file) = 0;
+  virtual void BackgroundFromFile(const RtString& file);
   // Reads and prepares a picture for a later SpriteFromFile or
   // BackgroundFromFile of it, which then costs no decoding (the Loading
   // screen does this so that play never stalls on a picture).
-  virtual void PreloadSprite(const RtString& file) = 0;
-  virtual void PreloadBackground(const RtString& file) = 0;
+  virtual void PreloadSprite(const RtString& file);
+  virtual void PreloadBackground(const RtString& file);
   // Cross-fades from the screen as it stands to the picture over 1500 ms of
   // frames, then keeps the picture as the background.
-  virtual void FadeToImage(const RtString& file) = 0;
-  virtual void CopyScreenToSprite(double slot, double x, double y, double width, double height) = 0;
-  virtual void PutSprite(double slot, double x, double y) = 0;
-  virtual void PutAnimationFrame(double slot, double frame, double x, double y) = 0;
-  virtual void SetBlendMode(double value) = 0;
+  virtual void FadeToImage(const RtString& file);
+  virtual void CopyScreenToSprite(double slot, double x, double y, double width, double height);
+  virtual void PutSprite(double slot, double x, double y);
+  virtual void PutAnimationFrame(double slot, double frame, double x, double y);
+  virtual void SetBlendMode(double value);
   virtual bool AnimationFramesOverlap(double slot1, double frame1, double x1, double y1,
-                                      double slot2, double frame2, double x2, double y2) = 0;
-  virtual void FillRect(double x, double y, double width, double height, int colour) = 0;
-  virtual void ClearScreen() = 0;
-  virtual void SetColourKey(int colour) = 0;
+                                      double slot2, double frame2, double x2, double y2);
+  virtual void FillRect(double x, double y, double width, double height, int colour);
+  virtual void ClearScreen();
+  virtual void SetColourKey(int colour);
   // Writes the screen as it stands to a picture file.
-  virtual bool ScreenToFile(const RtString& file) = 0;
+  virtual bool ScreenToFile(const RtString& file);
 
   // Fonts and text.
-  virtual void FontFromFile(const RtString& file, int font) = 0;
-  virtual void SelectFont(int font) = 0;
-  virtual void DrawText(const RtString& text, double x, double y) = 0;
-  virtual void DrawNumber(double value, double x, double y) = 0;
+  virtual void FontFromFile(const RtString& file, int font);
+  virtual void SelectFont(int font);
+  virtual void DrawText(const RtString& text, double x, double y);
+  virtual void DrawNumber(double value, double x, double y);
 
   // Sound effects and music.
-  virtual void LoadSound(const RtString& file, double slot) = 0;
+  virtual void LoadSound(const RtString& file, double slot);
   // Returns the channel of the started copy, -1 when nothing started.
-  virtual int PlaySound(double slot, double volume) = 0;
-  virtual bool SoundPlaying(int channel) = 0;
-  virtual void PlayMusic(const RtString& file, bool loop) = 0;
-  virtual void StopMusic() = 0;
-  virtual void SetMusicVolume(double volume) = 0;
+  virtual int PlaySound(double slot, double volume);
+  virtual bool SoundPlaying(int channel);
+  virtual void PlayMusic(const RtString& file, bool loop);
+  virtual void StopMusic();
+  virtual void SetMusicVolume(double volume);
 };
 
 // The implementation in use: the program installs the runtime's at start, a
@@ -75,7 +79,7 @@ GameIo& Io();
 // Installs io (not owned).
 void SetIo(GameIo* io);
 
-// The runtime-backed implementation (runtime_io.cpp).
+// The plain runtime-backed implementation, shared by the program.
 GameIo& RuntimeIo();
 
 }  // namespace zelvo

@@ -111,7 +111,7 @@ void HarnessIo::WriteTraceLine() {
   const Run& r = g.run;
   const Settings& s = g.settings;
   std::string line =
-      "{\"frame\":" + std::to_string(frame_) + ",\"frameTime\":" + Number(inner_.FrameTime()) +
+      "{\"frame\":" + std::to_string(frame_) + ",\"frameTime\":" + Number(GameIo::FrameTime()) +
       ",\"screen\":" + Number(g.gameState) + ",\"room\":" + Number(r.roomIndex) +
       ",\"x\":" + Number(r.planeX) + ",\"y\":" + Number(r.planeY) +
       ",\"form\":" + Number(r.planeForm) + ",\"score\":" + Number(r.score) +
@@ -134,7 +134,7 @@ void HarnessIo::WriteTraceLine() {
 
 void HarnessIo::FrameDrawn() {
   auto shot = shots_.find(frame_);
-  if (shot != shots_.end()) inner_.ScreenToFile(shot->second.c_str());
+  if (shot != shots_.end()) GameIo::ScreenToFile(shot->second.c_str());
   WriteTraceLine();
   workEnd_ = SteadyMs();
   sounds_.clear();
@@ -165,23 +165,23 @@ void HarnessIo::End() {
   if (runEnd_) {
     runEnd_();
   } else {
-    inner_.End();
+    GameIo::End();
   }
 }
 
 int HarnessIo::PlaySound(double slot, double volume) {
   sounds_.emplace_back(slot, volume);
-  return inner_.PlaySound(slot, volume);
+  return GameIo::PlaySound(slot, volume);
 }
 
 void HarnessIo::PlayMusic(const RtString& file, bool loop) {
   music_.push_back(std::string(file.c_str()) + (loop ? " loop" : ""));
-  inner_.PlayMusic(file, loop);
+  GameIo::PlayMusic(file, loop);
 }
 
 void HarnessIo::StopMusic() {
   music_.push_back("stop");
-  inner_.StopMusic();
+  GameIo::StopMusic();
 }
 
 bool ParseHarnessOptions(const std::string& commandLine, HarnessOptions& options,

@@ -58,7 +58,7 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   ClearRuntimeError();
 
   zelvo::SetIo(&zelvo::RuntimeIo());
-  static zelvo::HarnessIo harness(zelvo::RuntimeIo());
+  static zelvo::HarnessIo harness;
   if (scripted) {
     harness.Attach();
     if (!options.trace.empty() && !harness.OpenTrace(options.trace)) {

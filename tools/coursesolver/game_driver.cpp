@@ -1,6 +1,5 @@
 #include "tools/coursesolver/game_driver.h"
 
-#include <cmath>
 #include <string>
 
 #include "game/course.h"
@@ -25,9 +24,8 @@ std::set<int> ScanCodesOf(unsigned keySet) {
 
 namespace {
 
-// The deterministic run's frame time and the runtime's fade length.
-constexpr double kFrameMs = 1000.0 / 60;
-constexpr double kFadeMs = 1500;
+// The deterministic run's frame time.
+const double kFrameMs = DeterministicRunOptions{}.frameMs;
 
 std::vector<double> Copy(::NumberArray& array) {
   const int count = array.DimSize(0);
@@ -79,53 +77,32 @@ class GameDriver::Io final : public zelvo::GameIo {
   double ElapsedTime() override { return frame * kFrameMs; }
   void End() override { ended = true; }
 
-  void SpriteFromFile(const RtString& file, double slot) override {
-    zelvo::RuntimeIo().SpriteFromFile(file, slot);
-  }
-  void AnimationFromFile(const RtString& file, double slot, double w, double h) override {
-    zelvo::RuntimeIo().AnimationFromFile(file, slot, w, h);
-  }
-  void FreeSprite(double slot) override { zelvo::RuntimeIo().FreeSprite(slot); }
   void BackgroundFromFile(const RtString&) override {}
-  void PreloadSprite(const RtString& file) override { zelvo::RuntimeIo().PreloadSprite(file); }
   void PreloadBackground(const RtString&) override {}
   void CopyScreenToSprite(double, double, double, double, double) override {}
   void PutSprite(double, double, double) override {}
   void PutAnimationFrame(double, double, double, double) override {}
   void SetBlendMode(double) override {}
-  // The runtime's fade, timed the same way on this clock, without drawing.
+  // The runtime's fade, as many frames on this clock, without drawing.
   void FadeToImage(const RtString&) override {
-    const double deadline = ElapsedTime() + kFadeMs;
-    double f = 0.9;
-    while (f > 0 && f < 1) {
-      EndFrame();
-      f = (deadline - ElapsedTime()) / kFadeMs;
-    }
-    EndFrame();
-  }
-  bool AnimationFramesOverlap(double s1, double f1, double x1, double y1, double s2, double f2,
-                              double x2, double y2) override {
-    return zelvo::RuntimeIo().AnimationFramesOverlap(s1, f1, x1, y1, s2, f2, x2, y2);
+    for (int n = FadeFrames(kFrameMs); n > 0; --n) EndFrame();
   }
   void FillRect(double, double, double, double, int) override {}
   void ClearScreen() override {}
-  void SetColourKey(int colour) override { zelvo::RuntimeIo().SetColourKey(colour); }
-  void FontFromFile(const RtString& file, int font) override {
-    zelvo::RuntimeIo().FontFromFile(file, font);
-  }
   void SelectFont(int) override {}
   void DrawText(const RtString&, double, double) override {}
   void DrawNumber(double, double, double) override {}
   bool ScreenToFile(const RtString&) override { return false; }
 
+  // Sounds end as the deterministic run ends them, on this clock.
   void LoadSound(const RtString& file, double slot) override {
-    soundLengthMs_[zelvo::Trunc(slot)] = zelvo::WaveLengthMs(file);
+    soundLengthMs_[zelvo::Trunc(slot)] = SoundFileLengthMs(file);
   }
   int PlaySound(double slot, double) override {
     auto length = soundLengthMs_.find(zelvo::Trunc(slot));
     if (length == soundLengthMs_.end() || length->second < 0) return -1;
     const int channel = nextChannel++;
-    channelEnds[channel] = frame + static_cast<long>(std::ceil(length->second / kFrameMs));
+    channelEnds[channel] = frame + SoundFrames(length->second, kFrameMs);
     return channel;
   }
   bool SoundPlaying(int channel) override {

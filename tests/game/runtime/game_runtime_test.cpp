@@ -49,7 +49,7 @@ class GameOnRuntime : public ::testing::Test {
     SetHiscoreLocations(folder_ + "/Hiscores.dat", folder_ + "/user");
     std::string error;
     ASSERT_TRUE(StartDeterministicRun(DeterministicRunOptions{}, &error)) << error;
-    harness_ = new HarnessIo(RuntimeIo());
+    harness_ = new HarnessIo();
     harness_->SetRunEnd([] { throw RunEnded{}; });
     harness_->Attach();
     SetIo(harness_);

@@ -121,7 +121,7 @@ Flight FlyOnce(const ExpectedEnd& expected) {
   run.replayFile = kScript;
   std::string error;
   EXPECT_TRUE(StartDeterministicRun(run, &error)) << error;
-  HarnessIo harness(RuntimeIo());
+  HarnessIo harness;
   harness.SetRunEnd([] { throw RunEnded{}; });
   harness.SetFrameLimit(expected.frame + 10);
   harness.Attach();
