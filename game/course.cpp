@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "game/asset_manifest.h"
 #include "game/course_layout.h"
 #include "game/game_io.h"
 #include "game/startup.h"
@@ -14,54 +15,6 @@ namespace {
 
 Course g_course;
 ObjectState g_objects;
-
-constexpr const char* kRoomImageFiles[17] = {
-    "gfx/level1/1.png", "gfx/level1/2.png", "gfx/level1/3.png", "gfx/level1/4.png",
-    "gfx/level2/1.png", "gfx/level2/2.png", "gfx/level2/3.png", "gfx/level2/4.png",
-    "gfx/level2/5.png", "gfx/level3/1.png", "gfx/level3/2.png", "gfx/level3/3.png",
-    "gfx/level3/4.png", "gfx/level4/1.png", "gfx/level4/2.png", "gfx/level4/3.png",
-    "gfx/level5/1.png",
-};
-
-// Picture names of the Loading screen's sprites from slot 17 on.
-constexpr const char* kObjectSprites[] = {
-    "tisch",
-    "regal",
-    "stachel",
-    "stachel1",
-    "stachel2",
-    "globus",
-    "tropfen",
-    "redplaneleft",
-    "redplaneright",
-    "schalter",
-    "schalter1",
-    "dummy",
-    "1up",
-    "up1",
-    "ring",
-    "wolkeitem",
-    "planeitem",
-    "planewolke",
-    "planet1",
-    "planet2",
-    "toonbrettgross",
-    "toonbrettklein",
-    "toonwuerfel",
-    "toonwuerfelklein",
-    "invibrett",
-    "inviwuerfelklein",
-    "inviwuerfelmittel",
-    "invivulkan",
-    "inviwuerfelgross",
-    "explosion",
-    "up",
-    "down",
-    "quak",
-    "meteor",
-    "meteory",
-};
-constexpr int kFirstObjectSlot = 17;
 
 // The parsed layout, the same for every run.
 const std::vector<std::vector<LayoutEntry>>& Layout() {
@@ -238,9 +191,9 @@ void MoveObstacle(int i) {
 }  // namespace
 
 int SpriteSlotOf(const std::string& name) {
-  constexpr int count = sizeof kObjectSprites / sizeof kObjectSprites[0];
-  for (int i = 0; i < count; ++i) {
-    if (name == kObjectSprites[i]) return kFirstObjectSlot + i;
+  const std::string file = "gfx/" + name + ".png";
+  for (int i = manifest::kFirstCourseObject; i < manifest::kCourseObjectEnd; ++i) {
+    if (file == manifest::kLoadedSprites[i].file) return slot::kSplash + i;
   }
   return -1;
 }
@@ -317,8 +270,9 @@ void PreloadRoomPictures() {
   // Where the first run's block will start unless another block comes
   // first; the counter stays, so the numbering is the run's own.
   const int first = Trunc(g.nextSpriteSlot);
-  if (g.roomImages.count != 0 || first + 16 > kLastBlockSlot) return;
-  for (int i = 0; i < 17; ++i) Io().SpriteFromFile(kRoomImageFiles[i], first + i);
+  if (g.roomImages.count != 0 || first + manifest::kRoomPictureCount - 1 > kLastBlockSlot) return;
+  for (int i = 0; i < manifest::kRoomPictureCount; ++i)
+    Io().SpriteFromFile(manifest::kRoomPictures[i], first + i);
   g.preloadedRooms = first;
 }
 
@@ -333,18 +287,18 @@ void BuildCourse() {
   // they are.
   const int preloaded = g.preloadedRooms;
   g.preloadedRooms = -1;
-  if (g.roomImagesKept && g.roomImages.count == 17) {
-    TakeSlotNumbers(17);
+  if (g.roomImagesKept && g.roomImages.count == manifest::kRoomPictureCount) {
+    TakeSlotNumbers(manifest::kRoomPictureCount);
   } else {
-    TakeSpriteBlock(g.roomImages, 17);
+    TakeSpriteBlock(g.roomImages, manifest::kRoomPictureCount);
     const bool loaded = preloaded >= 0 && preloaded == g.roomImages.first;
-    for (int i = 0; i < 17 && !loaded; ++i) {
-      Io().SpriteFromFile(kRoomImageFiles[i], g.roomImages.first + i);
+    for (int i = 0; i < manifest::kRoomPictureCount && !loaded; ++i) {
+      Io().SpriteFromFile(manifest::kRoomPictures[i], g.roomImages.first + i);
     }
     g.roomImagesKept = true;
   }
   DimNumberArray(c.levelImages, 0);
-  for (int i = 0; i < 17; ++i) c.levelImages.Push(g.roomImages.first + i);
+  for (int i = 0; i < manifest::kRoomPictureCount; ++i) c.levelImages.Push(g.roomImages.first + i);
   for (NumberArray* field :
        {&c.roomImage,    &c.roomX,     &c.roomY,         &c.roomNumber,   &c.windSprite,
         &c.windX,        &c.windY,     &c.windDirection, &c.windRoom,     &c.obstacleSprite,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/asset_manifest.h"
 #include "game/course.h"
 #include "game/game_io.h"
 #include "game/hiscores.h"
@@ -12,61 +13,6 @@ namespace zelvo {
 namespace {
 
 GameState g_game;
-
-struct AssetFile {
-  const char* file;
-  int frameWidth;  // 0 for a plain sprite
-  int frameHeight;
-};
-
-// In slot order from 10: the Loading screen numbers them as it goes.
-constexpr AssetFile kSpriteFiles[] = {
-    {"gfx/splash.png", 0, 0},
-    {"gfx/splash2.png", 0, 0},
-    {"gfx/scores.png", 0, 0},
-    {"gfx/high.png", 0, 0},
-    {"gfx/options.png", 0, 0},
-    {"gfx/pause.png", 0, 0},
-    {"gfx/complete.png", 0, 0},
-    {"gfx/tisch.png", 0, 0},
-    {"gfx/regal.png", 0, 0},
-    {"gfx/stachel.png", 0, 0},
-    {"gfx/stachel1.png", 0, 0},
-    {"gfx/stachel2.png", 0, 0},
-    {"gfx/globus.png", 0, 0},
-    {"gfx/tropfen.png", 0, 0},
-    {"gfx/redplaneleft.png", 0, 0},
-    {"gfx/redplaneright.png", 0, 0},
-    {"gfx/schalter.png", 0, 0},
-    {"gfx/schalter1.png", 0, 0},
-    {"gfx/dummy.png", 0, 0},
-    {"gfx/1up.png", 0, 0},
-    {"gfx/up1.png", 0, 0},
-    {"gfx/ring.png", 0, 0},
-    {"gfx/wolkeitem.png", 0, 0},
-    {"gfx/planeitem.png", 0, 0},
-    {"gfx/planewolke.png", 0, 0},
-    {"gfx/planet1.png", 0, 0},
-    {"gfx/planet2.png", 0, 0},
-    {"gfx/toonbrettgross.png", 0, 0},
-    {"gfx/toonbrettklein.png", 0, 0},
-    {"gfx/toonwuerfel.png", 0, 0},
-    {"gfx/toonwuerfelklein.png", 0, 0},
-    {"gfx/invibrett.png", 0, 0},
-    {"gfx/inviwuerfelklein.png", 0, 0},
-    {"gfx/inviwuerfelmittel.png", 0, 0},
-    {"gfx/invivulkan.png", 0, 0},
-    {"gfx/inviwuerfelgross.png", 0, 0},
-    {"gfx/explosion.png", 25, 12},
-    {"gfx/up.png", 25, 194},
-    {"gfx/down.png", 25, 194},
-    {"gfx/quak.png", 21, 43},
-    {"gfx/meteor.png", 28, 31},
-    {"gfx/meteory.png", 28, 31},
-    {"gfx/wolkeanim.png", 43, 30},
-    {"gfx/wexplosion.png", 43, 30},
-    {"gfx/planesprite.png", 25, 12},
-};
 
 // Latch index of each volume hotkey in VolumeLatches.
 enum Hotkey { kPageUpLatch, kPageDownLatch, kQLatch, kWLatch, kELatch, kRLatch };
@@ -182,9 +128,10 @@ void HandleVolumeKeys() {
 
 void LoadAssets() {
   GameState& g = g_game;
-  for (const AssetFile& asset : kSpriteFiles) {
-    if (asset.frameWidth > 0) {
-      Io().AnimationFromFile(asset.file, g.nextSpriteSlot, asset.frameWidth, asset.frameHeight);
+  // The Loading screen numbers them as it goes.
+  for (const manifest::Picture& asset : manifest::kLoadedSprites) {
+    if (asset.frames > 0) {
+      Io().AnimationFromFile(asset.file, g.nextSpriteSlot, asset.width, asset.height);
     } else {
       Io().SpriteFromFile(asset.file, g.nextSpriteSlot);
     }
@@ -210,10 +157,6 @@ void LoadAssets() {
   Io().PutSprite(slot::kSplash, 0, 0);
   g.gameState = kMenu;
   Io().EndFrame();
-}
-
-RtString BuildStamp() {
-  return RtString(__DATE__) + "-" + __TIME__;
 }
 
 int TakeSlotNumbers(int count) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "game/asset_manifest.h"
 #include "game/course.h"
 #include "game/game_io.h"
 #include "game/hiscores.h"
@@ -44,36 +45,13 @@ struct SoundCall {
 class FakeIo : public GameIo {
  public:
   FakeIo() {
-    // Sizes of the generated pictures: frame width and height, and for
-    // strips the frame count.
-    const std::map<std::string, std::pair<int, int>> sizes = {
-        {"tisch", {48, 65}},
-        {"regal", {48, 14}},
-        {"stachel", {14, 24}},
-        {"stachel1", {14, 20}},
-        {"stachel2", {24, 14}},
-        {"globus", {28, 44}},
-        {"tropfen", {16, 14}},
-        {"redplaneleft", {28, 13}},
-        {"redplaneright", {28, 13}},
-        {"schalter", {14, 20}},
-        {"schalter1", {14, 20}},
-        {"dummy", {25, 194}},
-        {"1up", {20, 16}},
-        {"wolkeitem", {24, 18}},
-        {"planet1", {48, 40}},
-        {"planet2", {32, 32}},
-        {"toonbrettgross", {72, 10}},
-        {"toonbrettklein", {40, 10}},
-        {"toonwuerfel", {24, 24}},
-        {"toonwuerfelklein", {16, 16}},
-        {"invibrett", {40, 10}},
-        {"inviwuerfelklein", {16, 16}},
-        {"inviwuerfelmittel", {24, 24}},
-        {"invivulkan", {64, 108}},
-        {"inviwuerfelgross", {40, 40}},
-    };
-    for (const auto& [name, size] : sizes) pictureSizes["gfx/" + name + ".png"] = size;
+    // Sizes of the generated pictures (for strips, of one frame).
+    for (const manifest::Picture& p : manifest::kLoadedSprites) {
+      pictureSizes[p.file] = {p.width, p.height};
+    }
+    for (const manifest::Picture& p : manifest::kScreenPictures) {
+      pictureSizes[p.file] = {p.width, p.height};
+    }
   }
 
   // ---- script ----

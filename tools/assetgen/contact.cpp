@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "game/asset_manifest.h"
 #include "game/course_layout.h"
 
 #include "glyphs.h"
@@ -129,10 +130,11 @@ Canvas PlaySheet(const std::vector<SheetEntry>& all) {
     auto it = by_name.find("gfx/" + name + ".png");
     return it == by_name.end() ? nullptr : it->second;
   };
-  static const char* const kRoomFiles[17] = {
-      "level1/1", "level1/2", "level1/3", "level1/4", "level2/1", "level2/2",
-      "level2/3", "level2/4", "level2/5", "level3/1", "level3/2", "level3/3",
-      "level3/4", "level4/1", "level4/2", "level4/3", "level5/1"};
+  // "level1/1" for gfx/level1/1.png.
+  auto room_file = [](int k) {
+    const std::string path = manifest::kRoomPictures[k];
+    return path.substr(4, path.size() - 8);
+  };
   // For each picture the busiest room that shows it (lit rooms only).
   int pick[17];
   size_t best[17] = {};
@@ -151,7 +153,7 @@ Canvas PlaySheet(const std::vector<SheetEntry>& all) {
         Hex(0xFFFFFF), Hex(0x000000));
   const SheetEntry* font = image("font/black");
   for (int k = 0; k < 17; ++k) {
-    const SheetEntry* room = image(kRoomFiles[k]);
+    const SheetEntry* room = image(room_file(k));
     if (!room || pick[k] < 0) continue;
     Canvas view(320, 240);
     DrawImage(view, room->image, 0, 0, 1);
@@ -194,8 +196,8 @@ Canvas PlaySheet(const std::vector<SheetEntry>& all) {
     if (font) FontText(view, font->image, "VOL", 285, 9);
     int x = kPad + (k % kCols) * kCellW, y = kPad + 16 + (k / kCols) * kCellH;
     c.BlitScaled(view, x, y, 2);
-    Label(c, std::string(kRoomFiles[k]) + "  ROOM " + std::to_string(pick[k]), x, y + 483,
-          Hex(0xFFFFFF), Hex(0x000000));
+    Label(c, room_file(k) + "  ROOM " + std::to_string(pick[k]), x, y + 483, Hex(0xFFFFFF),
+          Hex(0x000000));
   }
   return c;
 }

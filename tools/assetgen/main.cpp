@@ -11,13 +11,16 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "assets.h"
 #include "contact.h"
+#include "game/asset_manifest.h"
 #include "output.h"
 
 namespace {
@@ -78,6 +81,43 @@ void WriteImages(const std::string& root, ImageList list, Collector& sheet) {
   }
 }
 
+// What differs between the files written and the game's asset manifest
+// (the build's list of outputs, and what the game loads): a file missing or
+// extra, or a sprite of another size or frame layout. Empty when they agree.
+std::string ManifestMismatch(const std::vector<SheetEntry>& images,
+                             const std::vector<std::string>& others, bool with_music) {
+  std::set<std::string> expected, written(others.begin(), others.end());
+  std::map<std::string, const manifest::Picture*> sized;
+  for (const manifest::Picture& p : manifest::kLoadedSprites) sized[p.file] = &p;
+  for (const manifest::Picture& p : manifest::kScreenPictures) sized[p.file] = &p;
+  for (const auto& [file, picture] : sized) expected.insert(file);
+  for (const char* file : manifest::kRoomPictures) expected.insert(file);
+  for (const char* file : manifest::kFonts) expected.insert(file);
+  for (const char* file : manifest::kSounds) expected.insert(file);
+  if (with_music) {
+    for (const char* file : manifest::kMusic) expected.insert(file);
+  }
+  for (const SheetEntry& e : images) {
+    written.insert(e.path);
+    auto it = sized.find(e.path);
+    if (it == sized.end()) continue;
+    const manifest::Picture& p = *it->second;
+    const int frames = p.frames > 0 ? p.frames : 1;
+    const bool strip = p.frames > 0;
+    if (e.image.w != p.width * frames || e.image.h != p.height ||
+        (strip ? e.frame_w != p.width || e.frame_h != p.height : e.frame_w != 0)) {
+      return e.path + " is not drawn as the manifest sizes it";
+    }
+  }
+  for (const std::string& file : expected) {
+    if (!written.count(file)) return file + " is in the manifest but was not written";
+  }
+  for (const std::string& file : written) {
+    if (!expected.count(file)) return file + " was written but is not in the manifest";
+  }
+  return "";
+}
+
 void WriteSheets(const std::string& dir, std::vector<SheetEntry>& all) {
   // Stable, readable order: screens, then strips and sprites by name, fonts.
   std::sort(all.begin(), all.end(), [](const SheetEntry& a, const SheetEntry& b) {
@@ -119,13 +159,21 @@ int main(int argc, char** argv) {
   }
   const auto t0 = std::chrono::steady_clock::now();
   Collector sheet;
+  // Sounds and music by the names the game plays them under.
+  std::vector<std::string> others;
+  std::mutex others_mu;
+  auto wrote = [&](const std::string& name) {
+    std::lock_guard<std::mutex> lock(others_mu);
+    others.push_back(name);
+  };
   std::vector<std::function<void()>> jobs;
   // Longest first, so two workers finish close together.
   if (opt.with_music) {
     for (int i = 0; i < kSongCount; ++i)
-      jobs.push_back([&opt, i] {
+      jobs.push_back([&opt, &wrote, i] {
         SongAudio a = RenderSong(i);
         WriteMp3(opt.music + "/" + SongFileName(i), a.left, a.right, 128);
+        wrote("sound/" + SongFileName(i));
       });
   }
   for (int w = 1; w <= 5; ++w)
@@ -134,7 +182,10 @@ int main(int argc, char** argv) {
   jobs.push_back([&] { WriteImages(opt.out, MakeSprites(), sheet); });
   jobs.push_back([&] { WriteImages(opt.out, MakeFonts(), sheet); });
   jobs.push_back([&] {
-    for (const SoundOut& s : MakeSounds()) WriteWav(opt.out + "/" + s.path, s.samples, kSfxRate);
+    for (const SoundOut& s : MakeSounds()) {
+      WriteWav(opt.out + "/" + s.path, s.samples, kSfxRate);
+      wrote(s.path);
+    }
   });
 
   std::atomic<size_t> next{0};
@@ -156,6 +207,11 @@ int main(int argc, char** argv) {
   for (std::thread& t : pool) t.join();
   if (!error.empty()) {
     std::fprintf(stderr, "assetgen: %s\n", error.c_str());
+    return 1;
+  }
+  const std::string mismatch = ManifestMismatch(sheet.entries(), others, opt.with_music);
+  if (!mismatch.empty()) {
+    std::fprintf(stderr, "assetgen: %s (game/asset_manifest.h)\n", mismatch.c_str());
     return 1;
   }
   if (!opt.sheets.empty()) {

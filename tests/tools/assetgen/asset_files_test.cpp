@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "asset_io.h"
+#include "game/asset_manifest.h"
 
 namespace assettest {
 namespace {
@@ -89,13 +90,26 @@ const char* const kSprites[] = {"tisch",
                                 "pause"};
 
 struct Strip {
-  const char* name;
+  std::string name;
   int frame_w, frame_h, frames;
 };
-const Strip kStrips[] = {
-    {"explosion", 25, 12, 3},  {"planesprite", 25, 12, 1}, {"wolkeanim", 43, 30, 3},
-    {"wexplosion", 43, 30, 3}, {"up", 25, 194, 4},         {"down", 25, 194, 4},
-    {"quak", 21, 43, 2},       {"meteor", 28, 31, 4},      {"meteory", 28, 31, 4}};
+// The animation strips as the game loads them.
+std::vector<Strip> Strips() {
+  std::vector<Strip> strips;
+  for (const manifest::Picture& p : manifest::kLoadedSprites) {
+    const std::string file = p.file;
+    if (p.frames > 0)
+      strips.push_back({file.substr(4, file.size() - 8), p.width, p.height, p.frames});
+  }
+  return strips;
+}
+
+TEST(GeneratedPictures, TheManifestNamesEveryStripTheGameAnimates) {
+  std::set<std::string> names;
+  for (const Strip& s : Strips()) names.insert(s.name);
+  EXPECT_EQ(names, (std::set<std::string>{"explosion", "planesprite", "wolkeanim", "wexplosion",
+                                          "up", "down", "quak", "meteor", "meteory"}));
+}
 
 TEST(GeneratedPictures, FullScreenPicturesAre320By240) {
   for (const char* name : kFullScreen) {
@@ -122,7 +136,7 @@ TEST(GeneratedPictures, TransparencyIsAllOrNothing) {
   // Collision tests count any non-zero alpha as solid, so half-transparent
   // edges would be invisible walls.
   std::vector<std::string> all(std::begin(kSprites), std::end(kSprites));
-  for (const Strip& s : kStrips) all.push_back(s.name);
+  for (const Strip& s : Strips()) all.push_back(s.name);
   all.push_back("high");
   for (const std::string& name : all) {
     Png p = Load(Gfx(name + ".png"));
@@ -141,8 +155,8 @@ TEST(GeneratedPictures, TransparencyIsAllOrNothing) {
 }
 
 TEST(GeneratedPictures, AnimationStripsHoldWholeFramesNoneBlank) {
-  for (const Strip& s : kStrips) {
-    Png p = Load(Gfx(std::string(s.name) + ".png"));
+  for (const Strip& s : Strips()) {
+    Png p = Load(Gfx(s.name + ".png"));
     ASSERT_EQ(p.w, s.frame_w * s.frames) << s.name;
     ASSERT_EQ(p.h, s.frame_h) << s.name;
     for (int k = 0; k < s.frames; ++k)

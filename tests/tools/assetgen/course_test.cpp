@@ -10,7 +10,6 @@
 // from the left edge lead out of the right edge.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <bitset>
 #include <cmath>
 #include <map>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "asset_io.h"
+#include "game/asset_manifest.h"
 #include "game/course_layout.h"
 
 namespace assettest {
@@ -173,21 +173,25 @@ struct Shapes {
   std::map<std::string, Offsets> plane_offsets, cloud_offsets;
   Offsets plane_wind, cloud_wind;
 
+  // A sprite as the game loads it: one frame of a strip, a plain one whole.
+  static Mask LoadSprite(const std::string& name) {
+    for (const manifest::Picture& p : manifest::kLoadedSprites) {
+      if (p.frames > 0 && "gfx/" + name + ".png" == p.file)
+        return LoadMask(name, p.width, p.height);
+    }
+    return LoadMask(name);
+  }
+
   Shapes() {
-    plane = LoadMask("planesprite", 25, 12);
-    cloud = LoadMask("wolkeanim", 43, 30);
-    dummy = LoadMask("dummy");
+    plane = LoadSprite("planesprite");
+    cloud = LoadSprite("wolkeanim");
+    dummy = LoadSprite("dummy");
     plane_wind = CollisionOffsets(plane, dummy);
     cloud_wind = CollisionOffsets(cloud, dummy);
-    const std::pair<const char*, std::array<int, 2>> frames[] = {
-        {"quak", {21, 43}}, {"meteor", {28, 31}}, {"meteory", {28, 31}}};
     for (int r = 0; r < 52; ++r)
       for (const Obstacle& o : ParseRoom(course::kRooms[r]).obstacles) {
         if (sprites.count(o.sprite)) continue;
-        std::array<int, 2> fs{0, 0};
-        for (const auto& f : frames)
-          if (o.sprite == f.first) fs = f.second;
-        sprites[o.sprite] = LoadMask(o.sprite, fs[0], fs[1]);
+        sprites[o.sprite] = LoadSprite(o.sprite);
         plane_offsets[o.sprite] = CollisionOffsets(plane, sprites[o.sprite]);
         cloud_offsets[o.sprite] = CollisionOffsets(cloud, sprites[o.sprite]);
       }
