@@ -51,9 +51,6 @@ class HarnessIo final : public GameIo {
   void HoldKeysFrom(long frame, std::vector<int> scanCodes) { heldFrom_[frame] = scanCodes; }
 
   long Frame() const { return frame_; }
-  // What was asked in the frame being built.
-  const std::vector<std::pair<double, double>>& FrameSounds() const { return sounds_; }
-  const std::vector<std::string>& FrameMusic() const { return music_; }
 
   // Escape held in the script ends the run, as it ends the program for a
   // player.
@@ -80,6 +77,7 @@ class HarnessIo final : public GameIo {
   double workEnd_ = 0;
   bool menuShown_ = false;
   std::function<void()> runEnd_;
+  // What was asked in the frame being built, for its trace line.
   std::vector<std::pair<double, double>> sounds_;
   std::vector<std::string> music_;
 };

@@ -23,9 +23,6 @@ void HandleVolumeKeys();
 // The Loading screen: every sprite, animation and sound into its slot.
 void LoadAssets();
 
-// "Mon DD YYYY-HH:MM:SS" of the program's build.
-RtString BuildStamp();
-
 // Takes count new sprite slots from NextSpriteSlot for block, freeing the
 // slots the block held before, so pictures loaded again on every run or
 // visit never pile up. The counter keeps counting as if nothing were freed

@@ -161,25 +161,6 @@ void Canvas::RoundRect(double x, double y, double w, double h, double r, Rgb c) 
   cairo_fill(cr_);
 }
 
-void Canvas::Curve(Pt a, Pt b, Pt c, Pt d, double width, Rgb col) {
-  ToCairo();
-  SetSource(col);
-  cairo_set_line_width(cr_, width);
-  cairo_move_to(cr_, a.x, a.y);
-  cairo_curve_to(cr_, b.x, b.y, c.x, c.y, d.x, d.y);
-  cairo_stroke(cr_);
-}
-
-void Canvas::Stroke(const std::vector<Pt>& pts, double width, Rgb col) {
-  if (pts.size() < 2) return;
-  ToCairo();
-  SetSource(col);
-  cairo_set_line_width(cr_, width);
-  cairo_move_to(cr_, pts[0].x, pts[0].y);
-  for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr_, pts[i].x, pts[i].y);
-  cairo_stroke(cr_);
-}
-
 void Canvas::Ring(double cx, double cy, double rx, double ry, double width, Rgb c) {
   ToCairo();
   SetSource(c);
@@ -190,17 +171,6 @@ void Canvas::Ring(double cx, double cy, double rx, double ry, double width, Rgb 
   cairo_restore(cr_);
   cairo_set_line_width(cr_, width);
   cairo_stroke(cr_);
-}
-
-void Canvas::EraseEllipse(double cx, double cy, double rx, double ry) {
-  ToCairo();
-  cairo_save(cr_);
-  cairo_set_operator(cr_, CAIRO_OPERATOR_CLEAR);
-  cairo_translate(cr_, cx, cy);
-  cairo_scale(cr_, rx, ry);
-  cairo_arc(cr_, 0, 0, 1, 0, 2 * M_PI);
-  cairo_fill(cr_);
-  cairo_restore(cr_);
 }
 
 void Canvas::EraseRect(double x, double y, double w, double h) {
@@ -216,13 +186,6 @@ void Canvas::Put(int x, int y, Rgb c) {
   if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
   ToPixels();
   Row(y)[x] = Pack(c);
-  pixels_dirty_ = true;
-}
-
-void Canvas::Erase(int x, int y) {
-  if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
-  ToPixels();
-  Row(y)[x] = 0;
   pixels_dirty_ = true;
 }
 
@@ -284,15 +247,6 @@ void Canvas::GradientV(int x, int y, int w, int h, Rgb top, Rgb bottom, int leve
   }
 }
 
-void Canvas::GradientH(int x, int y, int w, int h, Rgb left, Rgb right, int levels) {
-  for (int i = 0; i < w; ++i) {
-    double t = w > 1 ? static_cast<double>(i) / (w - 1) : 0.0;
-    for (int j = 0; j < h; ++j) {
-      Put(x + i, y + j, Mix(left, right, DitheredStep(t, levels, x + i, y + j)));
-    }
-  }
-}
-
 void Canvas::Glow(double cx, double cy, double radius, Rgb c, double strength) {
   int x0 = std::max(0, static_cast<int>(cx - radius)),
       x1 = std::min(w_ - 1, static_cast<int>(cx + radius));
@@ -345,35 +299,6 @@ void Canvas::Outline(Rgb c, bool diagonal) {
     }
 }
 
-void Canvas::InnerShade(Rgb light, Rgb dark) {
-  ToPixels();
-  std::vector<uint8_t> mask(w_ * h_);
-  for (int y = 0; y < h_; ++y)
-    for (int x = 0; x < w_; ++x) mask[y * w_ + x] = Opaque(x, y);
-  auto on = [&](int x, int y) { return x >= 0 && y >= 0 && x < w_ && y < h_ && mask[y * w_ + x]; };
-  for (int y = 0; y < h_; ++y)
-    for (int x = 0; x < w_; ++x) {
-      if (!on(x, y)) continue;
-      if (!on(x + 1, y) || !on(x, y + 1))
-        Put(x, y, Mix(At(x, y), dark, 0.5));
-      else if (!on(x - 1, y) || !on(x, y - 1))
-        Put(x, y, Mix(At(x, y), light, 0.5));
-    }
-}
-
-void Canvas::DropShadow(Rgb c, int dx, int dy) {
-  ToPixels();
-  std::vector<uint8_t> mask(w_ * h_);
-  for (int y = 0; y < h_; ++y)
-    for (int x = 0; x < w_; ++x) mask[y * w_ + x] = Opaque(x, y);
-  for (int y = 0; y < h_; ++y)
-    for (int x = 0; x < w_; ++x) {
-      int sx = x - dx, sy = y - dy;
-      if (mask[y * w_ + x]) continue;
-      if (sx >= 0 && sy >= 0 && sx < w_ && sy < h_ && mask[sy * w_ + sx]) Put(x, y, c);
-    }
-}
-
 void Canvas::Blit(const Canvas& src, int x, int y) {
   for (int j = 0; j < src.h(); ++j)
     for (int i = 0; i < src.w(); ++i)
@@ -421,16 +346,6 @@ Image Canvas::ToImage() const {
     }
   }
   return img;
-}
-
-Canvas Canvas::FromImage(const Image& img) {
-  Canvas c(img.w, img.h);
-  for (int y = 0; y < img.h; ++y)
-    for (int x = 0; x < img.w; ++x) {
-      const uint8_t* p = &img.rgba[(static_cast<size_t>(y) * img.w + x) * 4];
-      if (p[3]) c.Put(x, y, {p[0], p[1], p[2]});
-    }
-  return c;
 }
 
 }  // namespace assetgen

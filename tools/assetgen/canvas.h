@@ -40,7 +40,6 @@ class Rng {
   uint32_t Next();
   double Uniform() { return (Next() >> 8) * (1.0 / 16777216.0); }
   double Range(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
-  int Int(int lo, int hi) { return lo + static_cast<int>(Next() % (hi - lo + 1)); }
 
  private:
   uint64_t state_;
@@ -73,27 +72,21 @@ class Canvas {
   void Ellipse(double cx, double cy, double rx, double ry, Rgb c);
   void Circle(double cx, double cy, double r, Rgb c) { Ellipse(cx, cy, r, r, c); }
   void RoundRect(double x, double y, double w, double h, double r, Rgb c);
-  // Stroked curve through Cairo, one to a few pixels wide.
-  void Curve(Pt a, Pt b, Pt c, Pt d, double width, Rgb col);
-  void Stroke(const std::vector<Pt>& pts, double width, Rgb col);
   void Ring(double cx, double cy, double rx, double ry, double width, Rgb c);
-  // Erase a shape back to transparency.
-  void EraseEllipse(double cx, double cy, double rx, double ry);
+  // Erases a rectangle back to transparency.
   void EraseRect(double x, double y, double w, double h);
 
   // Pixels.
   void Put(int x, int y, Rgb c);
-  void Erase(int x, int y);
   bool Opaque(int x, int y) const;
   Rgb At(int x, int y) const;
   void Line(int x0, int y0, int x1, int y1, Rgb c);  // Bresenham, 1 px
   void HLine(int x0, int x1, int y, Rgb c);
   void VLine(int x, int y0, int y1, Rgb c);
 
-  // Ordered-dither gradient from `top` to `bottom` (vertical) or left to
-  // right, keeping the palette small like hand-made pixel art.
+  // Ordered-dither gradient from `top` to `bottom`, keeping the palette small
+  // like hand-made pixel art.
   void GradientV(int x, int y, int w, int h, Rgb top, Rgb bottom, int levels = 8);
-  void GradientH(int x, int y, int w, int h, Rgb left, Rgb right, int levels = 8);
   // Radial dithered blend of `c` over existing opaque pixels.
   void Glow(double cx, double cy, double radius, Rgb c, double strength);
   // Tints opaque pixels inside a rectangle towards `c` by `t` (0..1).
@@ -103,8 +96,6 @@ class Canvas {
 
   // Sprite post-processing.
   void Outline(Rgb c, bool diagonal = false);  // ring of c around opaque pixels
-  void InnerShade(Rgb light, Rgb dark);        // lit top-left edge, shaded bottom-right edge
-  void DropShadow(Rgb c, int dx, int dy);
 
   void Blit(const Canvas& src, int x, int y);  // opaque source pixels only
   void BlitScaled(const Canvas& src, int x, int y, int factor);
@@ -112,7 +103,6 @@ class Canvas {
   void FlipH();
 
   Image ToImage() const;
-  static Canvas FromImage(const Image& img);
 
  private:
   void ToCairo();

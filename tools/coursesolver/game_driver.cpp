@@ -4,7 +4,6 @@
 
 #include "game/course.h"
 #include "game/game_io.h"
-#include "game/harness.h"
 #include "game/hiscores.h"
 #include "game/play.h"
 #include "game/screens.h"
