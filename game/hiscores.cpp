@@ -72,10 +72,6 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
   });
 }
 
-void Put32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
 RtString CharacterAt(const RtString& text, int index) {
   return Mid(text, index, 1);
 }
@@ -107,12 +103,10 @@ std::string EncodeHiscores(const HiscoreTable& table, int count) {
   std::string out;
   for (int row = 0; row < count; ++row) {
     const HiscoreEntry& entry = table.At(row);
-    Put32(out, static_cast<uint32_t>(entry.score));
+    AppendLe32(out, static_cast<uint32_t>(entry.score));
     out.append(entry.name.c_str(), entry.name.Length());
     out += "\r\n";
-    const uint32_t level = static_cast<uint32_t>(entry.level);
-    out.push_back(static_cast<char>(level & 0xFF));
-    out.push_back(static_cast<char>((level >> 8) & 0xFF));
+    AppendLe16(out, static_cast<uint16_t>(entry.level));
   }
   return out;
 }
@@ -124,8 +118,7 @@ bool DecodeHiscores(const std::string& bytes, int count, std::vector<HiscoreEntr
   for (int row = 0; row < count; ++row) {
     if (at + 4 > bytes.size()) return false;
     HiscoreEntry entry;
-    entry.score = static_cast<int32_t>(byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 |
-                                       static_cast<uint32_t>(byte(at + 3)) << 24);
+    entry.score = static_cast<int32_t>(Le32At(ByteSpan(bytes), at));
     at += 4;
     const size_t lineEnd = bytes.find('\n', at);
     if (lineEnd == std::string::npos || lineEnd - at > kMaxNameBytes + 1) return false;
@@ -137,7 +130,7 @@ bool DecodeHiscores(const std::string& bytes, int count, std::vector<HiscoreEntr
     entry.name = RtString(bytes.substr(at, nameEnd - at).c_str());
     at = lineEnd + 1;
     if (at + 2 > bytes.size()) return false;
-    entry.level = static_cast<int16_t>(byte(at) | byte(at + 1) << 8);
+    entry.level = static_cast<int16_t>(Le16At(ByteSpan(bytes), at));
     at += 2;
     // Rooms run from 0 to 51; anything else is not a run of this game.
     if (entry.level < 0 || entry.level > 51) return false;

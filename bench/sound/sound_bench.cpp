@@ -16,37 +16,29 @@
 #include "runtime/audio/audio_service.h"
 #include "runtime/audio/audio_state.h"
 #include "runtime/audio/sound_effects.h"
+#include "runtime/core/byte_order.h"
 #include "runtime/platform/clock.h"
 
 namespace {
-
-void PutU16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(static_cast<uint8_t>(x));
-  v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void PutU32(std::vector<uint8_t>& v, uint32_t x) {
-  PutU16(v, x & 0xFFFF);
-  PutU16(v, x >> 16);
-}
 
 // A mono 22,050 Hz tone of the given length, full of non-zero samples.
 std::string WriteTone(double seconds) {
   const uint32_t frames = static_cast<uint32_t>(seconds * 22050);
   std::vector<uint8_t> f;
   for (char c : std::string("RIFF")) f.push_back(static_cast<uint8_t>(c));
-  PutU32(f, 36 + frames * 2);
+  AppendLe32(f, 36 + frames * 2);
   for (char c : std::string("WAVEfmt ")) f.push_back(static_cast<uint8_t>(c));
-  PutU32(f, 16);
-  PutU16(f, 1);
-  PutU16(f, 1);
-  PutU32(f, 22050);
-  PutU32(f, 44100);
-  PutU16(f, 2);
-  PutU16(f, 16);
+  AppendLe32(f, 16);
+  AppendLe16(f, 1);
+  AppendLe16(f, 1);
+  AppendLe32(f, 22050);
+  AppendLe32(f, 44100);
+  AppendLe16(f, 2);
+  AppendLe16(f, 16);
   for (char c : std::string("data")) f.push_back(static_cast<uint8_t>(c));
-  PutU32(f, frames * 2);
+  AppendLe32(f, frames * 2);
   for (uint32_t i = 0; i < frames; ++i) {
-    PutU16(f, static_cast<uint16_t>(8000 + std::lround(4000 * std::sin(i * 0.3))));
+    AppendLe16(f, static_cast<uint16_t>(8000 + std::lround(4000 * std::sin(i * 0.3))));
   }
   char path[] = "/tmp/bench_sound_XXXXXX";
   const int fd = mkstemp(path);

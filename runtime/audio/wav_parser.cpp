@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/core/byte_order.h"
 #include "runtime/files/file_stream.h"
 
 namespace {
@@ -11,14 +12,6 @@ constexpr uint16_t kTagPcm = 1;
 constexpr uint16_t kTagFloat = 3;
 constexpr uint16_t kTagExtensible = 0xFFFE;
 constexpr int kMaxChannels = 8;
-
-uint16_t U16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 struct Chunk {
   const uint8_t* id = nullptr;
@@ -30,7 +23,7 @@ struct Chunk {
 bool NextChunk(const uint8_t* bytes, size_t size, size_t& offset, Chunk& chunk) {
   if (offset > size || size - offset < 8) return false;
   chunk.id = bytes + offset;
-  chunk.declaredSize = U32(bytes + offset + 4);
+  chunk.declaredSize = LoadLe32(bytes + offset + 4);
   chunk.bodyOffset = offset + 8;
   // RIFF keeps every chunk on an even offset: an odd body is followed by a
   // pad byte that belongs to no chunk.
@@ -47,7 +40,7 @@ WaveStatus LayoutFor(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t al
   if (tag == kTagExtensible) {
     // The real tag is the start of the sub-format GUID.
     if (fmtSize < 40) return WaveStatus::kBadFormat;
-    tag = U16(fmt + 24);
+    tag = LoadLe16(fmt + 24);
   }
   if (tag != kTagPcm && tag != kTagFloat) return WaveStatus::kNotPcm;
   using E = plat::PcmLayout::Encoding;
@@ -107,10 +100,11 @@ WaveStatus ParseWave(const uint8_t* bytes, size_t size, WaveSound& out) {
   const uint8_t* fmt = bytes + chunk.bodyOffset;
   const uint32_t fmtPresent =
       static_cast<uint32_t>(std::min<size_t>(chunk.declaredSize, size - chunk.bodyOffset));
-  const WaveStatus format = LayoutFor(U16(fmt), U16(fmt + 2), U32(fmt + 4), U16(fmt + 12),
-                                      U16(fmt + 14), fmt, fmtPresent, out.layout);
+  const WaveStatus format =
+      LayoutFor(LoadLe16(fmt), LoadLe16(fmt + 2), LoadLe32(fmt + 4), LoadLe16(fmt + 12),
+                LoadLe16(fmt + 14), fmt, fmtPresent, out.layout);
   if (format != WaveStatus::kOk) return format;
-  const size_t frameBytes = U16(fmt + 12);
+  const size_t frameBytes = LoadLe16(fmt + 12);
 
   while (NextChunk(bytes, size, offset, chunk)) {
     if (std::memcmp(chunk.id, "data", 4) != 0) continue;

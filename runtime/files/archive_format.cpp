@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/core/byte_order.h"
+
 namespace sbx {
 
 namespace {
@@ -12,18 +14,6 @@ namespace {
 bool LzoReady() {
   static const bool ready = lzo_init() == LZO_E_OK;
   return ready;
-}
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-  out.push_back(static_cast<uint8_t>(v >> 16));
-  out.push_back(static_cast<uint8_t>(v >> 24));
 }
 
 char FoldCase(char c) {
@@ -44,7 +34,7 @@ TrailerStatus ReadTrailer(ByteSource& source, int32_t* directoryOffset) {
   uint8_t trailer[kTrailerSize];
   if (!source.ReadAt(size - kTrailerSize, trailer, kTrailerSize)) return TrailerStatus::kReadFailed;
   if (std::memcmp(trailer, kMagic, sizeof kMagic) != 0) return TrailerStatus::kNoMagic;
-  *directoryOffset = static_cast<int32_t>(Le32(trailer + 3));
+  *directoryOffset = static_cast<int32_t>(LoadLe32(trailer + 3));
   return TrailerStatus::kOk;
 }
 
@@ -84,8 +74,8 @@ DirectoryStatus WalkDirectory(ByteSource& source, int32_t directoryOffset,
     }
     pos += length + sizeof fields;
     entry.name.assign(name, length);
-    entry.offset = static_cast<int32_t>(Le32(fields));
-    entry.packedSize = static_cast<int32_t>(Le32(fields + 4));
+    entry.offset = static_cast<int32_t>(LoadLe32(fields));
+    entry.packedSize = static_cast<int32_t>(LoadLe32(fields + 4));
     uint64_t start = 0;
     if (entry.packedSize < static_cast<int32_t>(kUnpackedSizeField) ||
         !ResolvePosition(size, directoryOffset, entry.offset, &start) ||
@@ -111,7 +101,7 @@ UnpackStatus UnpackEntry(const uint8_t* packed, size_t packedSize, Unpacked* out
   uint64_t unpackedSize = 0;
   bool plausible = packedSize >= kUnpackedSizeField;
   if (plausible) {
-    unpackedSize = Le32(packed);
+    unpackedSize = LoadLe32(packed);
     const uint64_t streamSize = packedSize - kUnpackedSizeField;
     plausible = unpackedSize <= kMaxUnpackedSize &&
                 unpackedSize <= streamSize * kMaxExpansion + kExpansionSlack;
@@ -193,12 +183,12 @@ bool BuildArchive(const std::vector<PackedFile>& files, bool fromEnd, uint64_t h
   for (size_t i = 0; i < files.size(); ++i) {
     archive->push_back(static_cast<uint8_t>(files[i].name.size()));
     archive->insert(archive->end(), files[i].name.begin(), files[i].name.end());
-    PutLe32(*archive, offsets[i]);
-    PutLe32(*archive, static_cast<uint32_t>(files[i].packed.size()));
+    AppendLe32(*archive, offsets[i]);
+    AppendLe32(*archive, static_cast<uint32_t>(files[i].packed.size()));
   }
   archive->push_back(0);
   archive->insert(archive->end(), kMagic, kMagic + sizeof kMagic);
-  PutLe32(*archive, directory);
+  AppendLe32(*archive, directory);
   return true;
 }
 

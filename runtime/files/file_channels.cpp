@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/core/byte_order.h"
 #include "runtime/core/conversion.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/files/archive.h"
@@ -166,16 +167,11 @@ void WriteBytes(int channel, const void* source, size_t count) {
   if (!WriteStream(stream, source, count)) FatalRuntimeError(kErrFileIo);
 }
 
-uint32_t Le(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
-  return v;
-}
-
+// bytes is 1, 2 or 4; the bytes not read stay zero.
 uint32_t ReadUnsigned(int channel, int bytes) {
   uint8_t raw[4] = {};
   ReadBytes(channel, raw, bytes);
-  return Le(raw, bytes);
+  return LoadLe32(raw);
 }
 
 // The low 32 bits of the value's integer part, for any finite value (the
@@ -189,7 +185,7 @@ uint32_t LowBits(double value) {
 
 void WriteUnsigned(int channel, uint32_t value, int bytes) {
   uint8_t raw[4];
-  for (int i = 0; i < bytes; ++i) raw[i] = static_cast<uint8_t>(value >> (8 * i));
+  StoreLe32(raw, value);
   WriteBytes(channel, raw, static_cast<size_t>(bytes));
 }
 
@@ -355,7 +351,7 @@ void ReadFloat(int channel, double& value) {
 void ReadDouble(int channel, double& value) {
   uint8_t raw[8];
   ReadBytes(channel, raw, 8);
-  const uint64_t bits = static_cast<uint64_t>(Le(raw + 4, 4)) << 32 | Le(raw, 4);
+  const uint64_t bits = LoadLe64(raw);
   std::memcpy(&value, &bits, sizeof value);
 }
 
@@ -454,7 +450,7 @@ void WriteDouble(int channel, double value) {
   uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
   uint8_t raw[8];
-  for (int i = 0; i < 8; ++i) raw[i] = static_cast<uint8_t>(bits >> (8 * i));
+  StoreLe64(raw, bits);
   WriteBytes(channel, raw, sizeof raw);
 }
 

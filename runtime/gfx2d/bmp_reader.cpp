@@ -4,6 +4,7 @@
 // the file could not fill.
 #include <cstring>
 
+#include "runtime/core/byte_order.h"
 #include "runtime/gfx2d/gfx2d_state.h"
 #include "runtime/gfx2d/image_decode.h"
 
@@ -13,14 +14,6 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
-
-uint16_t U16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 struct BmpHeader {
   uint32_t pixelOffset = 0;
@@ -33,20 +26,20 @@ struct BmpHeader {
 
 bool ParseHeader(const uint8_t* data, size_t size, BmpHeader& h) {
   if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') return false;
-  h.pixelOffset = U32(data + 10);
-  h.headerSize = U32(data + 14);
+  h.pixelOffset = LoadLe32(data + 10);
+  h.headerSize = LoadLe32(data + 14);
   if (h.headerSize != kCoreHeaderSize && h.headerSize != kInfoHeaderSize) return false;
   if (kFileHeaderSize + h.headerSize > h.pixelOffset || h.pixelOffset > size) return false;
   const uint8_t* p = data + kFileHeaderSize;
   if (h.headerSize == kCoreHeaderSize) {
-    h.width = U16(p + 4);
-    h.height = U16(p + 6);
-    h.bitCount = U16(p + 10);
+    h.width = LoadLe16(p + 4);
+    h.height = LoadLe16(p + 6);
+    h.bitCount = LoadLe16(p + 10);
   } else {
-    h.width = static_cast<int32_t>(U32(p + 4));
-    h.height = static_cast<int32_t>(U32(p + 8));
-    h.bitCount = U16(p + 14);
-    h.compression = U32(p + 16);
+    h.width = static_cast<int32_t>(LoadLe32(p + 4));
+    h.height = static_cast<int32_t>(LoadLe32(p + 8));
+    h.bitCount = LoadLe16(p + 14);
+    h.compression = LoadLe32(p + 16);
   }
   return true;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/core/byte_order.h"
 #include "runtime/files/file_operations.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
 
@@ -18,15 +19,6 @@ bool EndsInPng(const std::string& name) {
   const char* tail = name.c_str() + name.size() - 4;
   return tail[0] == '.' && (tail[1] | 0x20) == 'p' && (tail[2] | 0x20) == 'n' &&
          (tail[3] | 0x20) == 'g';
-}
-
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(v & 0xFF);
-  out.push_back(v >> 8 & 0xFF);
-}
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  PutU16(out, v & 0xFFFF);
-  PutU16(out, v >> 16);
 }
 
 bool WritePngRows(std::FILE* file, const uint8_t* rgba, int width, int height) {
@@ -87,21 +79,21 @@ bool WriteImageFile(const std::string& name, const uint8_t* pixels, int width, i
   bmp.reserve(54 + stride * height);
   bmp.push_back('B');
   bmp.push_back('M');
-  PutU32(bmp, static_cast<uint32_t>(stride * height + 54));
-  PutU16(bmp, 0);
-  PutU16(bmp, 0);
-  PutU32(bmp, 54);
-  PutU32(bmp, 40);
-  PutU32(bmp, width);
-  PutU32(bmp, height);
-  PutU16(bmp, 1);
-  PutU16(bmp, 24);
-  PutU32(bmp, 0);
-  PutU32(bmp, 0);
-  PutU32(bmp, 10000);
-  PutU32(bmp, 10000);
-  PutU32(bmp, 0);
-  PutU32(bmp, 0);
+  AppendLe32(bmp, static_cast<uint32_t>(stride * height + 54));
+  AppendLe16(bmp, 0);
+  AppendLe16(bmp, 0);
+  AppendLe32(bmp, 54);
+  AppendLe32(bmp, 40);
+  AppendLe32(bmp, width);
+  AppendLe32(bmp, height);
+  AppendLe16(bmp, 1);
+  AppendLe16(bmp, 24);
+  AppendLe32(bmp, 0);
+  AppendLe32(bmp, 0);
+  AppendLe32(bmp, 10000);
+  AppendLe32(bmp, 10000);
+  AppendLe32(bmp, 0);
+  AppendLe32(bmp, 0);
   for (int y = 0; y < height; ++y) {
     const uint8_t* in = pixels + y * sourceStride;
     const size_t rowStart = bmp.size();

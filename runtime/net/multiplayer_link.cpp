@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/core/byte_order.h"
 #include "runtime/net/net_service.h"
 #include "runtime/net/socket_internal.h"
 #include "runtime/net/sockets.h"
@@ -59,20 +60,14 @@ constexpr int kMaxForgedTexts = 16;
 
 using Clock = std::chrono::steady_clock;
 
-void PutU16(std::string& out, uint16_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>(v >> 8));
-}
-
+// A 16-bit body field, 0 when the body is too short to hold it.
 uint16_t GetU16(const std::string& body, size_t at = 0) {
-  if (body.size() < at + 2) return 0;
-  return static_cast<uint16_t>(static_cast<uint8_t>(body[at]) |
-                               (static_cast<uint8_t>(body[at + 1]) << 8));
+  return Le16At(ByteSpan(body), at);
 }
 
 std::string U16Body(uint16_t v) {
   std::string s;
-  PutU16(s, v);
+  AppendLe16(s, v);
   return s;
 }
 
@@ -754,9 +749,9 @@ RtString BytesText(const std::string& bytes) {
 bool EncodeNetMessage(const NetWireMessage& message, std::string& out) {
   if (message.body.size() > kNetMaxBody) return false;
   out.push_back(static_cast<char>(message.type));
-  PutU16(out, static_cast<uint16_t>(message.body.size()));
-  PutU16(out, static_cast<uint16_t>(message.target));
-  PutU16(out, static_cast<uint16_t>(message.sender));
+  AppendLe16(out, static_cast<uint16_t>(message.body.size()));
+  AppendLe16(out, static_cast<uint16_t>(message.target));
+  AppendLe16(out, static_cast<uint16_t>(message.sender));
   out += message.body;
   return true;
 }
@@ -775,7 +770,7 @@ NetMessageReader::Result NetMessageReader::Next(NetWireMessage& out) {
   const size_t available = buffer_.size() - consumed_;
   if (available < kNetHeaderSize) return kNeedMore;
   const auto* p = reinterpret_cast<const uint8_t*>(buffer_.data()) + consumed_;
-  const size_t length = static_cast<size_t>(p[1] | (p[2] << 8));
+  const size_t length = LoadLe16(p + 1);
   if (length > kNetMaxBody) {
     failed_ = true;
     buffer_.clear();
@@ -785,8 +780,8 @@ NetMessageReader::Result NetMessageReader::Next(NetWireMessage& out) {
   }
   if (available < kNetHeaderSize + length) return kNeedMore;
   out.type = p[0];
-  out.target = static_cast<int16_t>(static_cast<uint16_t>(p[3] | (p[4] << 8)));
-  out.sender = static_cast<int16_t>(static_cast<uint16_t>(p[5] | (p[6] << 8)));
+  out.target = static_cast<int16_t>(LoadLe16(p + 3));
+  out.sender = static_cast<int16_t>(LoadLe16(p + 5));
   out.body.assign(reinterpret_cast<const char*>(p + kNetHeaderSize), length);
   consumed_ += kNetHeaderSize + length;
   if (consumed_ == buffer_.size()) {
@@ -797,11 +792,10 @@ NetMessageReader::Result NetMessageReader::Next(NetWireMessage& out) {
 }
 
 std::string EncodePlayerRecord(const NetPlayerRecord& record) {
-  std::string out(kNetPlayerRecordSize, '\0');
-  const uint32_t slot = static_cast<uint32_t>(record.slot);
-  for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = static_cast<char>(slot >> (8 * i));
-  out[4] = static_cast<char>(record.number & 0xFF);
-  out[5] = static_cast<char>(record.number >> 8);
+  std::string out;
+  AppendLe32(out, static_cast<uint32_t>(record.slot));
+  AppendLe16(out, record.number);
+  out.resize(kNetPlayerRecordSize, '\0');
   out[6] = static_cast<char>(record.hidden);
   out[7] = static_cast<char>(record.host);
   std::memcpy(&out[8], record.name, strnlen(record.name, sizeof record.name - 1));
@@ -812,9 +806,7 @@ NetPlayerRecord DecodePlayerRecord(const std::string& body) {
   std::string b = body.substr(0, kNetPlayerRecordSize);
   b.resize(kNetPlayerRecordSize, '\0');
   NetPlayerRecord r;
-  uint32_t slot = 0;
-  for (int i = 0; i < 4; ++i) slot |= static_cast<uint32_t>(static_cast<uint8_t>(b[i])) << (8 * i);
-  r.slot = static_cast<int32_t>(slot);
+  r.slot = static_cast<int32_t>(Le32At(ByteSpan(b), 0));
   r.number = GetU16(b, 4);
   r.hidden = static_cast<uint8_t>(b[6]);
   r.host = static_cast<uint8_t>(b[7]);

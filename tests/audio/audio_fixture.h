@@ -14,18 +14,11 @@
 
 #include "runtime/audio/audio_service.h"
 #include "runtime/audio/audio_state.h"
+#include "runtime/core/byte_order.h"
 #include "runtime/platform/sound_mixer_recorder.h"
 
 namespace audiotest {
 
-inline void PutU16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(static_cast<uint8_t>(x));
-  v.push_back(static_cast<uint8_t>(x >> 8));
-}
-inline void PutU32(std::vector<uint8_t>& v, uint32_t x) {
-  PutU16(v, x & 0xFFFF);
-  PutU16(v, x >> 16);
-}
 inline void PutId(std::vector<uint8_t>& v, const char* id) {
   for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(id[i]));
 }
@@ -46,7 +39,7 @@ struct WaveBuilder {
 
   static void AddChunk(std::vector<uint8_t>& to, const char* id, size_t size) {
     PutId(to, id);
-    PutU32(to, static_cast<uint32_t>(size));
+    AppendLe32(to, static_cast<uint32_t>(size));
     for (size_t i = 0; i < size; ++i) to.push_back(static_cast<uint8_t>(0xA5 ^ i));
     if (size & 1) to.push_back(0);  // pad byte
   }
@@ -56,29 +49,29 @@ struct WaveBuilder {
     PutId(body, "WAVE");
     body.insert(body.end(), chunksBeforeFmt.begin(), chunksBeforeFmt.end());
     PutId(body, "fmt ");
-    PutU32(body, fmtSize);
+    AppendLe32(body, fmtSize);
     const uint16_t align =
         alignOverride >= 0 ? static_cast<uint16_t>(alignOverride) : channels * (bits / 8);
     std::vector<uint8_t> fmt;
-    PutU16(fmt, tag);
-    PutU16(fmt, channels);
-    PutU32(fmt, rate);
-    PutU32(fmt, rate * align);
-    PutU16(fmt, align);
-    PutU16(fmt, bits);
+    AppendLe16(fmt, tag);
+    AppendLe16(fmt, channels);
+    AppendLe32(fmt, rate);
+    AppendLe32(fmt, rate * align);
+    AppendLe16(fmt, align);
+    AppendLe16(fmt, bits);
     fmt.resize(fmtSize, 0);
     body.insert(body.end(), fmt.begin(), fmt.end());
     if (fmtSize & 1) body.push_back(0);
     body.insert(body.end(), chunksBeforeData.begin(), chunksBeforeData.end());
     if (includeData) {
       PutId(body, "data");
-      PutU32(body, declaredDataSize >= 0 ? static_cast<uint32_t>(declaredDataSize)
-                                         : static_cast<uint32_t>(samples.size()));
+      AppendLe32(body, declaredDataSize >= 0 ? static_cast<uint32_t>(declaredDataSize)
+                                             : static_cast<uint32_t>(samples.size()));
       body.insert(body.end(), samples.begin(), samples.end());
     }
     std::vector<uint8_t> file;
     PutId(file, "RIFF");
-    PutU32(file, static_cast<uint32_t>(body.size()));
+    AppendLe32(file, static_cast<uint32_t>(body.size()));
     file.insert(file.end(), body.begin(), body.end());
     return file;
   }
@@ -90,7 +83,7 @@ inline std::vector<uint8_t> Sine16(int frames, int channels, double hz, double a
   std::vector<uint8_t> out;
   for (int i = 0; i < frames; ++i) {
     const double s = amplitude * 32767 * std::sin(2 * M_PI * hz * i / rate);
-    for (int c = 0; c < channels; ++c) PutU16(out, static_cast<uint16_t>(std::lround(s)));
+    for (int c = 0; c < channels; ++c) AppendLe16(out, static_cast<uint16_t>(std::lround(s)));
   }
   return out;
 }

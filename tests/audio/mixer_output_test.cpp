@@ -9,6 +9,7 @@
 
 #include "audio_fixture.h"
 #include "runtime/audio/sound_effects.h"
+#include "runtime/core/byte_order.h"
 #include "runtime/platform/clock.h"
 
 namespace audiotest {
@@ -23,8 +24,8 @@ Peaks Measure(const std::vector<uint8_t>& raw) {
   Peaks p;
   const size_t frames = raw.size() / 4;
   for (size_t i = 0; i < frames; ++i) {
-    const int16_t l = static_cast<int16_t>(raw[i * 4] | raw[i * 4 + 1] << 8);
-    const int16_t r = static_cast<int16_t>(raw[i * 4 + 2] | raw[i * 4 + 3] << 8);
+    const int16_t l = static_cast<int16_t>(LoadLe16(&raw[i * 4]));
+    const int16_t r = static_cast<int16_t>(LoadLe16(&raw[i * 4 + 2]));
     p.left = std::max(p.left, std::abs(static_cast<int>(l)));
     p.right = std::max(p.right, std::abs(static_cast<int>(r)));
     if (p.firstLoud < 0 && (std::abs(l) > 64 || std::abs(r) > 64))

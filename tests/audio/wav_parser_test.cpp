@@ -147,7 +147,7 @@ TEST(WaveParser, DataClaimingMoreThanTheFileHoldsIsCutToTheBytesPresent) {
   WaveBuilder huge;
   huge.samples = Sine16(8, 1, 440, 0.5, 22050);
   PutId(huge.chunksBeforeData, "LIST");
-  PutU32(huge.chunksBeforeData, 0xFFFFFFFFu);
+  AppendLe32(huge.chunksBeforeData, 0xFFFFFFFFu);
   EXPECT_EQ(Parse(huge, w), WaveStatus::kNoData);
 }
 

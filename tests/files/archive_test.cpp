@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "archive_fixture.h"
+#include "runtime/core/byte_order.h"
 #include "runtime/files/files_service.h"
 #include "runtime/runtime.h"
 
@@ -18,13 +19,8 @@ using archivetest::SampleBytes;
 using archivetest::Slurp;
 using archivetest::Spill;
 
-uint32_t Le32At(const std::vector<uint8_t>& bytes, size_t at) {
-  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-         static_cast<uint32_t>(bytes[at + 3]) << 24;
-}
-
 void PutLe32At(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  StoreLe32(bytes.data() + at, v);
 }
 
 TEST(MemoryNames, CarryAFullAddressAndParseBackStrictly) {

@@ -53,11 +53,10 @@ class HiscoresTest : public GameTest {
 const std::string kDefaultFile = [] {
   std::string s;
   auto row = [&s](uint32_t score, const char* name, uint16_t level) {
-    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>(score >> (8 * i)));
+    AppendLe32(s, score);
     s += name;
     s += "\r\n";
-    s.push_back(static_cast<char>(level & 0xFF));
-    s.push_back(static_cast<char>(level >> 8));
+    AppendLe16(s, level);
   };
   row(95, "VESTRIN", 5);
   row(150, "GULAR", 1);

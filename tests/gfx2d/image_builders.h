@@ -11,16 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace testimg {
+#include "runtime/core/byte_order.h"
 
-inline void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(v & 0xFF);
-  b.push_back(v >> 8 & 0xFF);
-}
-inline void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
+namespace testimg {
 
 struct BmpFields {
   int32_t width = 2, height = 2;
@@ -40,22 +33,22 @@ inline std::vector<uint8_t> MakeBmp(const BmpFields& s) {
   const uint32_t paletteBytes = static_cast<uint32_t>(s.palette.size()) * (core ? 3 : 4);
   const uint32_t offset = s.pixelOffset ? s.pixelOffset : 14 + s.headerSize + paletteBytes;
   std::vector<uint8_t> b = {'B', 'M'};
-  Put32(b, static_cast<uint32_t>(offset + s.pixelData.size()));
-  Put32(b, 0);
-  Put32(b, offset);
-  Put32(b, s.headerSize);
+  AppendLe32(b, static_cast<uint32_t>(offset + s.pixelData.size()));
+  AppendLe32(b, 0);
+  AppendLe32(b, offset);
+  AppendLe32(b, s.headerSize);
   if (core) {
-    Put16(b, static_cast<uint16_t>(s.width));
-    Put16(b, static_cast<uint16_t>(s.height));
-    Put16(b, 1);
-    Put16(b, s.bitCount);
+    AppendLe16(b, static_cast<uint16_t>(s.width));
+    AppendLe16(b, static_cast<uint16_t>(s.height));
+    AppendLe16(b, 1);
+    AppendLe16(b, s.bitCount);
   } else {
-    Put32(b, static_cast<uint32_t>(s.width));
-    Put32(b, static_cast<uint32_t>(s.height));
-    Put16(b, 1);
-    Put16(b, s.bitCount);
-    Put32(b, s.compression);
-    for (int i = 0; i < 5; ++i) Put32(b, 0);
+    AppendLe32(b, static_cast<uint32_t>(s.width));
+    AppendLe32(b, static_cast<uint32_t>(s.height));
+    AppendLe16(b, 1);
+    AppendLe16(b, s.bitCount);
+    AppendLe32(b, s.compression);
+    for (int i = 0; i < 5; ++i) AppendLe32(b, 0);
     for (uint32_t i = 40; i < s.headerSize; ++i) b.push_back(0);
   }
   for (uint32_t c : s.palette) {

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "runtime/core/byte_order.h"
+
 namespace assetgen {
 
 namespace fs = std::filesystem;
@@ -93,11 +95,12 @@ void WriteWav(const std::string& path, const std::vector<int16_t>& samples, int 
   std::vector<uint8_t> b(44 + data_bytes);
   size_t at = 0;
   auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at++] = static_cast<uint8_t>(v >> (8 * i));
+    StoreLe32(&b[at], v);
+    at += 4;
   };
   auto u16 = [&](uint16_t v) {
-    b[at++] = static_cast<uint8_t>(v);
-    b[at++] = static_cast<uint8_t>(v >> 8);
+    StoreLe16(&b[at], v);
+    at += 2;
   };
   auto tag = [&](const char* t) {
     for (int i = 0; i < 4; ++i) b[at++] = static_cast<uint8_t>(t[i]);

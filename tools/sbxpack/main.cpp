@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/core/byte_order.h"
 #include "runtime/files/archive_format.h"
 
 namespace {
@@ -265,9 +266,7 @@ bool OpenArchive(const std::string& path, std::vector<uint8_t>* bytes, int32_t* 
 }
 
 uint32_t UnpackedSize(const std::vector<uint8_t>& bytes, const sbx::DirectoryEntry& entry) {
-  const uint8_t* p = bytes.data() + entry.position;
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return LoadLe32(bytes.data() + entry.position);
 }
 
 int List(const std::string& archivePath) {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "runtime/core/byte_order.h"
+
 namespace assettest {
 
 std::string RunDir() {
@@ -52,10 +54,8 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 bool ReadWav(const std::string& path, Wav& out, std::string& error) {
   std::vector<uint8_t> b = ReadBytes(path);
-  auto u32 = [&](size_t at) {
-    return static_cast<uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24);
-  };
-  auto u16 = [&](size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); };
+  auto u32 = [&](size_t at) { return Le32At(b, at); };
+  auto u16 = [&](size_t at) { return Le16At(b, at); };
   if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) {
     error = path + ": not RIFF/WAVE";
     return false;
