@@ -6,7 +6,6 @@
 // - loading a 320 x 240 PNG, split into decode, edge fill, mipmaps and
 //   upload, and 60 such images through SpriteFromFile.
 #include <GL/gl.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "image_builders.h"
 #include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/gfx2d/image_decode.h"
 #include "runtime/gfx2d/texture_upload.h"
@@ -26,28 +26,12 @@
 namespace {
 
 std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgba) {
-  std::vector<uint8_t> out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return {};
-  }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, png_size_t n) {
-        auto* o = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        o->insert(o->end(), data, data + n);
-      },
-      nullptr);
-  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < h; ++y)
-    png_write_row(png, const_cast<png_bytep>(&rgba[static_cast<size_t>(y) * w * 4]));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out;
+  testimg::PngFields png;
+  png.width = w;
+  png.height = h;
+  png.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+  png.rows = rgba;
+  return testimg::MakePng(png);
 }
 
 std::string WriteTemp(const std::string& name, const std::vector<uint8_t>& bytes) {

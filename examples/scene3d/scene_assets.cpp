@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "image_builders.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -105,32 +106,14 @@ std::string SphereObject(int r, int g, int b) {
   return t;
 }
 
-// A 24-bit BMP of two-colour squares.
+// A 24-bit BMP of two-colour squares, counted from the bottom row (colours
+// packed red | green << 8 | blue << 16).
 std::string CheckerBmp(int size, int cell, uint32_t a, uint32_t b) {
-  const int row = size * 3;
-  std::string bmp(54 + row * size, '\0');
-  auto put32 = [&](int at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) bmp[at + k] = static_cast<char>(v >> (8 * k));
-  };
-  bmp[0] = 'B';
-  bmp[1] = 'M';
-  put32(2, static_cast<uint32_t>(bmp.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, size);
-  put32(22, size);
-  bmp[26] = 1;
-  bmp[28] = 24;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const uint32_t c = ((x / cell) + (y / cell)) % 2 ? a : b;  // packed red | green | blue
-      char* p = &bmp[54 + y * row + x * 3];
-      p[0] = static_cast<char>(c >> 16);
-      p[1] = static_cast<char>(c >> 8);
-      p[2] = static_cast<char>(c);
-    }
-  }
-  return bmp;
+  const std::vector<uint8_t> bmp = testimg::MakeBmp24(size, size, [=](int x, int yTop) {
+    const int y = size - 1 - yTop;
+    return ((x / cell) + (y / cell)) % 2 ? a : b;
+  });
+  return std::string(bmp.begin(), bmp.end());
 }
 
 const char* kVertexShader =

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "image_builders.h"
 #include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/platform/process.h"
 #include "runtime/runtime.h"
@@ -22,34 +23,9 @@ constexpr int kKeyColour = 0x8000FF;
 
 // Writes a 24-bit BMP whose pixel (x, y) is colour(x, y), packed like the
 // runtime's colours.
-bool WriteBmp(const std::string& path, int w, int h, const std::function<int(int, int)>& colour) {
-  const int stride = (w * 3 + 3) / 4 * 4;
-  std::vector<unsigned char> file(54 + static_cast<size_t>(stride) * h, 0);
-  auto put32 = [&](size_t at, unsigned v) {
-    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<unsigned char>(v >> (8 * i));
-  };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, static_cast<unsigned>(file.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<unsigned>(w));
-  put32(22, static_cast<unsigned>(h));
-  file[26] = 1;
-  file[28] = 24;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const int c = colour(x, y);
-      unsigned char* p = &file[54 + static_cast<size_t>(h - 1 - y) * stride + x * 3];
-      p[0] = static_cast<unsigned char>(c >> 16);
-      p[1] = static_cast<unsigned char>(c >> 8);
-      p[2] = static_cast<unsigned char>(c);
-    }
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-  std::fclose(f);
-  return ok;
+void WriteBmp(const std::string& path, int w, int h,
+              const std::function<uint32_t(int, int)>& colour) {
+  testimg::WriteBytes(path, testimg::MakeBmp24(w, h, colour));
 }
 
 int Rgb(int r, int g, int b) {

@@ -2,40 +2,19 @@
 // factor with nearest filtering and black borders. The composed window is
 // also written to present_300x200_in_640x480.png for a person to look at.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "engine_fixture.h"
+#include "image_builders.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/gfx2d/primitives.h"
 #include "runtime/render/gl_extensions.h"
 #include "runtime/render/screen_buffer.h"
 
 namespace {
-
-void WritePng(const char* path, int w, int h, const std::vector<unsigned char>& rgbBottomUp) {
-  std::FILE* f = std::fopen(path, "wb");
-  if (!f) return;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = h - 1; y >= 0; --y)
-    png_write_row(png, const_cast<png_bytep>(&rgbBottomUp[static_cast<size_t>(y) * w * 3]));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(f);
-}
 
 // Fills a rectangle of the logical screen given in top-left coordinates.
 void Fill(Renderer*, int x, int y, int w, int h, float red, float green, float blue) {
@@ -95,7 +74,7 @@ TEST(Presenting, ScalesByTheLargestWholeFactorWithBlackBorders) {
   EXPECT_EQ(LogicalScreen().viewY, 40);
 
   const std::vector<unsigned char> px = ReadWindow(dw, dh);
-  WritePng("present_300x200_in_640x480.png", dw, dh, px);
+  testimg::WriteBytes("present_300x200_in_640x480.png", testimg::MakeBottomUpRgbPng(dw, dh, px));
   auto at = [&](int x, int yTop) { return RgbAt(px, dw, dh, x, yTop); };
   // Each logical pixel is a crisp 2 x 2 block.
   EXPECT_EQ(at(20, 40), 0xFFFFFF);

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine_fixture.h"
+#include "image_builders.h"
 #include "runtime/files/file_stream.h"
 #include "runtime/gfx3d/gfx3d_state.h"
 #include "runtime/gfx3d/object_store.h"
@@ -34,25 +34,7 @@ struct Picture {
   bool operator==(const Picture& o) const { return rgb == o.rgb; }
 
   void Write(const std::string& path) const {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-      png_destroy_write_struct(&png, &info);
-      std::fclose(f);
-      return;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = height - 1; y >= 0; --y) {
-      png_write_row(png, const_cast<png_bytep>(&rgb[static_cast<size_t>(y) * width * 3]));
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
+    testimg::WriteBytes(path, testimg::MakeBottomUpRgbPng(width, height, rgb));
   }
 };
 
@@ -99,30 +81,9 @@ inline std::string SquareObject(const std::vector<SquareFrame>& frames, Colour c
 // A 24-bit BMP of size x size pixels: left half colour a, right half b
 // (packed red | green << 8 | blue << 16).
 inline std::string HalvesBmp(int size, uint32_t a, uint32_t b) {
-  const int row = size * 3;
-  std::string bmp(54 + static_cast<size_t>(row) * size, '\0');
-  auto put32 = [&](int at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) bmp[at + k] = static_cast<char>(v >> (8 * k));
-  };
-  bmp[0] = 'B';
-  bmp[1] = 'M';
-  put32(2, static_cast<uint32_t>(bmp.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, size);
-  put32(22, size);
-  bmp[26] = 1;
-  bmp[28] = 24;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const uint32_t c = x < size / 2 ? a : b;
-      char* p = &bmp[54 + y * row + x * 3];
-      p[0] = static_cast<char>(c >> 16);
-      p[1] = static_cast<char>(c >> 8);
-      p[2] = static_cast<char>(c);
-    }
-  }
-  return bmp;
+  const std::vector<uint8_t> bmp =
+      testimg::MakeBmp24(size, size, [&](int x, int) { return x < size / 2 ? a : b; });
+  return std::string(bmp.begin(), bmp.end());
 }
 
 // Loads object text or bytes into slot n through an in-memory name.

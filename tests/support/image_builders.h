@@ -1,9 +1,11 @@
-// Builds image files in memory for the tests: BMPs with any header values
-// (so hostile ones too) and PNGs through libpng's writer.
+// Builds image files in memory for the tests, benchmarks and examples: BMPs
+// with any header values (so hostile ones too) and PNGs through libpng's
+// writer.
 #pragma once
 
 #include <png.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -123,6 +125,20 @@ inline std::vector<uint8_t> MakePng(const PngFields& s) {
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;
+}
+
+// An RGB PNG of rows stored bottom-up, the order GL reads pixels back in.
+inline std::vector<uint8_t> MakeBottomUpRgbPng(int width, int height,
+                                               const std::vector<uint8_t>& rgb) {
+  PngFields s;
+  s.width = width;
+  s.height = height;
+  const size_t row = static_cast<size_t>(width) * 3;
+  for (int y = height - 1; y >= 0; --y) {
+    const auto start = rgb.begin() + static_cast<std::ptrdiff_t>(y * row);
+    s.rows.insert(s.rows.end(), start, start + static_cast<std::ptrdiff_t>(row));
+  }
+  return MakePng(s);
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
