@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/pathplan/grid_planner.h"
+#include "runtime/pathplan/plan_path.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -132,7 +132,7 @@ double PathCost(const NumberArray& map, const NumberArray& path) {
 
 // FindPath's planner with the closed set sized from the map's side instead of
 // its cell count (the same for these square maps) and without FindPath's
-// array handling around it.
+// checks of the request around it.
 int32_t WideClosedSearch(const NumberArray& map, NumberArray& path, double weight, int gx, int gy) {
   SearchParams params;
   params.goalX = gx;
@@ -143,19 +143,7 @@ int32_t WideClosedSearch(const NumberArray& map, NumberArray& path, double weigh
   params.height = map.DimSize(1);
   params.closedBits = 2 * static_cast<int32_t>(std::ceil(std::log2(params.width)));
   params.costs = &map.At(0, 0);
-  AStarPlanner planner;
-  if (!planner.SetUp(params)) return 0;
-  planner.BeginSearch();
-  if (!planner.RunSearch()) return 0;
-  const int32_t n = planner.ResultLength();
-  path.Dim(n, 2);
-  int32_t i = n - 1;
-  for (const Node* node = planner.Result(); node != nullptr; node = node->parent, --i) {
-    path.At(i, 0) = node->x;
-    path.At(i, 1) = node->y;
-  }
-  planner.ReleaseSearch();
-  return n;
+  return PlanPath(params, path);
 }
 
 enum class Search { kFindPath, kHeap, kWideClosed };

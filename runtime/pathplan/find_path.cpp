@@ -1,6 +1,6 @@
 #include "runtime/pathplan/find_path.h"
 
-#include "runtime/pathplan/grid_planner.h"
+#include "runtime/pathplan/plan_path.h"
 
 namespace {
 
@@ -12,6 +12,30 @@ int32_t ClosedBitsFor(int64_t cells) {
   int32_t bits = 0;
   while ((int64_t{1} << bits) < cells) ++bits;
   return bits + (bits & 1);
+}
+
+template <typename T>
+int32_t PlanPathInto(const SearchParams& params, RtArray<T>& path) {
+  AStarPlanner planner;
+  if (!planner.SetUp(params)) return 0;
+  planner.BeginSearch();
+  // The map is copied by now, so path may even be the map array itself.
+  // The search is not released at the end: the planner goes out of scope,
+  // which frees every node at once, and releasing would first zero a closed
+  // set sized for the whole map.
+  if (!planner.RunSearch()) return 0;
+  const int32_t n = planner.ResultLength();
+  if (n == 0) {
+    path.Dim(0);
+  } else {
+    path.Dim(n, 2);
+    int32_t i = n - 1;
+    for (const Node* node = planner.Result(); node != nullptr && i >= 0; node = node->parent, --i) {
+      path.At(i, 0) = static_cast<T>(node->x);
+      path.At(i, 1) = static_cast<T>(node->y);
+    }
+  }
+  return path.DimSize(0);
 }
 
 template <typename T>
@@ -35,30 +59,14 @@ int32_t FindPathInto(const NumberArray& map, RtArray<T>& path, double weight, Ar
   params.height = height;
   // Element (x, y) of a two-dimensional array lies at x + y * width.
   params.costs = &map.At(0, 0);
-
-  AStarPlanner planner;
-  if (!planner.SetUp(params)) return 0;
-  planner.BeginSearch();
-  // The map is copied by now, so path may even be the map array itself.
-  // The search is not released at the end: the planner goes out of scope,
-  // which frees every node at once, and releasing would first zero a closed
-  // set sized for the whole map.
-  if (!planner.RunSearch()) return 0;
-  const int32_t n = planner.ResultLength();
-  if (n == 0) {
-    path.Dim(0);
-  } else {
-    path.Dim(n, 2);
-    int32_t i = n - 1;
-    for (const Node* node = planner.Result(); node != nullptr && i >= 0; node = node->parent, --i) {
-      path.At(i, 0) = static_cast<T>(node->x);
-      path.At(i, 1) = static_cast<T>(node->y);
-    }
-  }
-  return path.DimSize(0);
+  return PlanPathInto(params, path);
 }
 
 }  // namespace
+
+int32_t PlanPath(const SearchParams& params, NumberArray& path) {
+  return PlanPathInto(params, path);
+}
 
 int32_t FindPath(const NumberArray& map, NumberArray& path, double weight, ArrayIndex startX,
                  ArrayIndex startY, ArrayIndex goalX, ArrayIndex goalY) {
