@@ -53,7 +53,6 @@ class NetMessageReader {
   Result Next(NetWireMessage& out);
   // Bytes held for a message not yet complete.
   size_t Pending() const { return buffer_.size() - consumed_; }
-  bool Failed() const { return failed_; }
 
  private:
   std::string buffer_;

@@ -30,7 +30,6 @@ int UsedSlotCount();
 bool LayerStarted();
 
 void SetLastError(int code);
-int LastError();
 // The last-error number for an errno value (would-block and reset become
 // their fixed numbers).
 int ErrorFromErrno(int err);

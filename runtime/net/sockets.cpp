@@ -139,10 +139,6 @@ void SetLastError(int code) {
   g_lastError = code;
 }
 
-int LastError() {
-  return g_lastError;
-}
-
 bool LayerStarted() {
   std::lock_guard<std::mutex> guard(g_tableMutex);
   return g_startCount > 0;

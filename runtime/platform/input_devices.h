@@ -217,7 +217,6 @@ class RecordingInputDevices : public InputDevices {
   bool PlayForce(const ForceEffect& effect) override { return inner_.PlayForce(effect); }
 
  private:
-  void WriteHeader(const InputSnapshot& s);
   InputDevices& inner_;
   std::FILE* out_ = nullptr;
   bool headerWritten_ = false;

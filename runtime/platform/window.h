@@ -37,7 +37,6 @@ void ShowWindow(Window* w);
 void HideWindow(Window* w);
 void RaiseWindow(Window* w);
 void SetWindowPosition(Window* w, int x, int y);
-void GetWindowPosition(Window* w, int* x, int* y);
 void SetWindowClientSize(Window* w, int cw, int ch);
 // Size of the drawable in physical pixels.
 void GetDrawableSize(Window* w, int* cw, int* ch);

@@ -159,11 +159,6 @@ void SetWindowPosition(Window* w, int x, int y) {
   if (w) SDL_SetWindowPosition(w->sdl, x, y);
 }
 
-void GetWindowPosition(Window* w, int* x, int* y) {
-  *x = *y = 0;
-  if (w) SDL_GetWindowPosition(w->sdl, x, y);
-}
-
 void SetWindowClientSize(Window* w, int cw, int ch) {
   if (w && cw > 0 && ch > 0) SDL_SetWindowSize(w->sdl, cw, ch);
 }
