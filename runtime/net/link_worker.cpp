@@ -134,13 +134,15 @@ bool Visible(const NetPlayer& p) {
   return !p.hidden && p.number < kNetNoNumber;
 }
 
-// Removes the players that came through a client slot; visible ones are
-// reported in the left list. Caller holds the lock.
+// Removes the players that came through a client slot and reports each in
+// the left list, hidden ones too: the program saw them join through the
+// same table and would otherwise never learn that their numbers are free.
+// Caller holds the lock.
 void RemoveClientPlayers(NetLink& link, int slot) {
   auto& table = link.players;
   for (size_t i = 0; i < table.size();) {
     if (table[i].slot == slot) {
-      if (Visible(table[i])) link.left.push_back(table[i].number);
+      link.left.push_back(table[i].number);
       table.erase(table.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
       ++i;
@@ -252,7 +254,7 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
       for (size_t i = 0; i < link.players.size(); ++i) {
         const NetPlayer& p = link.players[i];
         if (p.number != sender || p.slot != from.slot) continue;
-        if (Visible(p)) link.left.push_back(p.number);
+        link.left.push_back(p.number);
         link.players.erase(link.players.begin() + static_cast<std::ptrdiff_t>(i));
         break;
       }

@@ -205,6 +205,56 @@ int JoinRaw(RawPeer& peer, const char* name) {
   return number < kNetNoNumber ? number : 0;
 }
 
+// Joins a raw peer's hidden player, as a query player is joined.
+int JoinRawHidden(RawPeer& peer) {
+  NetPlayerRecord r;
+  r.hidden = 1;
+  std::snprintf(r.name, sizeof r.name, "query");
+  NetWireMessage answer;
+  if (!peer.Send(Wire(kNetJoin, 0, 0, EncodePlayerRecord(r))) || !peer.Read(answer)) return 0;
+  const int number = static_cast<uint16_t>(answer.target);
+  return number < kNetNoNumber ? number : 0;
+}
+
+// The departures the host reports, sorted, once at least count are in.
+std::vector<int> Departures(NetLink& host, size_t count) {
+  std::vector<int> got;
+  WaitFor([&] {
+    for (int n = netlink::PlayerLeft(host); n; n = netlink::PlayerLeft(host)) got.push_back(n);
+    return got.size() >= count;
+  });
+  std::sort(got.begin(), got.end());
+  return got;
+}
+
+TEST_F(Hostile, HiddenPlayersDeparturesAreReportedOnceLikeAnyOther) {
+  {
+    RawPeer peer(port_);
+    const int seen = JoinRaw(peer, "seen");
+    const int hidden = JoinRawHidden(peer);
+    ASSERT_NE(seen, 0);
+    ASSERT_NE(hidden, 0);
+    EXPECT_EQ(netlink::PlayerCount(client_), 3);
+    // Leaving by message.
+    ASSERT_TRUE(peer.Send(Wire(kNetLeave, 0, static_cast<int16_t>(hidden), "")));
+    EXPECT_EQ(Departures(host_, 1), std::vector<int>{hidden});
+    EXPECT_EQ(netlink::PlayerName(client_, hidden), "NO_DATA");
+    // The closed connection reports only the player still left.
+    peer.Close();
+    EXPECT_EQ(Departures(host_, 1), std::vector<int>{seen});
+  }
+  {
+    RawPeer peer(port_);
+    const int seen = JoinRaw(peer, "seen");
+    const int hidden = JoinRawHidden(peer);
+    ASSERT_NE(hidden, 0);
+    peer.Close();
+    EXPECT_EQ(Departures(host_, 2), (std::vector<int>{seen, hidden}));
+  }
+  EXPECT_EQ(netlink::PlayerLeft(host_), 0);
+  EXPECT_TRUE(StillServed());
+}
+
 TEST_F(Hostile, NumbersAreReusedLowestFirstOnceTheRangeIsUsedUp) {
   {
     // Pretend a long game has handed out nearly every number.
