@@ -223,14 +223,18 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
   answer.sender = 0;
   switch (m.type) {
     case kNetJoin: {
+      // While the door is shut a request gets no answer at all; the asker
+      // gives up after its reply time and forgets the player, so the
+      // answers to later requests still pair up with them in order.
+      if (!link.accepting) return;
       size_t mine = 0;
       for (const NetPlayer& p : link.players) mine += p.slot == from.slot;
       answer.type = kNetJoinAnswer;
       answer.target = static_cast<int16_t>(kNetNoNumber);
-      // A refusal is answered too: the client matches answers to requests
-      // in order, so every request must get exactly one.
-      const bool allowed =
-          link.accepting && mine < kMaxPlayersPerClient && (from.own || from.joinAllowance >= 1);
+      // A refusal for any other reason is answered: the client matches
+      // answers to requests in order, so every request it still waits for
+      // must get exactly one.
+      const bool allowed = mine < kMaxPlayersPerClient && (from.own || from.joinAllowance >= 1);
       const uint16_t number = allowed ? TakePlayerNumber(link) : 0;
       if (number != 0) {
         from.joinAllowance -= 1;

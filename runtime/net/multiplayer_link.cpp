@@ -124,7 +124,20 @@ int CreatePlayerImpl(NetLink& link, const char* name, bool hidden) {
       }
     }
     if (ValidNumber(number) || number == kNetNoNumber || !running) return number;
-    if (Clock::now() >= deadline) return number;
+    if (Clock::now() >= deadline) {
+      // A host that has shut its door ignores the request. Were the player
+      // kept waiting, the answer to the next request would be taken for
+      // this one and every later player would get its predecessor's number.
+      Guard guard(link);
+      auto& locals = link.localPlayers;
+      for (size_t i = 0; i < locals.size(); ++i) {
+        if (locals[i].localId != id) continue;
+        number = locals[i].number;
+        if (!ValidNumber(number)) locals.erase(locals.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+      }
+      return number;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(kCommandPollMs));
   }
 }

@@ -255,6 +255,30 @@ TEST_F(Hostile, HiddenPlayersDeparturesAreReportedOnceLikeAnyOther) {
   EXPECT_TRUE(StillServed());
 }
 
+TEST_F(Hostile, ShutDoorLeavesJoinRequestsUnanswered) {
+  RawPeer peer(port_);
+  const int early = JoinRaw(peer, "early");
+  ASSERT_NE(early, 0);
+  netlink::AllowJoin(host_, 0);
+  ASSERT_TRUE(peer.Send(JoinRequest("shut out")));
+  ASSERT_TRUE(peer.Send(JoinRequest("shut out too")));
+  // The query behind the requests is answered first: they were read and
+  // passed over.
+  ASSERT_TRUE(peer.Send(Wire(kNetQueryCount, 0, 0, "")));
+  NetWireMessage answer;
+  ASSERT_TRUE(peer.Read(answer));
+  EXPECT_EQ(answer.type, kNetQueryCount);
+  EXPECT_EQ(answer.body, std::string("\x03\x00", 2));
+  EXPECT_FALSE(peer.Read(answer, 300));
+  // Once open, the next request is answered, and the ignored ones were
+  // not admitted behind the peer's back.
+  netlink::AllowJoin(host_, 1);
+  const int later = JoinRaw(peer, "later");
+  EXPECT_TRUE(later >= kNetFirstPlayer && later <= kNetLastNumber);
+  EXPECT_EQ(netlink::PlayerCount(client_), 4);
+  EXPECT_TRUE(StillServed());
+}
+
 TEST_F(Hostile, NumbersAreReusedLowestFirstOnceTheRangeIsUsedUp) {
   {
     // Pretend a long game has handed out nearly every number.
