@@ -82,3 +82,8 @@ std::string NetU16Body(uint16_t value) {
 uint16_t NetBodyU16(const std::string& body, size_t at) {
   return Le16At(ByteSpan(body), at);
 }
+
+void CutAtZero(std::string& bytes) {
+  const size_t zero = bytes.find('\0');
+  if (zero != std::string::npos) bytes.resize(zero);
+}

@@ -77,3 +77,8 @@ NetPlayerRecord DecodePlayerRecord(const std::string& body);
 std::string NetU16Body(uint16_t value);
 // The 16-bit field at offset at, 0 when the body is too short to hold it.
 uint16_t NetBodyU16(const std::string& body, size_t at = 0);
+
+// Texts and names travel without a terminating zero, but a peer may send
+// one; what follows it is nothing a reader of the text would see. Cuts
+// bytes at their first zero byte.
+void CutAtZero(std::string& bytes);

@@ -198,6 +198,7 @@ void HandleClientMessage(NetLink& link, std::vector<Client>& clients, Client& fr
       return;
     }
     NetWireMessage relay = m;
+    CutAtZero(relay.body);
     if (m.target == -1) {
       for (const NetPlayer& p : link.players) {
         if (p.hidden || p.number == sender) continue;
@@ -309,7 +310,10 @@ void HandleHostMessage(NetLink& link, const NetWireMessage& m) {
     const uint16_t target = static_cast<uint16_t>(m.target);
     for (NetPlayer& p : link.localPlayers) {
       if (p.number == target && ValidNumber(p.number)) {
-        p.messages.push_back(NetTextMessage{m.sender, m.body});
+        // The host cuts what it relays, but a peer acting as host may not.
+        NetTextMessage text{m.sender, m.body};
+        CutAtZero(text.text);
+        p.messages.push_back(std::move(text));
         break;
       }
     }

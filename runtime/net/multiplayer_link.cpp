@@ -423,6 +423,7 @@ RtString PlayerName(NetLink& link, int player) {
   if (!Query(link, kNetQueryName, NetU16Body(static_cast<uint16_t>(player)), reply)) {
     return RtString("NO_DATA");
   }
+  CutAtZero(reply.body);
   return BytesText(reply.body);
 }
 

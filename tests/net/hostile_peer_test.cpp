@@ -279,6 +279,28 @@ TEST_F(Hostile, ShutDoorLeavesJoinRequestsUnanswered) {
   EXPECT_TRUE(StillServed());
 }
 
+TEST_F(Hostile, ZeroBytesEndTextsAndNames) {
+  RawPeer peer(port_);
+  std::string record = EncodePlayerRecord(NetPlayerRecord{});
+  record.replace(8, 7, std::string("Bob\0xyz", 7));
+  ASSERT_TRUE(peer.Send(Wire(kNetJoin, 0, 0, record)));
+  NetWireMessage answer;
+  ASSERT_TRUE(peer.Read(answer));
+  const int bob = static_cast<uint16_t>(answer.target);
+  ASSERT_LT(bob, kNetNoNumber);
+  const RtString name = netlink::PlayerName(client_, bob);
+  EXPECT_EQ(std::string(name.c_str(), name.Length()), "Bob");
+
+  const auto from = static_cast<int16_t>(bob);
+  ASSERT_TRUE(peer.Send(
+      Wire(kNetText, static_cast<int16_t>(hostPlayer_), from, std::string("hi\0there", 8))));
+  EXPECT_EQ(Receive(host_, hostPlayer_), "hi");
+  ASSERT_TRUE(peer.Send(Wire(kNetText, -1, from, std::string("all\0", 4))));
+  EXPECT_EQ(Receive(host_, hostPlayer_), "all");
+  EXPECT_EQ(Receive(client_, clientPlayer_), "all");
+  EXPECT_TRUE(StillServed());
+}
+
 TEST_F(Hostile, NumbersAreReusedLowestFirstOnceTheRangeIsUsedUp) {
   {
     // Pretend a long game has handed out nearly every number.
@@ -343,6 +365,66 @@ TEST_F(Hostile, IdleConnectionsNeitherLockOutNewcomersNorStay) {
   EXPECT_TRUE(WaitFor([&] { return Strangers() == 1; }, 8000));
   EXPECT_EQ(netlink::PlayerCount(newcomer), 3);
   netlink::Leave(newcomer);
+}
+
+// A host that keeps the zero in what it sends: a client of the runtime
+// still sees texts and names only up to it.
+TEST(HostilePeerHost, ZeroBytesEndTextsAndNamesAClientIsGiven) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  socklen_t length = sizeof a;
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &length), 0);
+  const int port = ntohs(a.sin_port);
+
+  // Answers joins with 101, 102, ..., the alive query with 1 and name
+  // queries with "Bob\0junk"; greets each visible player with a text.
+  // Joined on every way out: the client closing its connection ends it.
+  std::jthread host([listener] {
+    const int fd = ::accept(listener, nullptr, nullptr);
+    if (fd < 0) return;
+    NetMessageReader reader;
+    int16_t next = kNetFirstPlayer;
+    uint8_t buf[4096];
+    for (;;) {
+      NetWireMessage m;
+      std::string reply;
+      while (reader.Next(m) == NetMessageReader::kMessage) {
+        if (m.type == kNetJoin) {
+          const int16_t number = next++;
+          reply += Wire(kNetJoinAnswer, number, 0, "");
+          if (!DecodePlayerRecord(m.body).hidden) {
+            reply += Wire(kNetText, number, 7, std::string("hi\0there", 8));
+          }
+        } else if (m.type == kNetQueryAlive) {
+          reply += Wire(m.type, m.sender, 0, NetU16Body(1));
+        } else if (m.type == kNetQueryName) {
+          reply += Wire(m.type, m.sender, 0, std::string("Bob\0junk", 8));
+        }
+      }
+      if (!reply.empty()) ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+      const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+      if (n <= 0) break;
+      reader.Feed(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+  });
+
+  NetLink client;
+  ASSERT_EQ(netlink::Join(client, "127.0.0.1", port), 1);
+  const int me = netlink::CreatePlayer(client, RtString("me"));
+  ASSERT_TRUE(me >= kNetFirstPlayer && me <= kNetLastNumber);
+  EXPECT_EQ(Receive(client, me), "hi");
+  EXPECT_EQ(netlink::LastSender(client), 7);
+  const RtString name = netlink::PlayerName(client, 200);
+  EXPECT_EQ(std::string(name.c_str(), name.Length()), "Bob");
+  netlink::Leave(client);
+  host.join();
+  ::close(listener);
+  EXPECT_EQ(netsock::UsedSlotCount(), 0);
 }
 
 // Broadcasts 1 KiB texts as one joined player, as fast as the socket takes
