@@ -1,5 +1,7 @@
-// Creating the window and its OpenGL context, the software-renderer check,
-// the window procedure and the renderer's teardown.
+// The renderer: creating the window and its OpenGL context, the
+// software-renderer check, the window procedure and the renderer's teardown.
+#include "runtime/frame/renderer.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -9,7 +11,6 @@
 #include "runtime/core/runtime_error.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
-#include "runtime/frame/renderer.h"
 #include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/scan_codes.h"
