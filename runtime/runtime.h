@@ -22,6 +22,7 @@
 #include "runtime/files/line_files.h"
 #include "runtime/frame/deterministic_run.h"
 #include "runtime/frame/engine.h"
+#include "runtime/frame/frame_clock.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/line_input.h"
 #include "runtime/frame/program_end.h"

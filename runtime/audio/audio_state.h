@@ -21,11 +21,9 @@ struct SoundSlot {
 };
 
 // What the audio subsystem needs from the frame above it, installed by the
-// frame: a movie presents frames and keeps the window answering, starting
-// music ends the pause, and looping music keeps the frame's clock (which a
-// deterministic run makes virtual).
+// frame: a movie presents frames and keeps the window answering, and
+// starting music ends the pause.
 struct AudioFrameHooks {
-  std::function<double()> now;
   std::function<void()> present;
   std::function<void()> pumpMessages;
   std::function<void()> releasePause;

@@ -36,9 +36,10 @@ std::string TakeOverTempFile(ArchiveSource* archive, const std::string& resolved
   return owned;
 }
 
+// The program's clock, so that a deterministic run's loops restart on its
+// stepped time.
 double MusicClockMs() {
-  const AudioState& a = Audio();
-  return a.hooks.now ? a.hooks.now() : plat::NowMs();
+  return plat::ActiveClock().NowMs();
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
-#include "runtime/frame/frame_loop.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/input_devices.h"
 #include "runtime/platform/sound_mixer_recorder.h"
@@ -23,6 +22,7 @@ struct DeterministicRun {
   // Kept until the next run so that the input layer never holds a freed
   // backend.
   std::unique_ptr<plat::ScriptedInputDevices> devices;
+  std::unique_ptr<plat::SteppedClock> clock;
   // Made at the start, owned by the sound layer once handed over.
   std::unique_ptr<plat::RecordingSoundMixer> pendingMixer;
   plat::RecordingSoundMixer* mixer = nullptr;
@@ -44,7 +44,7 @@ plat::RecordingSoundMixer* Recorder() {
 void RestartFrameTimes(double startMs) {
   FrameClock& c = FrameClockState();
   c.frameTimeNow = TimerNow();
-  c.frameTimePrev = c.frameTimeNow - c.virtualFrameMs;
+  c.frameTimePrev = c.frameTimeNow - g_run.clock->FrameMs();
   c.startTime = startMs;
 }
 
@@ -71,12 +71,8 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
   g_run.active = true;
   g_run.devices = std::move(devices);
   g_run.lastMusic.clear();
-  FrameClock& clock = FrameClockState();
-  clock.virtualTime = true;
-  clock.virtualPaced = options.paced;
-  clock.virtualFrameMs = options.frameMs;
-  clock.virtualOriginMs = 0;
-  clock.virtualFrames = 0;
+  g_run.clock = std::make_unique<plat::SteppedClock>(options.frameMs, options.paced);
+  plat::InstallClock(g_run.clock.get());
 
   auto mixer = std::make_unique<plat::RecordingSoundMixer>(kMixerChannels);
   mixer->EndSoundsByClock(TimerNow);
@@ -105,9 +101,9 @@ void FinishDeterministicRunStart() {
   if (!g_run.active || !g_run.waitsForEngine) return;
   g_run.waitsForEngine = false;
   plat::InstallInputDevices(g_run.devices.get());
+  g_run.framesAtStart = g_run.clock->Frames();
   FrameClock& clock = FrameClockState();
-  g_run.framesAtStart = clock.virtualFrames;
-  clock.frameTimePrev = clock.frameTimeNow - clock.virtualFrameMs;
+  clock.frameTimePrev = clock.frameTimeNow - g_run.clock->FrameMs();
   if (plat::RecordingSoundMixer* r = Recorder()) r->events.clear();
 }
 
@@ -117,9 +113,8 @@ void EndDeterministicRun() {
   g_run.active = false;
   g_run.observer = nullptr;
   plat::InstallInputDevices(nullptr);
+  plat::InstallClock(nullptr);
   FrameClock& clock = FrameClockState();
-  clock.virtualTime = false;
-  clock.virtualPaced = false;
   const double now = plat::NowMs();
   clock.startTime = now - elapsed;
   clock.frameTimeNow = clock.frameTimePrev = now;
@@ -135,7 +130,7 @@ bool DeterministicRunActive() {
 
 long long DeterministicFrame() {
   if (!g_run.active) return 0;
-  return FrameClockState().virtualFrames - g_run.framesAtStart;
+  return g_run.clock->Frames() - g_run.framesAtStart;
 }
 
 void ScriptKey(int scanCode, bool down) {
@@ -176,12 +171,10 @@ double DeterministicClockMs() {
 
 void SetDeterministicClockMs(double ms) {
   if (!g_run.active || !std::isfinite(ms)) return;
-  FrameClock& clock = FrameClockState();
   // The frame count since the start stays; only the clock moves.
-  g_run.framesAtStart -= clock.virtualFrames;
-  clock.virtualOriginMs = ms;
-  clock.virtualFrames = 0;
-  RestartFrameTimes(clock.startTime);
+  g_run.framesAtStart -= g_run.clock->Frames();
+  g_run.clock->Set(ms);
+  RestartFrameTimes(FrameClockState().startTime);
 }
 
 std::vector<AudioRequest> AudioRequestedThisFrame() {
@@ -229,7 +222,8 @@ void SetDeterministicFrameObserver(std::function<void(DeterministicFrameStep)> o
 }
 
 void BeginDeterministicFrame() {
-  if (g_run.active && g_run.observer) g_run.observer(DeterministicFrameStep::kDrawn);
+  if (!g_run.active) return;
+  if (g_run.observer) g_run.observer(DeterministicFrameStep::kDrawn);
   if (plat::RecordingSoundMixer* r = Recorder()) {
     // The music opened last is remembered across frames so that a loop's
     // restart still names its piece.
@@ -238,7 +232,7 @@ void BeginDeterministicFrame() {
     }
     r->events.clear();
   }
-  ++FrameClockState().virtualFrames;
+  g_run.clock->Step();
 }
 
 void EndDeterministicFrame() {

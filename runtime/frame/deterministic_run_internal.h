@@ -5,7 +5,7 @@
 
 #include "runtime/platform/sound_mixer.h"
 
-// EndFrame's first and last steps while the virtual clock runs.
+// EndFrame's first and last steps; nothing outside a run.
 void BeginDeterministicFrame();
 void EndDeterministicFrame();
 // The mixer start-up hands to the sound layer instead of opening the

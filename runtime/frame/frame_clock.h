@@ -1,5 +1,7 @@
 // Frame pacing and frame timing in one record: the absolute schedule the
-// frame wait holds, and the frame times programs read.
+// frame wait holds, and the frame times programs read. The time itself comes
+// from the installed clock (platform/clock.h): real, or a deterministic
+// run's stepped clock.
 #pragma once
 
 struct FrameClock {
@@ -22,18 +24,6 @@ struct FrameClock {
   static constexpr int kLatenessWindow = 2;
   double recentLateness[kLatenessWindow] = {};
   int latenessCount = 0;
-
-  // A deterministic run's virtual clock: TimerNow reads virtualOriginMs plus
-  // virtualFrames frame times, and each EndFrame adds one frame. Counting
-  // frames instead of summing milliseconds keeps every run's readings
-  // identical however long it lasts.
-  bool virtualTime = false;
-  // The frame wait still keeps real time (a run someone watches or times);
-  // otherwise it returns at once.
-  bool virtualPaced = false;
-  double virtualOriginMs = 0;
-  long long virtualFrames = 0;
-  double virtualFrameMs = 1000.0 / 60.0;
 };
 
 FrameClock& FrameClockState();
@@ -41,3 +31,11 @@ FrameClock& FrameClockState();
 // Milliseconds per frame for a frame rate: 1000 / n for a positive whole
 // rate n, else 2 (at most 500 frames a second).
 double MsPerFrameFor(double fps);
+
+// Milliseconds on the installed clock.
+double TimerNow();
+// Milliseconds since the end of start-up.
+double ElapsedTime();
+// Milliseconds between the latest two frame ends (never 0); a stepped
+// clock's frame time exactly.
+double FrameTime();

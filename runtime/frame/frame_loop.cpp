@@ -51,7 +51,6 @@ const bool g_waitHooksInstalled = [] {
   SetInputMessagePump([] { PumpMessages(g_engine.renderer); });
   SetInputMusicService(AudioFrame);
   AudioFrameHooks audio;
-  audio.now = TimerNow;
   audio.present = [] { PresentFrame(g_engine.renderer); };
   audio.pumpMessages = [] { PumpMessages(g_engine.renderer); };
   audio.releasePause = [] { g_engine.paused = 0; };
@@ -84,25 +83,6 @@ inline void SpinPause() {
 
 }  // namespace
 
-double TimerNow() {
-  const FrameClock& c = FrameClockState();
-  if (c.virtualTime)
-    return c.virtualOriginMs + static_cast<double>(c.virtualFrames) * c.virtualFrameMs;
-  return plat::NowMs();
-}
-
-double ElapsedTime() {
-  return TimerNow() - FrameClockState().startTime;
-}
-
-double FrameTime() {
-  const FrameClock& c = FrameClockState();
-  // Exact, not a difference of two large clock readings.
-  if (c.virtualTime) return c.virtualFrameMs;
-  const double d = c.frameTimeNow - c.frameTimePrev;
-  return d > 0 ? d : 1.0;
-}
-
 void Delay(double ms) {
   if (!(ms >= 1)) return;  // also rejects NaN
   const double whole =
@@ -134,12 +114,12 @@ namespace {
 double WaitForFrameSlot(Renderer* r) {
   FrameClock& clock = FrameClockState();
   if (g_engine.firstFrameShownAt == 0) g_engine.firstFrameShownAt = TimerNow();
-  if (clock.virtualTime && !clock.virtualPaced) {
+  if (!plat::ActiveClock().PacedInRealTime()) {
     PumpMessages(r);
     return 1;
   }
 
-  // The wait keeps real time even when the program reads a virtual clock.
+  // The wait keeps real time even when the program reads a stepped clock.
   const double start = plat::NowMs();
   double t = start;
   PumpMessages(r);
@@ -202,7 +182,7 @@ void EndFrame() {
     plat::ShowWindow(g_engine.window);
     plat::RaiseWindow(g_engine.window);
   }
-  if (clock.virtualTime) BeginDeterministicFrame();
+  BeginDeterministicFrame();
   clock.frameTimePrev = clock.frameTimeNow;
   clock.frameTimeNow = TimerNow();
 
@@ -228,7 +208,7 @@ void EndFrame() {
   }
   PresentFrame(r);
   Gfx2dFrame();
-  if (clock.virtualTime) EndDeterministicFrame();
+  EndDeterministicFrame();
 }
 
 void SetScreenMode(int width, int height, int fullScreen) {

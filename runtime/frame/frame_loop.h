@@ -1,4 +1,4 @@
-// The end-of-frame step, frame pacing and the millisecond clock.
+// The end-of-frame step and frame pacing.
 #pragma once
 
 class Renderer;
@@ -13,9 +13,6 @@ double PresentBlankFrame(Renderer* renderer);
 // Dispatches every pending window message; returns 1.
 int PumpMessages(Renderer* renderer);
 
-double TimerNow();
-double ElapsedTime();
-double FrameTime();
 void Delay(double ms);
 void SetFrameRate(double fps);
 int IsFullScreen();

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "runtime/frame/frame_clock.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
 #include "runtime/gfx2d/primitives.h"

@@ -1,4 +1,4 @@
-// The clock: CLOCK_MONOTONIC, and sleeps against an absolute deadline.
+// The real clock: CLOCK_MONOTONIC, and sleeps against an absolute deadline.
 #include <time.h>
 
 #include <cerrno>
@@ -12,6 +12,7 @@ namespace {
 
 std::function<double()> g_testNow;
 std::function<void(double)> g_testSleep;
+Clock* g_installed = nullptr;
 
 double RealNowMs() {
   timespec ts;
@@ -48,6 +49,19 @@ void SleepMs(double ms) {
     return;
   }
   RealSleepMs(ms);
+}
+
+double RealClock::NowMs() const {
+  return plat::NowMs();
+}
+
+Clock& ActiveClock() {
+  static RealClock real;
+  return g_installed ? *g_installed : real;
+}
+
+void InstallClock(Clock* clock) {
+  g_installed = clock;
 }
 
 void SetTestClock(std::function<double()> now, std::function<void(double)> sleep) {
