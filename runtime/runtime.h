@@ -2,7 +2,6 @@
 // includes. Programs define ProgramStart and call these commands only.
 #pragma once
 
-#include "runtime/audio/movies.h"
 #include "runtime/audio/music.h"
 #include "runtime/audio/sound_effects.h"
 #include "runtime/core/arrays.h"
@@ -24,7 +23,9 @@
 #include "runtime/frame/engine.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/frame_loop.h"
+#include "runtime/frame/input_waits.h"
 #include "runtime/frame/line_input.h"
+#include "runtime/frame/movies.h"
 #include "runtime/frame/program_end.h"
 #include "runtime/frame/project_settings.h"
 #include "runtime/frame/screen_fade.h"
@@ -40,12 +41,11 @@
 #include "runtime/host/functions_by_name.h"
 #include "runtime/host/platform_query.h"
 #include "runtime/host/run_program.h"
-#include "runtime/input/input_waits.h"
 #include "runtime/input/joysticks.h"
+#include "runtime/input/key_codes.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
 #include "runtime/net/http_fetch.h"
 #include "runtime/net/multiplayer_link.h"
 #include "runtime/net/sockets.h"
 #include "runtime/pathplan/find_path.h"
-#include "runtime/platform/scan_codes.h"

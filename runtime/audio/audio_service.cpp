@@ -45,6 +45,9 @@ void AudioShutdown() {
   a.musicName.clear();
 }
 
-void SetAudioFrameHooks(const AudioFrameHooks& hooks) {
-  Audio().hooks = hooks;
+bool AudioTakePauseRelease() {
+  AudioState& a = Audio();
+  const bool asked = a.pauseReleaseAsked;
+  a.pauseReleaseAsked = false;
+  return asked;
 }

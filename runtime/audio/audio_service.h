@@ -25,6 +25,6 @@ void AudioStopMusic();
 // Releases the slots from the last to the first, then closes the device.
 void AudioShutdown();
 
-struct AudioFrameHooks;
-// Installed once by the frame (see audio_state.h).
-void SetAudioFrameHooks(const AudioFrameHooks& hooks);
+// Whether music started with the application focused since the last call:
+// starting a piece ends the frame's pause. Taking it clears it.
+bool AudioTakePauseRelease();

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform/movie_player.h"
 #include "runtime/platform/sound_mixer.h"
 
 // One numbered sound: up to four copies of the same samples, each on its own
@@ -20,22 +19,11 @@ struct SoundSlot {
   int chunk = -1;           // the mixer's chunk, shared by every copy
 };
 
-// What the audio subsystem needs from the frame above it, installed by the
-// frame: a movie presents frames and keeps the window answering, and
-// starting music ends the pause.
-struct AudioFrameHooks {
-  std::function<void()> present;
-  std::function<void()> pumpMessages;
-  std::function<void()> releasePause;
-};
-
 struct AudioState {
   static constexpr int kSlotRecords = 2048;
   // Commands reach slots 0..kLastCommandSlot; a higher number means the last.
   static constexpr int kLastCommandSlot = 127;
   static constexpr int kMaxCopies = 4;
-
-  AudioFrameHooks hooks;
 
   // Null when no sound device could be opened: loads leave slots empty and
   // plays return -1.
@@ -54,11 +42,9 @@ struct AudioState {
   // player); deleted when the music stops.
   std::string musicTempFile;
 
-  // ---- movies ----
-  // Makes the player for each movie; empty means libmpv.
-  std::function<std::unique_ptr<plat::MoviePlayer>()> moviePlayers;
-  // The user's request to stop a movie; empty means any held key.
-  std::function<bool()> movieInterrupt;
+  // Music started while the application had the focus: the frame ends its
+  // pause (AudioTakePauseRelease).
+  bool pauseReleaseAsked = false;
 };
 
 AudioState& Audio();

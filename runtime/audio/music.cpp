@@ -81,7 +81,7 @@ void PlayMusic(const RtString& name, int loop) {
   a.rememberedVolume = 1;
   a.mixer->SetMusicVolume(kFullVolume);
   // A deactivation just before the call must still pause the next frame.
-  if (plat::ApplicationHasFocus() && a.hooks.releasePause) a.hooks.releasePause();
+  if (plat::ApplicationHasFocus()) a.pauseReleaseAsked = true;
 }
 
 void SetMusicVolume(double volume) {

@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "runtime/audio/audio_service.h"
-#include "runtime/audio/audio_state.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
@@ -43,20 +42,6 @@ constexpr double kSpinShrink = 0.9;
 constexpr double kMaxSleepMs = 20.0;
 // The pause loop checks for reactivation this often.
 constexpr double kPauseSleepMs = 100.0;
-
-// The input waits keep the window answering and the music looping, and a
-// movie presents frames, from the first moment of the process (a wait may
-// come before EngineStart).
-const bool g_waitHooksInstalled = [] {
-  SetInputMessagePump([] { PumpMessages(g_engine.renderer); });
-  SetInputMusicService(AudioFrame);
-  AudioFrameHooks audio;
-  audio.present = [] { PresentFrame(g_engine.renderer); };
-  audio.pumpMessages = [] { PumpMessages(g_engine.renderer); };
-  audio.releasePause = [] { g_engine.paused = 0; };
-  SetAudioFrameHooks(audio);
-  return true;
-}();
 
 // The least lateness among the latest sleeps: what every sleep costs.
 double SteadyLateness(const FrameClock& clock) {
@@ -186,6 +171,9 @@ void EndFrame() {
   clock.frameTimePrev = clock.frameTimeNow;
   clock.frameTimeNow = TimerNow();
 
+  // Music started since the last frame, with the application focused, ends
+  // the pause (a later deactivation has already dropped that request).
+  if (AudioTakePauseRelease()) g_engine.paused = 0;
   while (g_engine.paused) {
     AudioFrame();
     PumpMessages(r);

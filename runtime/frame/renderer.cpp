@@ -7,13 +7,14 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/audio/audio_service.h"
 #include "runtime/core/error_log.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/gfx2d/gfx2d_service.h"
+#include "runtime/input/key_codes.h"
 #include "runtime/platform/clock.h"
-#include "runtime/platform/scan_codes.h"
 #include "runtime/platform/window.h"
 #include "runtime/render/gl_info.h"
 #include "runtime/render/screen_buffer.h"
@@ -147,6 +148,8 @@ void HandleWindowEvent(const plat::WindowEvent& e) {
       } else {
         plat::SetWindowTitle(g_engine.window, g_engine.appName.c_str());
       }
+      // Overrides a pause release that music asked for before this event.
+      AudioTakePauseRelease();
       g_engine.paused = inactive ? 1 : 0;
       return;
     }

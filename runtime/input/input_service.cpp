@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "runtime/input/input_state.h"
+#include "runtime/input/key_codes.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
 #include "runtime/input/screen_mapping.h"
 #include "runtime/platform/input_devices.h"
-#include "runtime/platform/scan_codes.h"
 
 void InputStart() {
   if (Input().started) InputShutdown();
@@ -82,12 +82,4 @@ void InputShutdown() {
   dev.Close();
   in.started = false;
   in.window = nullptr;
-}
-
-void SetInputMusicService(std::function<void()> service) {
-  Input().musicService = std::move(service);
-}
-
-void SetInputMessagePump(std::function<void()> pump) {
-  Input().messagePump = std::move(pump);
 }

@@ -2,8 +2,6 @@
 // switches and shutdown.
 #pragma once
 
-#include <functional>
-
 namespace plat {
 struct Window;
 }
@@ -21,7 +19,3 @@ void InputFrame();
 bool QuitKeysHeld();
 // Shows the cursor at the stored position and releases the devices.
 void InputShutdown();
-// What the waits call to keep looping music alive (null for nothing).
-void SetInputMusicService(std::function<void()> service);
-// What the waits call to keep the window answering (null for nothing).
-void SetInputMessagePump(std::function<void()> pump);

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 namespace plat {
 struct Window;
@@ -50,11 +49,6 @@ struct InputState {
   uint8_t lastTyped = 0;
   uint8_t escapeQuits = 1;
   bool started = false;
-  // Keeps looping music alive while a wait holds the program.
-  std::function<void()> musicService;
-  // What the waits call to keep the window answering (the frame's message
-  // pump, installed at start-up).
-  std::function<void()> messagePump;
 };
 
 InputState& Input();

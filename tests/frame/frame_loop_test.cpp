@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine_fixture.h"
+#include "runtime/audio/audio_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/render/screen_buffer.h"
 
@@ -224,6 +225,34 @@ TEST(Pause, AutoPauseOffOrDebugBuildIgnoresActivation) {
   PumpMessages(r);
   EXPECT_EQ(g_engine.paused, 0);
   g_settings.debugMode = 0;
+}
+
+// Music started with the focus ends the pause at the next frame, unless a
+// deactivation came after it.
+TEST(Pause, MusicStartedWithTheFocusEndsThePauseUnlessADeactivationFollows) {
+  Renderer* r = testenv::SharedEngine();
+  FakeClock clock;
+  clock.Install();
+  SetAutoPause(1);
+  int pauseSleeps = 0;
+  clock.onSleep = [&] {
+    if (g_engine.paused && ++pauseSleeps == 2)
+      plat::PostEvent(Event(plat::WindowEvent::kActivated));
+  };
+
+  g_engine.paused = 1;
+  Audio().pauseReleaseAsked = true;
+  EndFrame();
+  EXPECT_EQ(pauseSleeps, 0);
+  EXPECT_EQ(g_engine.paused, 0);
+
+  Audio().pauseReleaseAsked = true;
+  plat::PostEvent(Event(plat::WindowEvent::kDeactivated));
+  PumpMessages(r);
+  EndFrame();
+  EXPECT_EQ(pauseSleeps, 2);
+  EXPECT_EQ(g_engine.paused, 0);
+  clock.onSleep = nullptr;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The PC scan-code numbering (0-255) of the runtime's key commands, for the
-// keys the runtime and programs use by name. Extended keys carry 0x80.
+// The key codes of the keyboard commands: the PC scan-code numbering
+// (0-255), for the keys the runtime and programs use by name. Extended keys
+// carry 0x80.
 #pragma once
 
 namespace keys {

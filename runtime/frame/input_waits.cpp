@@ -1,22 +1,26 @@
-#include "runtime/input/input_waits.h"
+#include "runtime/frame/input_waits.h"
 
+#include "runtime/audio/audio_service.h"
 #include "runtime/core/runtime_error.h"
+#include "runtime/frame/engine_state.h"
+#include "runtime/frame/frame_loop.h"
 #include "runtime/input/input_service.h"
 #include "runtime/input/input_state.h"
 #include "runtime/input/joysticks.h"
+#include "runtime/input/key_codes.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/input/mouse.h"
 #include "runtime/platform/clock.h"
-#include "runtime/platform/scan_codes.h"
-#include "runtime/platform/window.h"
 
 namespace {
 
 constexpr double kWaitStepMs = 5;
 
+// Looping music goes on and the window keeps answering while the program
+// waits (a close request ends the program).
 void KeepServicesRunning() {
-  if (Input().musicService) Input().musicService();
-  if (Input().messagePump) Input().messagePump();
+  AudioFrame();
+  PumpMessages(g_engine.renderer);
 }
 
 void EndOnEscape() {

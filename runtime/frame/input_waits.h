@@ -1,7 +1,7 @@
-// Commands that hold the program until the player does something. While
-// they wait, looping music keeps playing, window messages are handled
-// (closing the window ends the program) and Escape ends the program while
-// escape-quits is set.
+// Commands that hold the program until the player does something. They run
+// the frame's services themselves: while they wait, looping music keeps playing, window messages
+// are handled (closing the window ends the program) and Escape ends the program while escape-quits
+// is set.
 #pragma once
 
 // Returns when a key is held, the mouse moves or a left or right button

@@ -1,14 +1,16 @@
-#include "runtime/audio/movies.h"
+#include "runtime/frame/movies.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
-#include "runtime/audio/audio_state.h"
-#include "runtime/audio/movie_screen.h"
 #include "runtime/audio/music.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/files_service.h"
+#include "runtime/frame/engine_state.h"
+#include "runtime/frame/frame_loop.h"
+#include "runtime/frame/movie_screen.h"
+#include "runtime/frame/movies_internal.h"
 #include "runtime/input/keyboard.h"
 #include "runtime/platform/clock.h"
 
@@ -18,9 +20,11 @@ constexpr int kCannotPlay = 3;
 // Without pictures to present there is no frame wait to pace the loop.
 constexpr double kSoundOnlyPassMs = 10;
 
+std::function<std::unique_ptr<plat::MoviePlayer>()> g_moviePlayers;
+std::function<bool()> g_movieInterrupt;
+
 bool UserInterrupts() {
-  AudioState& a = Audio();
-  if (a.movieInterrupt) return a.movieInterrupt();
+  if (g_movieInterrupt) return g_movieInterrupt();
   for (int code = 0; code < 256; ++code)
     if (KeyDown(code)) return true;
   return false;
@@ -29,7 +33,7 @@ bool UserInterrupts() {
 // One pass of waiting: the music keeps looping and the window stays alive.
 void IdlePass() {
   ServiceMusicLoop();
-  PumpMovieMessages();
+  PumpMessages(g_engine.renderer);
   plat::SleepMs(kSoundOnlyPassMs);
 }
 
@@ -47,18 +51,21 @@ plat::PixelRect FitCentred(int pictureW, int pictureH, int areaW, int areaH) {
   return r;
 }
 
+void SetMoviePlayerFactory(std::function<std::unique_ptr<plat::MoviePlayer>()> factory) {
+  g_moviePlayers = std::move(factory);
+}
+
 void SetMovieInterruptCheck(std::function<bool()> check) {
-  Audio().movieInterrupt = std::move(check);
+  g_movieInterrupt = std::move(check);
 }
 
 int PlayMovie(const RtString& name, int loop) {
   std::string resolved;
   if (!ResolveAssetName(MusicArchive(), name.c_str(), resolved, false)) return kCannotPlay;
-  AudioState& a = Audio();
   MovieScreen screen;
   const bool haveScreen = CurrentMovieScreen(&screen);
   std::unique_ptr<plat::MoviePlayer> player =
-      a.moviePlayers ? a.moviePlayers() : (haveScreen ? plat::CreateMpvMoviePlayer() : nullptr);
+      g_moviePlayers ? g_moviePlayers() : (haveScreen ? plat::CreateMpvMoviePlayer() : nullptr);
   if (!player || !player->Open(resolved)) return kCannotPlay;
 
   int pictureW = 0, pictureH = 0;
@@ -80,10 +87,10 @@ int PlayMovie(const RtString& name, int loop) {
       if (hasPicture) {
         player->Render(screen.framebuffer, screen.width, screen.height, dest);
         RestoreScreenTarget();
-        PresentMovieFrame();  // pumps messages and waits for the frame slot
+        PresentFrame(g_engine.renderer);  // pumps messages and waits for the frame slot
       } else {
         // A sound-only file leaves the screen as it was.
-        PumpMovieMessages();
+        PumpMessages(g_engine.renderer);
         plat::SleepMs(kSoundOnlyPassMs);
       }
     }

@@ -1,6 +1,5 @@
-#include "runtime/audio/movie_screen.h"
+#include "runtime/frame/movie_screen.h"
 
-#include "runtime/audio/audio_state.h"
 #include "runtime/platform/window.h"
 #include "runtime/render/screen_buffer.h"
 
@@ -15,12 +14,4 @@ bool CurrentMovieScreen(MovieScreen* screen) {
 
 void RestoreScreenTarget() {
   if (LogicalScreen().fbo) BindScreen();
-}
-
-void PresentMovieFrame() {
-  if (Audio().hooks.present) Audio().hooks.present();
-}
-
-void PumpMovieMessages() {
-  if (Audio().hooks.pumpMessages) Audio().hooks.pumpMessages();
 }

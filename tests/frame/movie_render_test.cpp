@@ -4,7 +4,8 @@
 
 #include "engine_fixture.h"
 #include "runtime/audio/audio_state.h"
-#include "runtime/audio/movies.h"
+#include "runtime/frame/movies.h"
+#include "runtime/frame/movies_internal.h"
 #include "runtime/frame/renderer.h"
 #include "runtime/render/gl_extensions.h"
 #include "runtime/render/screen_buffer.h"
@@ -52,7 +53,7 @@ class MovieRender : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(WideEngine(), nullptr);
-    Audio().moviePlayers = [this]() -> std::unique_ptr<plat::MoviePlayer> {
+    SetMoviePlayerFactory([this]() -> std::unique_ptr<plat::MoviePlayer> {
       auto player = plat::CreateMpvMoviePlayer();
       if (!player) return nullptr;
       auto wrap = std::make_unique<ReadBack>();
@@ -60,10 +61,10 @@ class MovieRender : public ::testing::Test {
       wrap->lastPicture = &picture;
       wrap->renders = &renders;
       return wrap;
-    };
+    });
   }
   void TearDown() override {
-    Audio().moviePlayers = nullptr;
+    SetMoviePlayerFactory(nullptr);
     SetMovieInterruptCheck(nullptr);
   }
   std::vector<uint8_t> picture;

@@ -1,6 +1,7 @@
 // The movie loop with a scripted player: what ends it, what delays it, and
 // that the music goes on meanwhile.
-#include "runtime/audio/movies.h"
+#include "runtime/frame/movies.h"
+#include "runtime/frame/movies_internal.h"
 
 #include <gtest/gtest.h>
 
@@ -67,12 +68,12 @@ class Movies : public RecordedAudio {
     LogicalScreen().fbo = 0;
     plat::SetTestClock([this] { return now_; }, [this](double ms) { now_ += ms; });
     clip_ = WriteFile("clip.mpg", {0, 0, 1, 0xBA});
-    Audio().moviePlayers = [this]() -> std::unique_ptr<plat::MoviePlayer> {
+    SetMoviePlayerFactory([this]() -> std::unique_ptr<plat::MoviePlayer> {
       auto m = std::make_unique<ScriptedMovie>(&log_, &checks_);
       m->openFails = openFails_;
       m->passesPerRun = passesPerRun_;
       return m;
-    };
+    });
     // Interrupt answers by check number: held while below heldUntil_, then
     // free until pressAt_.
     SetMovieInterruptCheck([this] {
@@ -81,7 +82,7 @@ class Movies : public RecordedAudio {
     });
   }
   void TearDown() override {
-    Audio().moviePlayers = nullptr;
+    SetMoviePlayerFactory(nullptr);
     SetMovieInterruptCheck(nullptr);
     plat::SetTestClock(nullptr, nullptr);
     ReplaceMusicArchive(savedMusicArchive_);
