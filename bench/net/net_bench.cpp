@@ -339,6 +339,8 @@ bool Flood(int seconds, int flooders) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Program end (a fatal runtime error too) shuts the engine down.
+  SetProgramExitHandler(ShutdownAndExit);
   const std::string what = argc > 1 ? argv[1] : "all";
   bool ok = true;
   if (what == "relay" || what == "all") ok = Relay() && ok;

@@ -39,11 +39,6 @@ int Truncated(double v) {
 
 bool g_shutdownDone = false;
 
-// Program end shuts the engine down whether or not it was started (files
-// and archives work without a window), so the handler is in place from the
-// first moment of the process.
-const bool g_exitHandlerInstalled = (SetProgramExitHandler(ShutdownAndExit), true);
-
 }  // namespace
 
 // Tests watch the shutdown order through this.

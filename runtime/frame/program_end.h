@@ -6,7 +6,9 @@
 
 #include "runtime/core/rt_string.h"
 
-// The exit handler EngineStart installs: the end-of-program report in debug
+// The exit handler the process entry installs before anything else runs
+// (program end shuts the engine down whether or not it was started: files
+// and archives work without a window): the end-of-program report in debug
 // mode, the engine shut down, the process ended with the error code.
 [[noreturn]] void ShutdownAndExit();
 void ShutdownEngine();

@@ -1,9 +1,12 @@
 // The process entry of every program of the runtime.
 #include <string>
 
+#include "runtime/core/runtime_error.h"
+#include "runtime/frame/program_end.h"
 #include "runtime/frame/startup.h"
 
 int main(int argc, char** argv) {
+  SetProgramExitHandler(ShutdownAndExit);
   // Programs see one command-line text, arguments joined by blanks.
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {

@@ -347,6 +347,7 @@ TEST_F(ArchiveTest, StartUpNamesTheProgramAndProgramEndDeletesTemporaryFiles) {
   Spill(Path("sound.sbx"), Archive({{"0.mp3", "music"}}));
   EXPECT_EXIT(
       {
+        SetProgramExitHandler(ShutdownAndExit);
         FilesStart(Path("sound.sbx"));
         std::string destination;
         if (ResolveAssetName(MusicArchive(), "0.mp3", destination, false)) {

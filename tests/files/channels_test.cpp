@@ -362,6 +362,7 @@ TEST_F(Channels, ProgramEndClosesEveryChannel) {
   const std::string mem = MemoryName(bytes, 4);
   EXPECT_EXIT(
       {
+        SetProgramExitHandler(ShutdownAndExit);
         OpenFile(5, mem.c_str(), 1);
         std::fprintf(stderr, "before=%d\n", EndOfFile(5));
         SetShutdownObserver([](const char* step) {

@@ -229,6 +229,7 @@ TEST_F(IniFiles, AFileFromTheArchiveIsReadButNeverWrittenBack) {
 TEST_F(IniFiles, ProgramEndThroughEndWritesTheChangedFileBack) {
   EXPECT_EXIT(
       {
+        SetProgramExitHandler(ShutdownAndExit);
         WriteBytes("end.ini", "; comment\r\n[S]\r\nk=1\r\n");
         IniOpen("end.ini");
         IniPut("S", "k", "2");

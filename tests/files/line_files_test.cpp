@@ -208,6 +208,7 @@ TEST_F(LineFiles, ProcessExitWritesPendingLinesBack) {
 TEST_F(LineFiles, ProgramEndThroughEndWritesPendingLinesBack) {
   EXPECT_EXIT(
       {
+        SetProgramExitHandler(ShutdownAndExit);
         WriteFileLine("end.txt", 0, "via End");
         End();
       },

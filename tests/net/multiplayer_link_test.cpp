@@ -266,6 +266,7 @@ TEST(NetCommands, ProgramEndStopsARunningLink) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
+        SetProgramExitHandler(ShutdownAndExit);
         ASSERT_NE(nettest::HostSomewhere(NetLinkInstance()), 0);
         const int me = NetCreatePlayer(RtString("me"));
         NetSendMessage(me, 0, RtString("last words"));

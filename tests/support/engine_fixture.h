@@ -70,7 +70,14 @@ inline std::vector<std::string> LogLines() {
   return lines;
 }
 
+// What the process entry installs: ExitProgram and End shut the engine
+// down. Tests of what program end does call it themselves.
+inline void InstallProgramEnd() {
+  SetProgramExitHandler(ShutdownAndExit);
+}
+
 inline void StartEngine(int fullScreen = 0, int debugMode = 0, const char* title = "Tester") {
+  InstallProgramEnd();
   PrivateTempDir();
   plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string& c, const std::string& t) {
     Boxes().push_back({c, t});

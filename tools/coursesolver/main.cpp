@@ -41,6 +41,8 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Program end (a fatal runtime error too) shuts the engine down.
+  SetProgramExitHandler(ShutdownAndExit);
   std::string assets, out;
   SearchOptions options;
   for (int i = 1; i < argc; ++i) {
