@@ -91,7 +91,7 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   // Keep running while another window has the focus, to show that the
   // keys held then are kept.
   SetAutoPause(0);
-  InputWindowChanged(MainWindowHandle(), false);
+  InputWindowChanged({MainWindowHandle(), false});
 
   std::string typed, shown;
   for (long frame = 0;; ++frame) {

@@ -26,7 +26,7 @@ void AudioStartWith(std::unique_ptr<plat::SoundMixer> mixer) {
   a.slots.assign(AudioState::kSlotRecords, SoundSlot{});
 }
 
-void AudioWindowChanged(plat::Window*) {}
+void AudioWindowChanged(const WindowChange&) {}
 
 void AudioFrame() {
   ServiceMusicLoop();

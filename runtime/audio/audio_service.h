@@ -6,9 +6,7 @@
 
 #include "runtime/platform/sound_mixer.h"
 
-namespace plat {
-struct Window;
-}
+#include "runtime/render/window_change.h"
 
 // Opens the sound device (no device: sound stays silent, nothing fails) and
 // makes the slot table.
@@ -17,7 +15,7 @@ void AudioStart();
 // null means no device.
 void AudioStartWith(std::unique_ptr<plat::SoundMixer> mixer);
 // The mixer is not tied to a window; kept so the window hand-over is uniform.
-void AudioWindowChanged(plat::Window* window);
+void AudioWindowChanged(const WindowChange& change);
 // Restarts looping music whose time has run out.
 void AudioFrame();
 // Stops the music (its own step in shutdown).

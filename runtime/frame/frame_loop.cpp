@@ -9,6 +9,7 @@
 #include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
+#include "runtime/frame/lifecycle.h"
 #include "runtime/frame/renderer.h"
 #include "runtime/frame/screen_mode.h"
 #include "runtime/gfx2d/gfx2d_service.h"
@@ -181,11 +182,7 @@ void EndFrame() {
     plat::SleepMs(kPauseSleepMs);
   }
 
-  InputFrame();
-  if (QuitKeysHeld()) End();
-
-  Gfx3dFrame();
-  AudioFrame();
+  SubsystemFramesBeforePresent();
   PumpMessages(r);
   if (g_engine.modeToggleRequested) {
     g_engine.modeToggleRequested = false;
@@ -195,7 +192,7 @@ void EndFrame() {
     }
   }
   PresentFrame(r);
-  Gfx2dFrame();
+  SubsystemFramesAfterPresent();
   EndDeterministicFrame();
 }
 

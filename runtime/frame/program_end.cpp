@@ -6,29 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <string>
 
-#include "runtime/audio/audio_service.h"
 #include "runtime/core/error_log.h"
 #include "runtime/core/runtime_error.h"
-#include "runtime/files/files_service.h"
 #include "runtime/frame/engine_state.h"
-#include "runtime/frame/renderer.h"
-#include "runtime/gfx3d/gfx3d_service.h"
-#include "runtime/host/host_service.h"
 #include "runtime/input/input_service.h"
-#include "runtime/net/net_service.h"
 #include "runtime/platform/process.h"
 #include "runtime/platform/window.h"
 
 namespace {
-
-std::function<void(const char*)> g_shutdownObserver;
-
-void Step(const char* name) {
-  if (g_shutdownObserver) g_shutdownObserver(name);
-}
 
 int Truncated(double v) {
   if (!(v == v)) return 0;
@@ -37,14 +23,7 @@ int Truncated(double v) {
   return static_cast<int>(v);
 }
 
-bool g_shutdownDone = false;
-
 }  // namespace
-
-// Tests watch the shutdown order through this.
-void SetShutdownObserver(std::function<void(const char*)> observer) {
-  g_shutdownObserver = std::move(observer);
-}
 
 void ShutdownAndExit() {
   if (g_settings.debugMode) {
@@ -66,48 +45,6 @@ void ShutdownAndExit() {
   // A fatal error must not look like success to whoever started us: the
   // exit status carries the runtime error code (0 for a normal end).
   std::exit(ExitStatusForError());
-}
-
-void ShutdownEngine() {
-  if (g_shutdownDone) return;
-  g_shutdownDone = true;
-
-  Step("files");
-  FilesCloseChannels();
-
-  Step("directory");
-  std::string dir = plat::ExecutablePath();
-  while (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir.pop_back();
-  if (!dir.empty()) plat::SetCurrentDirectory(dir);
-
-  Step("music");
-  AudioStopMusic();
-
-  Step("renderer");
-  Gfx3dShutdown();
-  if (g_engine.renderer) {
-    delete g_engine.renderer;  // releases the 2D graphics with the context current
-    g_engine.renderer = nullptr;
-  }
-
-  Step("input");
-  InputShutdown();
-
-  // The sound layer releases its slots last to first, then the device.
-  Step("sound slots");
-  Step("sound device");
-  AudioShutdown();
-
-  Step("network");
-  NetShutdown();
-
-  Step("archives");
-  FilesShutdown();
-  HostShutdown();
-
-  Step("window");
-  g_engine.window = nullptr;
-  plat::Quit();
 }
 
 int DebugBreakpoint(int line) {

@@ -11,6 +11,7 @@
 // and archives work without a window): the end-of-program report in debug
 // mode, the engine shut down, the process ended with the error code.
 [[noreturn]] void ShutdownAndExit();
+// Shuts every subsystem down, once (lifecycle.cpp holds the order).
 void ShutdownEngine();
 int DebugBreakpoint(int line);
 void DebugPrint(const RtString& text);

@@ -12,7 +12,6 @@
 #include "runtime/core/runtime_error.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
-#include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/input/key_codes.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/window.h"
@@ -106,7 +105,6 @@ bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colo
   plat::ShowWindow(r->window);
   std::puts("Viewport");
   BindScreen();
-  Gfx2dWindowChanged();
   std::puts("GFX seem OK");
   std::fflush(stdout);
   r->glReady = 1;
@@ -115,11 +113,6 @@ bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colo
 
 void DestroyRenderer(Renderer* r) {
   if (!r) return;
-  if (r->window && plat::HasGLContext()) {
-    plat::MakeCurrent(r->window);
-    Gfx2dBeforePresent();
-    Gfx2dShutdown();
-  }
   // Leave full screen so the desktop is as it was; a window going away
   // must not be shown, moved or resized first.
   if (r->window && r->fullScreen) plat::SetFullScreen(r->window, false);
@@ -130,10 +123,6 @@ void DestroyRenderer(Renderer* r) {
   r->window = nullptr;
   plat::DestroyGLContext();
   r->glReady = 0;
-}
-
-Renderer::~Renderer() {
-  DestroyRenderer(this);
 }
 
 void HandleWindowEvent(const plat::WindowEvent& e) {

@@ -10,7 +10,6 @@
 class Renderer {
  public:
   Renderer() = default;
-  ~Renderer();
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
 
@@ -32,8 +31,9 @@ bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colo
 bool EnterFullScreen(Renderer* r);
 bool EnterWindowed(Renderer* r);
 bool HideWindow(Renderer* r);
-// Releases surfaces and textures, leaves full screen, destroys the window and
-// deletes the GL context.
+// Leaves full screen, releases the logical screen, destroys the window and
+// deletes the GL context (the 2D graphics are shut down before: see
+// ShutdownEngine).
 void DestroyRenderer(Renderer* r);
 
 // The window procedure: activation, close and the mode-switch key.

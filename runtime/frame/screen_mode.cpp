@@ -4,14 +4,11 @@
 // do at small sizes. The same window and GL context serve every mode.
 #include "runtime/frame/screen_mode.h"
 
-#include "runtime/audio/audio_service.h"
 #include "runtime/core/error_log.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
+#include "runtime/frame/lifecycle.h"
 #include "runtime/frame/renderer.h"
-#include "runtime/gfx2d/gfx2d_service.h"
-#include "runtime/host/host_service.h"
-#include "runtime/input/input_service.h"
 #include "runtime/platform/clock.h"
 #include "runtime/render/screen_buffer.h"
 
@@ -30,7 +27,6 @@ bool EnterFullScreen(Renderer* r) {
   plat::ShowWindow(r->window);
   plat::RaiseWindow(r->window);
   BindScreen();
-  Gfx2dWindowChanged();
   r->fullScreen = 1;
   // A mode change must not be followed by a burst of catch-up frames.
   FrameClockState().nextFrameTime = plat::NowMs();
@@ -52,7 +48,6 @@ bool EnterWindowed(Renderer* r) {
   plat::ShowWindow(r->window);
   plat::RaiseWindow(r->window);
   BindScreen();
-  Gfx2dWindowChanged();
   r->fullScreen = 0;
   return true;
 }
@@ -78,7 +73,5 @@ void ApplyScreenMode(int width, int height, int fullScreen) {
   else
     EnterWindowed(r);
   g_engine.window = r->window;
-  InputWindowChanged(r->window, g_settings.exclusiveMouse != 0);
-  AudioWindowChanged(r->window);
-  HostWindowChanged(r->window);
+  SubsystemsWindowChanged({r->window, g_settings.exclusiveMouse != 0});
 }

@@ -31,7 +31,7 @@ void Gfx2dStart() {
   SelectFont(0);
 }
 
-void Gfx2dWindowChanged() {
+void Gfx2dWindowChanged(const WindowChange&) {
   ResetDrawArea(0, 0, 0, 0);
 }
 

@@ -2,13 +2,15 @@
 // mode switch and shutdown.
 #pragma once
 
+#include "runtime/render/window_change.h"
+
 // Tables ready, screen cleared, draw area set, the built-in font in font 0
 // with "Loading..." drawn centred in it, then the default font file
 // ("smalfont.png", else "smalfont.bmp") if one resolves. Belongs after the
 // first present: the next frame end shows the text.
 void Gfx2dStart();
 // Draw area reset after a mode switch.
-void Gfx2dWindowChanged();
+void Gfx2dWindowChanged(const WindowChange& change);
 // Returns drawing to the screen if a surface is selected.
 void Gfx2dBeforePresent();
 // After present: blending off, alpha 1, colour white, draw area reset, then

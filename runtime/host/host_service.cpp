@@ -9,8 +9,8 @@ void HostStart() {
   Host();
 }
 
-void HostWindowChanged(plat::Window* window) {
-  Host().window = window;
+void HostWindowChanged(const WindowChange& change) {
+  Host().window = change.window;
 }
 
 void HostShutdown() {

@@ -26,7 +26,9 @@ void InputStart() {
   in.started = true;
 }
 
-void InputWindowChanged(plat::Window* window, bool exclusiveMouse) {
+void InputWindowChanged(const WindowChange& change) {
+  plat::Window* const window = change.window;
+  const bool exclusiveMouse = change.exclusiveMouse;
   if (!Input().started) InputStart();
   InputState& in = Input();
   plat::InputDevices& dev = Devices();

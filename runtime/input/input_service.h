@@ -2,9 +2,7 @@
 // switches and shutdown.
 #pragma once
 
-namespace plat {
-struct Window;
-}
+#include "runtime/render/window_change.h"
 
 // Opens the devices (the first 10 joysticks) and resets the record.
 void InputStart();
@@ -12,7 +10,7 @@ void InputStart();
 // after start-up and after every screen-mode switch. The first call places
 // the cursor: shown at the stored position, or held in relative mode when
 // the exclusive mouse is asked for.
-void InputWindowChanged(plat::Window* window, bool exclusiveMouse);
+void InputWindowChanged(const WindowChange& change);
 // Samples the keyboard and opens a new mouse frame; once per frame.
 void InputFrame();
 // Escape (or key 129) while escape-quits is set, or left Alt with F4.

@@ -38,7 +38,7 @@ class LineInput : public ::testing::Test {
     testenv::SharedEngine();
     plat::InstallInputDevices(&dev);
     InputStart();
-    InputWindowChanged(nullptr, false);
+    InputWindowChanged({nullptr, false});
   }
   void TearDown() override {
     InputShutdown();

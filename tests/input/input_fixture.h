@@ -25,7 +25,7 @@ class InputTest : public ::testing::Test {
   // Start-up as the engine runs it, with or without the exclusive mouse.
   void Start(bool exclusiveMouse = false) {
     InputStart();
-    InputWindowChanged(nullptr, exclusiveMouse);
+    InputWindowChanged({nullptr, exclusiveMouse});
   }
   std::string Typed() { return TypedChar().c_str(); }
 

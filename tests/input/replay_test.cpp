@@ -15,7 +15,7 @@ namespace {
 std::string RunSession(plat::InputDevices& devices) {
   plat::InstallInputDevices(&devices);
   InputStart();
-  InputWindowChanged(nullptr, false);
+  InputWindowChanged({nullptr, false});
   std::ostringstream out;
   for (int f = 0; f < 12; ++f) {
     InputFrame();

@@ -1,6 +1,11 @@
-#include "runtime/frame/startup.h"
+// The engine's lifecycle in one list, top to bottom: the start-up order,
+// the window hand-over, the steps of every frame and the shutdown order.
+// Each subsystem's own start, frame, window and shutdown functions do their
+// part; only this file decides when.
+#include "runtime/frame/lifecycle.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "runtime/audio/audio_service.h"
@@ -12,8 +17,10 @@
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/frame_loop.h"
+#include "runtime/frame/program_end.h"
 #include "runtime/frame/renderer.h"
 #include "runtime/frame/screen_mode.h"
+#include "runtime/frame/startup.h"
 #include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/gfx3d/gfx3d_service.h"
 #include "runtime/gfx3d/shader_program.h"
@@ -25,6 +32,13 @@
 
 namespace {
 
+std::function<void(const char*)> g_shutdownObserver;
+bool g_shutdownDone = false;
+
+void Step(const char* name) {
+  if (g_shutdownObserver) g_shutdownObserver(name);
+}
+
 void ResetFrameTimes() {
   FrameClock& clock = FrameClockState();
   clock.frameTimeNow = clock.frameTimePrev = clock.startTime = TimerNow();
@@ -32,8 +46,8 @@ void ResetFrameTimes() {
 
 }  // namespace
 
-// The services come up in a fixed order; each subsystem's own start
-// function does its part.
+// ---- start-up ----
+
 void EngineStart(void* instance, void*, const char*, int showCommand, const char* title) {
   if (!title) title = "";
   std::remove(ErrorLogPath().c_str());
@@ -75,9 +89,7 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   else
     EnterFullScreen(g_engine.renderer);
   g_engine.window = g_engine.renderer->window;
-  InputWindowChanged(g_engine.window, g_settings.exclusiveMouse != 0);
-  AudioWindowChanged(g_engine.window);
-  HostWindowChanged(g_engine.window);
+  SubsystemsWindowChanged({g_engine.window, g_settings.exclusiveMouse != 0});
 
   const std::string exePath = plat::ExecutablePath();
   FilesStart(exePath);
@@ -94,9 +106,86 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   g_engine.paused = 0;
   ResetFrameTimes();
   if (showCommand == 0) HideWindow(g_engine.renderer);
-  InputWindowChanged(g_engine.window, g_settings.exclusiveMouse != 0);
+  // Only the cursor depends on whether the window shows.
+  InputWindowChanged({g_engine.window, g_settings.exclusiveMouse != 0});
   EnsureFilesWrittenBackAtExit();
   g_engine.started = true;
   FinishDeterministicRunStart();
   AppendErrorLog("Init Finalized");
+}
+
+// ---- window and frames ----
+
+void SubsystemsWindowChanged(const WindowChange& change) {
+  Gfx2dWindowChanged(change);
+  InputWindowChanged(change);
+  AudioWindowChanged(change);
+  HostWindowChanged(change);
+}
+
+void SubsystemFramesBeforePresent() {
+  InputFrame();
+  if (QuitKeysHeld()) End();
+  Gfx3dFrame();
+  AudioFrame();
+}
+
+void SubsystemFramesAfterPresent() {
+  Gfx2dFrame();
+}
+
+// ---- shutdown ----
+
+// Tests watch the shutdown order through this.
+void SetShutdownObserver(std::function<void(const char*)> observer) {
+  g_shutdownObserver = std::move(observer);
+}
+
+void ShutdownEngine() {
+  if (g_shutdownDone) return;
+  g_shutdownDone = true;
+
+  Step("files");
+  FilesCloseChannels();
+
+  Step("directory");
+  std::string dir = plat::ExecutablePath();
+  while (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir.pop_back();
+  if (!dir.empty()) plat::SetCurrentDirectory(dir);
+
+  Step("music");
+  AudioStopMusic();
+
+  Step("renderer");
+  Gfx3dShutdown();
+  if (Renderer* r = g_engine.renderer) {
+    // The 2D graphics release their textures while the context is current.
+    if (r->window && plat::HasGLContext()) {
+      plat::MakeCurrent(r->window);
+      Gfx2dBeforePresent();
+      Gfx2dShutdown();
+    }
+    DestroyRenderer(r);
+    delete r;
+    g_engine.renderer = nullptr;
+  }
+
+  Step("input");
+  InputShutdown();
+
+  // The sound layer releases its slots last to first, then the device.
+  Step("sound slots");
+  Step("sound device");
+  AudioShutdown();
+
+  Step("network");
+  NetShutdown();
+
+  Step("archives");
+  FilesShutdown();
+  HostShutdown();
+
+  Step("window");
+  g_engine.window = nullptr;
+  plat::Quit();
 }

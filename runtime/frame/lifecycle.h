@@ -1,0 +1,13 @@
+// The engine's one lifecycle list (lifecycle.cpp): EngineStart starts every
+// subsystem in order, these run their steps of every frame and tell them of
+// a new window, and ShutdownEngine (program_end.h) shuts them down.
+#pragma once
+
+#include "runtime/render/window_change.h"
+
+// Every subsystem that keeps the window hears of a new window or mode.
+void SubsystemsWindowChanged(const WindowChange& change);
+// The subsystems' steps of a frame: before it is shown (the quit keys end
+// the program here) and after.
+void SubsystemFramesBeforePresent();
+void SubsystemFramesAfterPresent();
