@@ -1,11 +1,10 @@
 // Input tests run on the scripted backend: no window, no renderer, the
-// screen is the 320 x 240 of the default settings and window pixels are
-// screen pixels.
+// screen is the 320 x 240 the input layer assumes without one, and window
+// pixels are screen pixels.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "runtime/frame/engine_state.h"
 #include "runtime/input/input_service.h"
 #include "runtime/input/input_state.h"
 #include "runtime/platform/input_devices.h"
@@ -14,7 +13,6 @@
 class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_settings = ProjectSettings{};
     dev.SetMouse(100, 100);
     plat::InstallInputDevices(&dev);
   }

@@ -29,7 +29,6 @@ std::string RunSession(plat::InputDevices& devices) {
 }
 
 TEST(Replay, ARecordedSessionReplaysIdentically) {
-  g_settings = ProjectSettings{};
   plat::ScriptedInputDevices live;
   live.AddJoystick("Pad, Maker");
   live.SetMouse(50, 60);
