@@ -165,6 +165,7 @@ TEST(RunProgramDeathTest, EndAndRunWritesFilesBackBeforeTheNextProgramStarts) {
 
   EXPECT_EXIT(
       {
+        SetProgramExitHandler(ShutdownAndExit);
         IniOpen(ini.c_str());
         IniPut("game", "level", "9");
         WriteFileLine(lines.c_str(), 0, "new");
