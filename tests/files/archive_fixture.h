@@ -96,10 +96,17 @@ class ArchiveTest : public ::testing::Test {
       setenv("RT_ARCHIVE_TEST_DIR", tmpl, 1);
       owner_ = true;
     }
+    // The next test of the binary must find the temporary folder it had:
+    // this one is removed below.
+    if (const char* before = getenv("TMPDIR")) savedTmpdir_ = before;
     setenv("TMPDIR", dir_.c_str(), 1);
   }
   void TearDown() override {
     if (!owner_) return;
+    if (savedTmpdir_.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", savedTmpdir_.c_str(), 1);
     unsetenv("RT_ARCHIVE_TEST_DIR");
     const std::string cmd = "rm -rf '" + dir_ + "'";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
@@ -107,6 +114,7 @@ class ArchiveTest : public ::testing::Test {
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
   std::string dir_;
+  std::string savedTmpdir_;
   bool owner_ = false;
 };
 
