@@ -90,6 +90,9 @@ inline std::vector<uint8_t> Sine16(int frames, int channels, double hz, double a
 
 inline std::string TestDir() {
   static std::string dir = [] {
+    // Beside a started engine the folder is the engine fixture's own: its
+    // death tests look for their log where their parent's TMPDIR points.
+    if (const char* engineDir = getenv("RT_TEST_TMPDIR")) return std::string(engineDir);
     char tmpl[] = "/tmp/audio_test_XXXXXX";
     const char* made = mkdtemp(tmpl);
     std::string d = made ? made : "/tmp";

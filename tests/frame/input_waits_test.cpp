@@ -69,7 +69,9 @@ TEST_F(Waits, AnyInputWaitReturnsOnEachKindOfInput) {
   const std::pair<const char*, std::function<void(S&)>> kinds[] = {
       {"key", [](S& s) { s.SetKey(42, true); }},
       {"tap", [](S& s) { s.Tap(57); }},
-      {"move", [](S& s) { s.SetMouse(101, 100); }},
+      // Far enough to reach another screen pixel however large the shared
+      // engine's window shows the screen.
+      {"move", [](S& s) { s.SetMouse(116, 100); }},
       {"left", [](S& s) { s.SetButton(0, true); }},
       {"right", [](S& s) { s.SetButton(1, true); }},
       {"stick button", [](S& s) { s.SetJoyButton(0, 7, true); }},
