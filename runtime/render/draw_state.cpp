@@ -6,6 +6,17 @@
 
 namespace render {
 
+namespace {
+
+void Switch(GLenum cap, bool on) {
+  if (on)
+    glEnable(cap);
+  else
+    glDisable(cap);
+}
+
+}  // namespace
+
 void Reset2DState() {
   glEnable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
@@ -51,10 +62,7 @@ void Reset3DState(float alpha, int lightCount) {
 }
 
 void SetBlending(bool on) {
-  if (on)
-    glEnable(GL_BLEND);
-  else
-    glDisable(GL_BLEND);
+  Switch(GL_BLEND, on);
 }
 
 void SetBlendFunction(Blend blend) {
@@ -62,10 +70,7 @@ void SetBlendFunction(Blend blend) {
 }
 
 void SetAlphaTest(bool on) {
-  if (on)
-    glEnable(GL_ALPHA_TEST);
-  else
-    glDisable(GL_ALPHA_TEST);
+  Switch(GL_ALPHA_TEST, on);
 }
 
 void SetColour(float r, float g, float b, float a) {
@@ -91,10 +96,7 @@ void StopCulling() {
 }
 
 void SetStencilTest(bool on) {
-  if (on)
-    glEnable(GL_STENCIL_TEST);
-  else
-    glDisable(GL_STENCIL_TEST);
+  Switch(GL_STENCIL_TEST, on);
 }
 
 void SetClearColour(float r, float g, float b, float a) {
