@@ -331,7 +331,7 @@ TEST_F(ArchiveTest, ReadChannelsOpenArchivedFilesThroughTheDataArchive) {
   FilesShutdown();
 }
 
-TEST_F(ArchiveTest, StartUpNamesTheProgramAndProgramEndDeletesTemporaryFiles) {
+TEST_F(ArchiveTest, StartUpNamesTheProgram) {
   FilesStart("/opt/game/plane");
   ASSERT_NE(DataArchive(), nullptr);
   ASSERT_NE(MusicArchive(), nullptr);
@@ -343,24 +343,6 @@ TEST_F(ArchiveTest, StartUpNamesTheProgramAndProgramEndDeletesTemporaryFiles) {
   FilesShutdown();
   EXPECT_EQ(DataArchive(), nullptr);
   EXPECT_EQ(MusicArchive(), nullptr);
-
-  Spill(Path("sound.sbx"), Archive({{"0.mp3", "music"}}));
-  EXPECT_EXIT(
-      {
-        SetProgramExitHandler(ShutdownAndExit);
-        FilesStart(Path("sound.sbx"));
-        std::string destination;
-        if (ResolveAssetName(MusicArchive(), "0.mp3", destination, false)) {
-          std::fprintf(stderr, "unpacked=%d\n", Exists(destination) ? 1 : 0);
-        }
-        End();
-      },
-      ::testing::ExitedWithCode(0), "unpacked=1");
-  for (char a = 'A'; a <= 'Z'; ++a) {
-    for (char b = 'A'; b <= 'Z'; ++b) {
-      EXPECT_FALSE(Exists(Path(std::string("sbx") + a + b + "0.mp3")));
-    }
-  }
 }
 
 }  // namespace

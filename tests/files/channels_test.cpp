@@ -350,27 +350,12 @@ TEST_F(Channels, ASecondWriterOfTheSameFileIsRefused) {
   EXPECT_EQ(OpenFile(1, Path("shared.txt").c_str(), -1), 1);
 }
 
-TEST_F(Channels, ProgramEndClosesEveryChannel) {
+TEST_F(Channels, ClosingAllFilesClosesEveryChannel) {
   ASSERT_EQ(OpenFile(7, Path("end.txt").c_str(), 0), 1);
   WriteText(7, "kept");
   CloseAllFiles();
   EXPECT_EQ(EndOfFile(7), 1);
   EXPECT_EXIT(WriteText(7, "x"), ::testing::ExitedWithCode(3), "");
-  // The program's end closes what is still open (seen from the first step
-  // after the files are closed).
-  static const char bytes[] = "data";
-  const std::string mem = MemoryName(bytes, 4);
-  EXPECT_EXIT(
-      {
-        SetProgramExitHandler(ShutdownAndExit);
-        OpenFile(5, mem.c_str(), 1);
-        std::fprintf(stderr, "before=%d\n", EndOfFile(5));
-        SetShutdownObserver([](const char* step) {
-          if (std::strcmp(step, "directory") == 0) std::fprintf(stderr, "after=%d\n", EndOfFile(5));
-        });
-        End();
-      },
-      ::testing::ExitedWithCode(0), "before=0\nafter=1\n");
 }
 
 // What a channel's reads, writes and seeks do to a file, worked out on a

@@ -226,19 +226,6 @@ TEST_F(IniFiles, AFileFromTheArchiveIsReadButNeverWrittenBack) {
 
 // A death test's child runs the test body again up to its statement, so
 // each statement sets up its own files.
-TEST_F(IniFiles, ProgramEndThroughEndWritesTheChangedFileBack) {
-  EXPECT_EXIT(
-      {
-        SetProgramExitHandler(ShutdownAndExit);
-        WriteBytes("end.ini", "; comment\r\n[S]\r\nk=1\r\n");
-        IniOpen("end.ini");
-        IniPut("S", "k", "2");
-        End();
-      },
-      ::testing::ExitedWithCode(0), "");
-  EXPECT_EQ(ReadBytes("end.ini"), "[S]\r\nk=2\r\n");
-}
-
 TEST_F(IniFiles, ProcessExitWritesOnlyAChangedFileBack) {
   EXPECT_EXIT(
       {

@@ -205,17 +205,6 @@ TEST_F(LineFiles, ProcessExitWritesPendingLinesBack) {
   EXPECT_EQ(ReadBytes("end.txt"), "a\r\nB\r\n");
 }
 
-TEST_F(LineFiles, ProgramEndThroughEndWritesPendingLinesBack) {
-  EXPECT_EXIT(
-      {
-        SetProgramExitHandler(ShutdownAndExit);
-        WriteFileLine("end.txt", 0, "via End");
-        End();
-      },
-      ::testing::ExitedWithCode(0), "");
-  EXPECT_EQ(ReadBytes("end.txt"), "via End\r\n");
-}
-
 }  // namespace
 
 namespace {

@@ -1,4 +1,5 @@
-// A started engine with the 2D renderer up, a fresh black screen per test,
+// The window, the logical screen and the 2D renderer up (without the rest
+// of the engine), a fresh black screen per test,
 // and the finished picture of every test written to gfx2d_pictures/ for a
 // person to look at.
 #pragma once
@@ -9,16 +10,29 @@
 #include <string>
 #include <vector>
 
-#include "engine_fixture.h"
 #include "image_builders.h"
+#include "runtime/files/files_service.h"
 #include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/gfx2d/gfx2d_state.h"
 #include "runtime/render/gl_extensions.h"
 #include "runtime/render/screen_buffer.h"
+#include "runtime/runtime.h"
+#include "screen_fixture.h"
 
 class Render2d : public testing::Test {
  public:
-  static void SetUpTestSuite() { testenv::SharedEngine(); }
+  static void SetUpTestSuite() {
+    testenv::SharedScreen({[](const WindowChange& change) {
+                             FilesStart(plat::ExecutablePath());
+                             Gfx2dStart();
+                             Gfx2dWindowChanged(change);
+                           },
+                           [] {
+                             Gfx2dBeforePresent();
+                             Gfx2dShutdown();
+                             FilesShutdown();
+                           }});
+  }
 
   void SetUp() override {
     SelectSurface(-1);

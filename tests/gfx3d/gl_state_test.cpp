@@ -288,7 +288,7 @@ TEST(NoShaderSupport, ReportsOnceThenFailsSilently) {
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     return;
   }
-  testenv::SharedEngine();
+  scenetest::SharedScene();
   std::vector<std::string> reports;
   gfx3d::SetShaderReporter([&](const char* m) { reports.push_back(m); });
   EXPECT_FALSE(ShaderFromFiles(0, RtString("a"), RtString("b")));

@@ -1,4 +1,5 @@
-// A started engine for the 3D tests, objects built in memory, and the
+// The window, the logical screen and the 2D and 3D renderers up (without
+// the rest of the engine) for the 3D tests, objects built in memory, and the
 // logical screen read back (and written to a picture for a person to see).
 #pragma once
 
@@ -8,15 +9,36 @@
 #include <string>
 #include <vector>
 
-#include "engine_fixture.h"
 #include "image_builders.h"
 #include "runtime/files/file_stream.h"
+#include "runtime/files/files_service.h"
+#include "runtime/gfx2d/gfx2d_service.h"
+#include "runtime/gfx3d/gfx3d_service.h"
 #include "runtime/gfx3d/gfx3d_state.h"
 #include "runtime/gfx3d/object_store.h"
 #include "runtime/render/gl_extensions.h"
 #include "runtime/render/screen_buffer.h"
+#include "runtime/runtime.h"
+#include "screen_fixture.h"
 
 namespace scenetest {
+
+// Started in the engine's order: 3D, the archives, then the 2D renderer,
+// which clears the screen; shut down 3D first as well.
+inline void SharedScene() {
+  testenv::SharedScreen({[](const WindowChange& change) {
+                           Gfx3dStart();
+                           FilesStart(plat::ExecutablePath());
+                           Gfx2dStart();
+                           Gfx2dWindowChanged(change);
+                         },
+                         [] {
+                           Gfx3dShutdown();
+                           Gfx2dBeforePresent();
+                           Gfx2dShutdown();
+                           FilesShutdown();
+                         }});
+}
 
 struct Colour {
   int r, g, b;
@@ -95,7 +117,7 @@ inline void LoadObject(int n, const std::string& bytes) {
 class SceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testenv::SharedEngine();
+    SharedScene();
     ClearToBlack();
   }
   void TearDown() override {

@@ -26,7 +26,7 @@ std::vector<uint8_t> Archive(const std::vector<std::pair<std::string, std::strin
 }
 
 TEST(WorldInArchive, FindsItsObjectsBesideItsOwnName) {
-  testenv::SharedEngine();
+  scenetest::SharedScene();
   const std::string square = SquareObject({{0, 0, -5, 1}}, {255, 255, 255});
   const std::vector<uint8_t> bytes = Archive(
       {{"world", ";DDW\r\n[objects]\r\ncount=1\r\n1=square.dda\r\n"}, {"square.dda", square}});

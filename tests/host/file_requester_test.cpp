@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine_fixture.h"
-#include "runtime/frame/screen_mode.h"
+#include "host_screen.h"
 #include "runtime/host/file_requester.h"
 
 namespace {
@@ -19,8 +18,7 @@ namespace {
 class FileRequesterTest : public testing::Test {
  protected:
   void SetUp() override {
-    testenv::SharedEngine();
-    window_ = MainWindowHandle();
+    window_ = hosttest::HostScreen();
     ASSERT_NE(window_, nullptr);
     static int count = 0;
     toolDir_ = testenv::PrivateTempDir() + "/tools" + std::to_string(++count);
@@ -33,7 +31,7 @@ class FileRequesterTest : public testing::Test {
   }
   void TearDown() override {
     setenv("PATH", savedPath_.c_str(), 1);
-    ApplyScreenMode(0, 0, 0);
+    hosttest::SwitchScreenMode(false);
   }
 
   // A stand-in dialog program: records its arguments, then runs body.
@@ -68,7 +66,7 @@ class FileRequesterTest : public testing::Test {
 };
 
 TEST_F(FileRequesterTest, ZenityChoiceComesBackAndFullScreenReturns) {
-  ApplyScreenMode(0, 0, 1);
+  hosttest::SwitchScreenMode(true);
   ASSERT_TRUE(plat::IsWindowFullScreen(window_));
   InstallTool("zenity", "echo '/home/player/My Maps/level 1.map'");
 
@@ -104,18 +102,18 @@ TEST_F(FileRequesterTest, LongPathsComeBackWhole) {
 }
 
 TEST_F(FileRequesterTest, CancelGivesNoFileAndTheWindowReturnsAsItWas) {
-  ApplyScreenMode(0, 0, 1);
+  hosttest::SwitchScreenMode(true);
   InstallTool("zenity", "exit 1");
   EXPECT_STREQ(FileRequester(1, "All|*.*").c_str(), "NO_FILE");
   ExpectWindow(true);
 
-  ApplyScreenMode(0, 0, 0);
+  hosttest::SwitchScreenMode(false);
   EXPECT_STREQ(FileRequester(0, "All|*.*").c_str(), "NO_FILE");
   ExpectWindow(false);
 }
 
 TEST_F(FileRequesterTest, AFailedDialogIsNoChoice) {
-  ApplyScreenMode(0, 0, 1);
+  hosttest::SwitchScreenMode(true);
   // Whatever a broken dialog printed is not a path the user picked.
   InstallTool("zenity", "echo 'Gtk-WARNING: cannot open display'; exit 255");
   EXPECT_STREQ(FileRequester(1, "All|*.*").c_str(), "NO_FILE");
@@ -133,7 +131,7 @@ TEST_F(FileRequesterTest, KdialogServesWhenZenityIsMissing) {
 }
 
 TEST_F(FileRequesterTest, NoDialogProgramGivesNoFile) {
-  ApplyScreenMode(0, 0, 1);
+  hosttest::SwitchScreenMode(true);
   EXPECT_STREQ(FileRequester(1, "All|*.*").c_str(), "NO_FILE");
   ExpectWindow(true);
 }

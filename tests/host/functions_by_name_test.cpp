@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "engine_fixture.h"
 #include "runtime/core/conversion.h"
 #include "runtime/host/functions_by_name.h"
 #include "runtime/host/host_state.h"
+#include "test_env.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <regex>
 #include <string>
 
-#include "engine_fixture.h"
+#include "host_screen.h"
 #include "runtime/host/platform_query.h"
 
 namespace {
@@ -89,7 +89,7 @@ TEST(PlatformQueryDeathTest, GlNamesAreUnknownWithoutAContext) {
 }
 
 TEST(PlatformQuery, GlNamesAgainstARealContext) {
-  testenv::SharedEngine();
+  hosttest::HostScreen();
   ASSERT_TRUE(plat::HasGLContext());
   // An OpenGL 1.1 function, in the caller's letter case though the key is
   // upper-cased.

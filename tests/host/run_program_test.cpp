@@ -12,10 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine_fixture.h"
-#include "runtime/files/ini_files.h"
-#include "runtime/files/line_files.h"
 #include "runtime/host/run_program.h"
+#include "test_env.h"
 
 namespace {
 
@@ -149,42 +147,6 @@ TEST(RunProgram, WithoutWaitingReturnsAtOnceAndLeavesNoZombie) {
     if (zombies == 0) break;
   }
   EXPECT_EQ(zombies, 0);
-}
-
-// The next program reads what this one wrote: the INI file and the line
-// file reach the disk before it starts.
-TEST(RunProgramDeathTest, EndAndRunWritesFilesBackBeforeTheNextProgramStarts) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string ini = TempPath("settings.ini");
-  const std::string lines = TempPath("lines.txt");
-  const std::string iniSeen = TempPath("settings.seen");
-  const std::string linesSeen = TempPath("lines.seen");
-  for (const std::string& f : {iniSeen, linesSeen}) unlink(f.c_str());
-  { std::ofstream(ini) << "[game]\r\nlevel=1\r\n"; }
-  { std::ofstream(lines) << "old\r\n"; }
-
-  EXPECT_EXIT(
-      {
-        SetProgramExitHandler(ShutdownAndExit);
-        IniOpen(ini.c_str());
-        IniPut("game", "level", "9");
-        WriteFileLine(lines.c_str(), 0, "new");
-        // Runs before the runtime's own exit clean-up: files left for that
-        // would reach the disk only after the next program has read them.
-        std::atexit([] { usleep(300 * 1000); });
-        EndAndRun(
-            (kChild + " --copy " + ini + " " + iniSeen + " " + lines + " " + linesSeen).c_str());
-      },
-      testing::ExitedWithCode(0), "");
-
-  std::string seenIni, seenLines;
-  for (int tries = 0; tries < 200 && (seenIni.empty() || seenLines.empty()); ++tries) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    seenIni = testenv::ReadFile(iniSeen);
-    seenLines = testenv::ReadFile(linesSeen);
-  }
-  EXPECT_NE(seenIni.find("level=9"), std::string::npos) << seenIni;
-  EXPECT_EQ(seenLines.rfind("new", 0), 0u) << seenLines;
 }
 
 }  // namespace

@@ -262,17 +262,4 @@ TEST(NetCommands, ProcessLinkWorksWithoutEngineAndEndsWithShutdownHook) {
   EXPECT_FALSE(netsock::LayerStarted());
 }
 
-TEST(NetCommands, ProgramEndStopsARunningLink) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        SetProgramExitHandler(ShutdownAndExit);
-        ASSERT_NE(nettest::HostSomewhere(NetLinkInstance()), 0);
-        const int me = NetCreatePlayer(RtString("me"));
-        NetSendMessage(me, 0, RtString("last words"));
-        End();
-      },
-      ::testing::ExitedWithCode(0), "");
-}
-
 }  // namespace

@@ -1,4 +1,4 @@
-// The render layer on the shared engine's context: the logical screen
+// The render layer on a window's context of its own (no engine): the logical screen
 // bound with a one-unit-per-pixel projection and the 2D baseline, and the
 // texture cache forgotten before and after each test, since tests bind
 // textures past it.
@@ -10,15 +10,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine_fixture.h"
 #include "runtime/render/draw_state.h"
 #include "runtime/render/framebuffers.h"
 #include "runtime/render/screen_buffer.h"
 #include "runtime/render/textures.h"
+#include "screen_fixture.h"
 
 class RenderLayer : public testing::Test {
  public:
-  static void SetUpTestSuite() { testenv::SharedEngine(); }
+  static void SetUpTestSuite() { testenv::SharedScreen(); }
 
   void SetUp() override {
     BindScreen();
