@@ -32,11 +32,12 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     options.replay = zelvo::kAutopilotScript;
   }
 
-  g_settings = ProjectSettings{};
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 1;
-  g_settings.frameRate = 60;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 1;
+  settings.frameRate = 60;
+  SetProjectSettings(settings);
   SetProgramBuildStamp(__DATE__, __TIME__);
   const bool scripted = options.Active() || !options.atlas.empty();
   if (scripted) {

@@ -222,9 +222,11 @@ void LoadDirectory(const std::string& dir) {
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
   plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string&, const std::string&) {});
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Sprite bench");
   if (!MainWindowHandle()) {
     std::printf("bench_sprites: no window\n");

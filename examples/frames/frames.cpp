@@ -15,10 +15,12 @@
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
   SetCommandLine(RtString(commandLine));
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
-  g_settings.frameRate = 60;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  settings.frameRate = 60;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Frames");
   if (!MainWindowHandle()) {
     StdErr(RtString("frames: no window could be opened\n"));

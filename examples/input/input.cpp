@@ -58,10 +58,12 @@ void DrawDescription(const std::string& line) {
 
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
-  g_settings.frameRate = 60;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  settings.frameRate = 60;
+  SetProjectSettings(settings);
 
   std::istringstream args(commandLine);
   std::string option, path, shotOption, shotPath;

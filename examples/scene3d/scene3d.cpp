@@ -84,10 +84,12 @@ void DrawScene(double seconds, const Toggles& t, bool shaderBuilt) {
 
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
-  g_settings.frameRate = 60;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  settings.frameRate = 60;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Scene 3D");
   ClearRuntimeError();
 

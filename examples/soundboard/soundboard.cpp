@@ -123,9 +123,11 @@ void Tour() {
 
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Sound");
   // The sound service starts here until start-up brings it up itself.
   AudioStart();

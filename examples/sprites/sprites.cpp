@@ -125,9 +125,11 @@ void DrawFrame(int frame) {
 
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Sprites");
   if (!MainWindowHandle()) End();
 

@@ -5,6 +5,14 @@
 ProjectSettings g_settings;
 EngineState g_engine;
 
+void SetProjectSettings(const ProjectSettings& settings) {
+  g_settings = settings;
+}
+
+const ProjectSettings& CurrentProjectSettings() {
+  return g_settings;
+}
+
 plat::Window* MainWindowHandle() {
   return g_engine.window;
 }

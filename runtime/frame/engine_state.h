@@ -37,3 +37,6 @@ struct EngineState {
 };
 
 extern EngineState g_engine;
+// The settings in force (SetProjectSettings, CurrentProjectSettings); the
+// frame's own code changes the screen fields as the mode changes.
+extern ProjectSettings g_settings;

@@ -220,11 +220,14 @@ TEST(Pause, AutoPauseOffOrDebugBuildIgnoresActivation) {
   EXPECT_EQ(plat::GetWindowTitle(g_engine.window), "Tester");
 
   SetAutoPause(1);
-  g_settings.debugMode = 1;
+  ProjectSettings settings = CurrentProjectSettings();
+  settings.debugMode = 1;
+  SetProjectSettings(settings);
   plat::PostEvent(Event(plat::WindowEvent::kDeactivated));
   PumpMessages(r);
   EXPECT_EQ(g_engine.paused, 0);
-  g_settings.debugMode = 0;
+  settings.debugMode = 0;
+  SetProjectSettings(settings);
 }
 
 // Music started with the focus ends the pause at the next frame, unless a

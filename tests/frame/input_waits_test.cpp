@@ -18,7 +18,7 @@ namespace {
 class Waits : public InputTest {
  protected:
   void SetUp() override {
-    g_settings = ProjectSettings{};
+    SetProjectSettings(ProjectSettings{});
     InputTest::SetUp();
     plat::SetTestClock([this] { return now; },
                        [this](double ms) {

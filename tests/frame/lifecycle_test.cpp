@@ -158,8 +158,9 @@ TEST_F(Lifecycle, HiddenStartKeepsRunning) {
   EXPECT_EXIT(
       {
         testenv::PrivateTempDir();
-        g_settings = ProjectSettings{};
-        g_settings.fullScreen = 0;
+        ProjectSettings settings;
+        settings.fullScreen = 0;
+        SetProjectSettings(settings);
         plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string&, const std::string&) {});
         EngineStart(nullptr, nullptr, "", 0, "Hidden");
         std::fprintf(stderr, "visible=%d\n", plat::IsWindowVisible(g_engine.window));
@@ -210,9 +211,10 @@ TEST_F(Lifecycle, MultisampledScreenStillReadsBackAndPresents) {
       {
         testenv::PrivateTempDir();
         plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string&, const std::string&) {});
-        g_settings = ProjectSettings{};
-        g_settings.fullScreen = 0;
-        g_settings.multisample = 1;
+        ProjectSettings settings;
+        settings.fullScreen = 0;
+        settings.multisample = 1;
+        SetProjectSettings(settings);
         EngineStart(nullptr, nullptr, "", 1, "Samples");
         glClearColor(0, 1, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);

@@ -40,10 +40,11 @@ auto* WideEngine() {
     started = true;
     testenv::PrivateTempDir();
     plat::SetMessageBoxRecorder([](plat::BoxIcon, const std::string&, const std::string&) {});
-    g_settings = ProjectSettings{};
-    g_settings.fullScreen = 0;
-    g_settings.screenWidth = 320;
-    g_settings.screenHeight = 180;
+    ProjectSettings settings;
+    settings.fullScreen = 0;
+    settings.screenWidth = 320;
+    settings.screenHeight = 180;
+    SetProjectSettings(settings);
     EngineStart(nullptr, nullptr, "", 1, "Movie");
   }
   return g_engine.renderer;

@@ -88,7 +88,7 @@ TEST(ScreenMode, AltEnterTogglesFullScreenAndKeepsTheContext) {
   plat::PostEvent(altEnter);
   EndFrame();
   EXPECT_EQ(IsFullScreen(), 1);
-  EXPECT_EQ(g_settings.fullScreen, 1);
+  EXPECT_EQ(CurrentProjectSettings().fullScreen, 1);
   EXPECT_EQ(g_engine.window, r->window);
 
   plat::PostEvent(altEnter);
@@ -109,7 +109,7 @@ TEST(ScreenMode, SetScreenModeResizesTheLogicalScreen) {
   SetScreenMode(400, 300, 0);
   EXPECT_EQ(LogicalScreen().width, 400);
   EXPECT_EQ(LogicalScreen().height, 300);
-  EXPECT_EQ(g_settings.screenWidth, 400);
+  EXPECT_EQ(CurrentProjectSettings().screenWidth, 400);
   glClearColor(1, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   unsigned char px[4];

@@ -22,9 +22,10 @@ inline void StartEngine(int fullScreen = 0, int debugMode = 0, const char* title
   InstallProgramEnd();
   PrivateTempDir();
   RecordMessageBoxes();
-  g_settings = ProjectSettings{};
-  g_settings.fullScreen = fullScreen;
-  g_settings.debugMode = debugMode;
+  ProjectSettings settings;
+  settings.fullScreen = fullScreen;
+  settings.debugMode = debugMode;
+  SetProjectSettings(settings);
   EngineStart(nullptr, nullptr, "", 1, title);
 }
 

@@ -76,10 +76,11 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  g_settings = ProjectSettings{};
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(nullptr, nullptr, "", 1, "coursesolver");
   ClearRuntimeError();
 
