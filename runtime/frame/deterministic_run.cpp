@@ -3,12 +3,12 @@
 #include <cmath>
 #include <memory>
 
-#include "runtime/audio/audio_service.h"
 #include "runtime/audio/audio_state.h"
 #include "runtime/core/random.h"
 #include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
+#include "runtime/frame/lifecycle.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/input_devices.h"
 #include "runtime/platform/sound_mixer_recorder.h"
@@ -77,18 +77,17 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
   auto mixer = std::make_unique<plat::RecordingSoundMixer>(kMixerChannels);
   mixer->EndSoundsByClock(TimerNow);
   g_run.mixer = mixer.get();
+  g_run.pendingMixer = std::move(mixer);
+  g_run.waitsForEngine = true;
   if (g_engine.started) {
-    AudioStartWith(std::move(mixer));
-    g_run.waitsForEngine = true;
+    RestartSound();
     FinishDeterministicRunStart();
     RestartFrameTimes(TimerNow());
     // The start-up seeded from the real clock.
     RandomSeed(0);
-  } else {
-    // Start-up seeds the random numbers from the clock, which now reads 0.
-    g_run.pendingMixer = std::move(mixer);
-    g_run.waitsForEngine = true;
   }
+  // Otherwise start-up takes the mixer, and seeds the random numbers from
+  // the clock, which now reads 0.
   return true;
 }
 
@@ -120,7 +119,8 @@ void EndDeterministicRun() {
   clock.frameTimeNow = clock.frameTimePrev = now;
   clock.nextFrameTime = now;
   g_run.pendingMixer.reset();
-  if (g_engine.started && Recorder()) AudioStart();
+  // Back on the sound device (no mixer waits any more).
+  if (g_engine.started && Recorder()) RestartSound();
   g_run.mixer = nullptr;
 }
 

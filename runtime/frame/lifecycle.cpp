@@ -39,6 +39,16 @@ void Step(const char* name) {
   if (g_shutdownObserver) g_shutdownObserver(name);
 }
 
+// A deterministic run that waits for the engine has its recording mixer
+// ready; every other start opens the device.
+void StartSound() {
+  if (auto mixer = TakeDeterministicMixer()) {
+    AudioStartWith(std::move(mixer));
+  } else {
+    AudioStart();
+  }
+}
+
 void ResetFrameTimes() {
   FrameClock& clock = FrameClockState();
   clock.frameTimeNow = clock.frameTimePrev = clock.startTime = TimerNow();
@@ -76,11 +86,7 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   AppendErrorLog("Init Input");
   InputStart();
   AppendErrorLog("Init Sound");
-  if (auto mixer = TakeDeterministicMixer()) {
-    AudioStartWith(std::move(mixer));
-  } else {
-    AudioStart();
-  }
+  StartSound();
   HostStart();
 
   AppendErrorLog("Init Window");
@@ -112,6 +118,13 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   g_engine.started = true;
   FinishDeterministicRunStart();
   AppendErrorLog("Init Finalized");
+}
+
+// ---- restarts ----
+
+void RestartSound() {
+  AudioShutdown();
+  StartSound();
 }
 
 // ---- window and frames ----

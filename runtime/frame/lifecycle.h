@@ -5,6 +5,10 @@
 
 #include "runtime/render/window_change.h"
 
+// Shuts the sound down and starts it again, on the deterministic run's
+// recording mixer when one waits, else on the sound device: how a
+// deterministic run begun or ended after start-up swaps the mixer.
+void RestartSound();
 // Every subsystem that keeps the window hears of a new window or mode.
 void SubsystemsWindowChanged(const WindowChange& change);
 // The subsystems' steps of a frame: before it is shown (the quit keys end
