@@ -1,5 +1,4 @@
-// The planner's building blocks and its own bookkeeping: the ring buffer
-// against a reference deque (full and empty included), the open list
+// The planner's building blocks and its own bookkeeping: the open list
 // against a sorted list (equal priorities, re-prioritised cells and the
 // wrap-around of its entry numbers included), the closed set's buckets and
 // unlinking, and the node accounting of a planner around a search.
@@ -8,59 +7,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <deque>
 #include <random>
 #include <vector>
 
 #include "runtime/pathplan/grid_planner.h"
 
 namespace {
-
-TEST(FixedDequeTest, RandomOperationsMatchAReferenceDequeAcrossWrapAround) {
-  std::mt19937 rng(11);
-  for (int capacity : {1, 2, 5, 16}) {
-    FixedDeque<int> d;
-    ASSERT_TRUE(d.Init(capacity));
-    std::deque<int> model;
-    for (int step = 0; step < 4000; ++step) {
-      const int size = static_cast<int>(model.size());
-      const int value = step;
-      const bool full = size == capacity;
-      switch (rng() % 6) {
-        case 0:
-          ASSERT_EQ(d.PushBack(value), full ? 0 : 1);
-          if (!full) model.push_back(value);
-          break;
-        case 1:
-          ASSERT_EQ(d.PushFront(value), full ? 0 : 1);
-          if (!full) model.push_front(value);
-          break;
-        case 2:
-          ASSERT_EQ(d.PopBack(), size > 0 ? 1 : 0);
-          if (size > 0) model.pop_back();
-          break;
-        case 3:
-          ASSERT_EQ(d.PopFront(), size > 0 ? 1 : 0);
-          if (size > 0) model.pop_front();
-          break;
-        case 4: {
-          const int at = static_cast<int>(rng() % (size + 1));
-          ASSERT_EQ(d.Insert(at, value), full ? 0 : 1);
-          if (!full) model.insert(model.begin() + at, value);
-          break;
-        }
-        default:
-          if (size > 0) {
-            const int at = static_cast<int>(rng() % size);
-            ASSERT_EQ(d.Erase(at), 1);
-            model.erase(model.begin() + at);
-          }
-      }
-      ASSERT_EQ(d.Size(), static_cast<int>(model.size())) << "capacity " << capacity;
-      for (int i = 0; i < d.Size(); ++i) ASSERT_EQ(d.At(i), model[i]) << "step " << step;
-    }
-  }
-}
 
 Node MakeNode(int32_t x, int32_t y) {
   return Node{nullptr, x, y, 0, 0, nullptr};
