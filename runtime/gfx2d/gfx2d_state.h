@@ -75,8 +75,6 @@ struct Gfx2dState {
   float currentAlpha = 1.0f;
   bool smoothing = true;
   int32_t boundSlot = -1;
-  int32_t boundSecondSlot = -1;
-  bool boundMipmapped = false;
   int32_t currentFont = 0;
 
   int32_t drawX = 0, drawY = 0, drawWidth = 0, drawHeight = 0;

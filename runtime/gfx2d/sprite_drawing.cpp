@@ -15,8 +15,6 @@ namespace gfx2d {
 void BindSpriteTexture(int slot, int secondSlot, bool mipmapped, const uint32_t* table) {
   Gfx2dState& g = Gfx2d();
   g.boundSlot = slot;
-  g.boundSecondSlot = secondSlot;
-  g.boundMipmapped = mipmapped;
   auto textureOf = [&](int s) -> uint32_t {
     if (table) return table[s];
     if (!ValidSlot(s)) return 0;
