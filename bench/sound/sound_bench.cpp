@@ -18,28 +18,18 @@
 #include "runtime/audio/sound_effects.h"
 #include "runtime/core/byte_order.h"
 #include "runtime/platform/clock.h"
+#include "wave_builder.h"
 
 namespace {
 
 // A mono 22,050 Hz tone of the given length, full of non-zero samples.
 std::string WriteTone(double seconds) {
   const uint32_t frames = static_cast<uint32_t>(seconds * 22050);
-  std::vector<uint8_t> f;
-  for (char c : std::string("RIFF")) f.push_back(static_cast<uint8_t>(c));
-  AppendLe32(f, 36 + frames * 2);
-  for (char c : std::string("WAVEfmt ")) f.push_back(static_cast<uint8_t>(c));
-  AppendLe32(f, 16);
-  AppendLe16(f, 1);
-  AppendLe16(f, 1);
-  AppendLe32(f, 22050);
-  AppendLe32(f, 44100);
-  AppendLe16(f, 2);
-  AppendLe16(f, 16);
-  for (char c : std::string("data")) f.push_back(static_cast<uint8_t>(c));
-  AppendLe32(f, frames * 2);
+  testwave::WaveBuilder wave;
   for (uint32_t i = 0; i < frames; ++i) {
-    AppendLe16(f, static_cast<uint16_t>(8000 + std::lround(4000 * std::sin(i * 0.3))));
+    AppendLe16(wave.samples, static_cast<uint16_t>(8000 + std::lround(4000 * std::sin(i * 0.3))));
   }
+  const std::vector<uint8_t> f = wave.Bytes();
   char path[] = "/tmp/bench_sound_XXXXXX";
   const int fd = mkstemp(path);
   if (fd >= 0) close(fd);
