@@ -30,6 +30,9 @@ struct KeyFrame {
   std::vector<MeshVertex> vertices;
   // One unit normal per triangle, (0, 0, 0) for a triangle without area.
   std::vector<Vec3> faceNormals;
+  // The vertices in a vertex buffer, made at the frame's first draw (0: not
+  // yet, or drawn from memory); freed with the object (ReleaseMeshBuffers).
+  uint32_t buffer = 0;
 };
 
 struct Mesh {

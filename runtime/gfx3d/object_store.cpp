@@ -35,7 +35,9 @@ void FreeObjectSlot(ObjectSlot& slot) {
     render::ForgetBoundTexture();
   }
   slot.worldTextures.clear();
+  for (WorldObject& object : slot.worldObjects) ReleaseMeshBuffers(object.mesh);
   slot.worldObjects.clear();
+  ReleaseMeshBuffers(slot.mesh);
   slot.mesh.Clear();
   slot.inUse = false;
   slot.isWorld = false;

@@ -16,6 +16,9 @@ namespace gfx3d {
 bool LoadObjectSlot(const char* resolvedName, const char* givenName, int n);
 // Empties a slot, deleting a world's textures.
 void FreeObjectSlot(ObjectSlot& slot);
+// Frees the vertex buffers of the mesh's key frames (only while a context is
+// there to free them in).
+void ReleaseMeshBuffers(Mesh& mesh);
 void FreeAllObjects();
 // The slot when it holds something to draw, else null.
 ObjectSlot* DrawableObject(int n);

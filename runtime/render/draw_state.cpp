@@ -1,4 +1,5 @@
 #include "runtime/render/draw_state.h"
+#include "runtime/render/submit.h"
 
 #include <GL/gl.h>
 
@@ -18,6 +19,7 @@ void Switch(GLenum cap, bool on) {
 }  // namespace
 
 void Reset2DState() {
+  FlushBatch();
   glEnable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_CULL_FACE);
@@ -36,6 +38,7 @@ void Reset2DState() {
 }
 
 void Reset3DState(float alpha, int lightCount) {
+  FlushBatch();
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   glDepthMask(GL_TRUE);
@@ -62,61 +65,75 @@ void Reset3DState(float alpha, int lightCount) {
 }
 
 void SetBlending(bool on) {
+  FlushBatch();
   Switch(GL_BLEND, on);
 }
 
 void SetBlendFunction(Blend blend) {
+  FlushBatch();
   glBlendFunc(GL_SRC_ALPHA, blend == Blend::Additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
 }
 
 void SetAlphaTest(bool on) {
+  FlushBatch();
   Switch(GL_ALPHA_TEST, on);
 }
 
 void SetColour(float r, float g, float b, float a) {
+  FlushBatch();
   glColor4f(r, g, b, a);
 }
 
 void SetColourBytes(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+  FlushBatch();
   glColor4ub(r, g, b, a);
 }
 
 void SetFrontFaceClockwise(bool clockwise) {
+  FlushBatch();
   glFrontFace(clockwise ? GL_CW : GL_CCW);
 }
 
 void CullBackFaces(bool frontClockwise) {
+  FlushBatch();
   glFrontFace(frontClockwise ? GL_CW : GL_CCW);
   glCullFace(GL_BACK);
   glEnable(GL_CULL_FACE);
 }
 
 void StopCulling() {
+  FlushBatch();
   glDisable(GL_CULL_FACE);
 }
 
 void SetStencilTest(bool on) {
+  FlushBatch();
   Switch(GL_STENCIL_TEST, on);
 }
 
 void SetClearColour(float r, float g, float b, float a) {
+  FlushBatch();
   glClearColor(r, g, b, a);
 }
 
 void ClearColour() {
+  FlushBatch();
   glClear(GL_COLOR_BUFFER_BIT);
 }
 
 void ClearDepth() {
+  FlushBatch();
   glDepthMask(GL_TRUE);
   glClear(GL_DEPTH_BUFFER_BIT);
 }
 
 void SetViewport(int x, int y, int width, int height) {
+  FlushBatch();
   glViewport(x, y, width, height);
 }
 
 void LoadPixelProjection(int width, int height) {
+  FlushBatch();
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(0, width, height, 0, -1, 1);
@@ -125,16 +142,19 @@ void LoadPixelProjection(int width, int height) {
 }
 
 void LoadProjection(const float* matrix) {
+  FlushBatch();
   glMatrixMode(GL_PROJECTION);
   glLoadMatrixf(matrix);
 }
 
 void LoadView(const float* matrix) {
+  FlushBatch();
   glMatrixMode(GL_MODELVIEW);
   glLoadMatrixf(matrix);
 }
 
 void PushPlacement(float x, float y, float degrees) {
+  FlushBatch();
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glTranslatef(x, y, 0);
@@ -142,16 +162,19 @@ void PushPlacement(float x, float y, float degrees) {
 }
 
 void PopPlacement() {
+  FlushBatch();
   glPopMatrix();
 }
 
 void PushPixelCentreOffset() {
+  FlushBatch();
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glTranslatef(0.375f, 0.375f, 0);
 }
 
 void PopPixelCentreOffset() {
+  FlushBatch();
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);

@@ -1,4 +1,5 @@
 #include "runtime/render/framebuffers.h"
+#include "runtime/render/submit.h"
 
 #include "runtime/render/gl_extensions.h"
 
@@ -11,10 +12,12 @@ bool HasFramebuffers() {
 }
 
 void BindTarget(uint32_t framebuffer) {
+  FlushBatch();
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 }
 
 void BindReadTarget(uint32_t framebuffer) {
+  FlushBatch();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
 }
 
@@ -25,6 +28,7 @@ bool CanMakeTextureTargets() {
 }
 
 void AttachTextureTarget(uint32_t framebuffer, uint32_t depthBuffer, uint32_t texture) {
+  FlushBatch();
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
   glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
@@ -34,6 +38,7 @@ void AttachTextureTarget(uint32_t framebuffer, uint32_t depthBuffer, uint32_t te
 
 bool CreateTextureTarget(uint32_t texture, int width, int height, uint32_t* framebuffer,
                          uint32_t* depthBuffer) {
+  FlushBatch();
   glGenFramebuffers(1, framebuffer);
   glGenRenderbuffers(1, depthBuffer);
   glBindRenderbuffer(GL_RENDERBUFFER, *depthBuffer);
@@ -48,18 +53,21 @@ bool CreateTextureTarget(uint32_t texture, int width, int height, uint32_t* fram
 }
 
 void DeleteTextureTarget(uint32_t framebuffer, uint32_t depthBuffer) {
+  FlushBatch();
   if (!glDeleteFramebuffers || !glDeleteRenderbuffers) return;
   if (framebuffer) glDeleteFramebuffers(1, &framebuffer);
   if (depthBuffer) glDeleteRenderbuffers(1, &depthBuffer);
 }
 
 int ReadTargetAlphaBits() {
+  FlushBatch();
   GLint bits = 0;
   glGetIntegerv(GL_ALPHA_BITS, &bits);
   return bits;
 }
 
 void ReadPixels(int x, int y, int width, int height, PixelLayout layout, void* out) {
+  FlushBatch();
   if (layout == PixelLayout::Bgra) {
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, out);

@@ -9,6 +9,7 @@ namespace ext {
 
 #define RT_GL_DEFINE(type, name) type name = nullptr;
 RT_GL_MULTITEXTURE(RT_GL_DEFINE)
+RT_GL_DRAWING(RT_GL_DEFINE)
 RT_GL_SHADER_OBJECTS(RT_GL_DEFINE)
 RT_GL_FRAMEBUFFER(RT_GL_DEFINE)
 #undef RT_GL_DEFINE
@@ -38,6 +39,11 @@ void LoadArbEntryPoints() {
     RT_GL_SHADER_OBJECTS(RT_GL_FETCH)
   }
 #undef RT_GL_FETCH
+#define RT_GL_FETCH_CORE(type, name)                          \
+  name = reinterpret_cast<type>(plat::GetProcAddress(#name)); \
+  if (!name) name = reinterpret_cast<type>(plat::GetProcAddress(#name "EXT"));
+  RT_GL_DRAWING(RT_GL_FETCH_CORE)
+#undef RT_GL_FETCH_CORE
 }
 
 bool LoadFramebufferEntryPoints() {

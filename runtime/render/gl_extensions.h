@@ -52,8 +52,12 @@ namespace ext {
   X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)                 \
   X(PFNGLBLITFRAMEBUFFERPROC, glBlitFramebuffer)
 
+// Core since 1.4; the EXT name is the fallback. Null: one draw per fan.
+#define RT_GL_DRAWING(X) X(PFNGLMULTIDRAWARRAYSPROC, glMultiDrawArrays)
+
 #define RT_GL_DECLARE(type, name) extern type name;
 RT_GL_MULTITEXTURE(RT_GL_DECLARE)
+RT_GL_DRAWING(RT_GL_DECLARE)
 RT_GL_SHADER_OBJECTS(RT_GL_DECLARE)
 RT_GL_FRAMEBUFFER(RT_GL_DECLARE)
 #undef RT_GL_DECLARE

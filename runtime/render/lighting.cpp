@@ -1,16 +1,19 @@
 #include "runtime/render/lighting.h"
+#include "runtime/render/submit.h"
 
 #include <GL/gl.h>
 
 namespace render {
 
 void SwitchLightOff(int index, bool lastOne) {
+  FlushBatch();
   glDisable(GL_LIGHT0 + index);
   if (lastOne) glDisable(GL_LIGHTING);
 }
 
 void SwitchLightOn(int index, const float diffuse[4], const float position[4],
                    const float* spotDirection, float cutoff) {
+  FlushBatch();
   const GLenum light = GL_LIGHT0 + index;
   glEnable(GL_LIGHTING);
   glEnable(light);
@@ -24,10 +27,12 @@ void SwitchLightOn(int index, const float diffuse[4], const float position[4],
 }
 
 void SwitchFogOff() {
+  FlushBatch();
   glDisable(GL_FOG);
 }
 
 void SetExponentialFog(const float colour[4], float density) {
+  FlushBatch();
   glEnable(GL_FOG);
   glFogfv(GL_FOG_COLOR, colour);
   glFogi(GL_FOG_MODE, GL_EXP);
@@ -35,6 +40,7 @@ void SetExponentialFog(const float colour[4], float density) {
 }
 
 void SetLinearFog(const float colour[4], float start, float end) {
+  FlushBatch();
   glEnable(GL_FOG);
   glFogfv(GL_FOG_COLOR, colour);
   glFogi(GL_FOG_MODE, GL_LINEAR);

@@ -17,6 +17,11 @@ struct RenderState {
   // Whether the second texture unit may be on (a 3D pass may leave it so);
   // 2D draws turn it off once per state reset, not once per draw.
   bool secondUnitMayBeOn = true;
+  // The filter last set on the bound texture, known only until the stream
+  // is next drawn (FlushBatch forgets it): each sprite of a run sets it
+  // again, which must not cut the stream.
+  bool filterKnown = false;
+  int filter = 0;
 };
 
 RenderState& Render();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "runtime/render/screen_buffer.h"
+#include "runtime/render/submit.h"
 
 #include "runtime/platform/window.h"
 #include "runtime/render/gl_extensions.h"
@@ -36,6 +37,7 @@ ScreenBuffer& LogicalScreen() {
 }
 
 bool CreateScreenBuffer(int width, int height) {
+  render::FlushBatch();
   DestroyScreenBuffer();
   ScreenBuffer& s = g_screen;
   s.width = width;
@@ -91,6 +93,7 @@ bool CreateScreenBuffer(int width, int height) {
 }
 
 void DestroyScreenBuffer() {
+  render::FlushBatch();
   ScreenBuffer& s = g_screen;
   if (!glDeleteFramebuffers || !glDeleteRenderbuffers || !plat::HasGLContext()) {
     s.fbo = s.colour = s.depth = s.resolveFbo = s.resolveColour = 0;
@@ -107,16 +110,19 @@ void DestroyScreenBuffer() {
 }
 
 void BindScreen() {
+  render::FlushBatch();
   const ScreenBuffer& s = g_screen;
   if (glBindFramebuffer) glBindFramebuffer(GL_FRAMEBUFFER, ScreenDrawFramebuffer());
   glViewport(0, 0, s.width, s.height);
 }
 
 uint32_t ScreenDrawFramebuffer() {
+  render::FlushBatch();
   return g_screen.direct ? 0 : g_screen.fbo;
 }
 
 void ChooseScreenTarget(plat::Window* window) {
+  render::FlushBatch();
   ScreenBuffer& s = g_screen;
   int dw = 0, dh = 0;
   if (window) plat::GetDrawableSize(window, &dw, &dh);
@@ -125,6 +131,7 @@ void ChooseScreenTarget(plat::Window* window) {
 }
 
 uint32_t ScreenReadFramebuffer() {
+  render::FlushBatch();
   const ScreenBuffer& s = g_screen;
   if (s.direct) return 0;
   if (s.samples <= 0 || !s.resolveFbo) return s.fbo;
@@ -152,6 +159,7 @@ void StartNextFrame(plat::Window* window) {
 }  // namespace
 
 void ShowScreen(plat::Window* window) {
+  render::FlushBatch();
   if (!window) return;
   ComposeWindow(window);
   plat::SwapBuffers(window);
@@ -197,6 +205,7 @@ void ClearWindow(int dw, int dh) {
 }  // namespace
 
 void ComposeWindow(plat::Window* window) {
+  render::FlushBatch();
   ScreenBuffer& s = g_screen;
   if (!window) return;
   int dw = 0, dh = 0;
@@ -235,6 +244,7 @@ void ComposeWindow(plat::Window* window) {
 }
 
 void ShowBlankScreen(plat::Window* window) {
+  render::FlushBatch();
   if (!window) return;
   int dw = 0, dh = 0;
   plat::GetDrawableSize(window, &dw, &dh);

@@ -1,4 +1,5 @@
 #include "runtime/render/shader_programs.h"
+#include "runtime/render/submit.h"
 
 #include <vector>
 
@@ -49,6 +50,7 @@ bool CanDeleteShaderObjects() {
 }
 
 void DeleteShaderObject(uint32_t object) {
+  FlushBatch();
   if (glDeleteObjectARB) glDeleteObjectARB(object);
 }
 
@@ -69,6 +71,7 @@ bool CanUsePrograms() {
 }
 
 void UseProgram(uint32_t program) {
+  FlushBatch();
   if (glUseProgramObjectARB) glUseProgramObjectARB(program);
 }
 
@@ -80,10 +83,12 @@ int UniformLocation(uint32_t program, const char* name, UniformType type) {
 }
 
 void SetUniform(int location, int value) {
+  FlushBatch();
   if (glUniform1iARB) glUniform1iARB(location, value);
 }
 
 void SetUniform(int location, float value) {
+  FlushBatch();
   if (glUniform1fARB) glUniform1fARB(location, value);
 }
 
@@ -93,6 +98,7 @@ int AttributeLocation(uint32_t program, const char* name) {
 }
 
 void SetAttribute(int location, float value) {
+  FlushBatch();
   if (glVertexAttrib1fARB) glVertexAttrib1fARB(static_cast<GLuint>(location), value);
 }
 

@@ -1,12 +1,23 @@
 // Vertex submission: every primitive the 2D and 3D layers draw reaches the
-// driver here. Each call draws at once, under the state set before it.
+// driver here. The 2D primitives (quads, points, lines) collect in one
+// vertex stream that reaches the driver in as few draws as the state
+// allows: every render call that changes what a draw looks like, or reads
+// or shows pixels, draws the stream first, so pictures come out as if each
+// primitive had been drawn at once, in the same order.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "runtime/render/textures.h"
 
 namespace render {
+
+// Draws what the stream holds. Render calls do so themselves; code that
+// talks to the driver past them (benchmarks, tests) calls it first.
+void FlushBatch();
+// Whether drawn primitives wait in the stream.
+bool BatchPending();
 
 // x, y, u, v per corner, drawn as one fan with the texture clamped at its
 // edges (so filtering does not wrap round to the opposite side).
@@ -18,7 +29,7 @@ void DrawPixelQuad(int x, int y, int width, int height, float u0, float u1, floa
 void DrawTexturedQuads(const float* corners, size_t cornerCount);
 // A fan of x, y, u, v, r, g, b, a per vertex in smooth shading; u and v are
 // read only when textured (then filtered as asked). White at alpha is the
-// current colour afterwards.
+// current colour afterwards. Drawn at once.
 void DrawColouredFan(const float* vertices, int count, bool textured, Filter filter, float alpha);
 void DrawPoint(int x, int y);
 // Leaves out the last pixel, as GL lines do.
@@ -32,11 +43,19 @@ struct MeshArrays {
   const float* colour = nullptr;    // r, g, b
   size_t stride = 0;
   size_t count = 0;
+  // A vertex buffer holding the arrays: the pointers above are then byte
+  // offsets into it. 0: they point into memory.
+  uint32_t buffer = 0;
 };
+// A vertex buffer filled once with `bytes` of vertices and drawn many times
+// (an object's key frame), or 0 when the driver has no buffer objects.
+uint32_t CreateStaticVertexBuffer(const void* data, size_t bytes);
+// Zero names are skipped.
+void DeleteVertexBuffer(uint32_t buffer);
 // Draws the triangles through `transform` (column-major) after the view,
 // with the texture coordinates on both units (sphere-mapped when asked) and
 // normals when lit or sphere-mapped. White at alpha is the current colour
-// afterwards.
+// afterwards. Drawn at once.
 void DrawMesh(const MeshArrays& mesh, const float* transform, bool normals, bool sphereMap,
               float alpha);
 

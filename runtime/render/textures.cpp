@@ -2,6 +2,7 @@
 
 #include "runtime/render/gl_extensions.h"
 #include "runtime/render/render_state.h"
+#include "runtime/render/submit.h"
 
 namespace render {
 namespace {
@@ -21,6 +22,7 @@ GLint GlFilter(Filter filter) {
 void BindOnUnit0(GLuint texture) {
   RenderState& r = Render();
   if (r.unit0Texture == texture) return;
+  FlushBatch();
   glBindTexture(GL_TEXTURE_2D, texture);
   r.unit0Texture = texture;
 }
@@ -40,14 +42,22 @@ uint32_t CreateTexture() {
 }
 
 void DeleteTextures(const uint32_t* textures, size_t count) {
+  FlushBatch();
+  // The driver unbinds a deleted texture, and the next one made may get its
+  // name: a cache still naming it would skip binding the new one.
+  RenderState& r = Render();
+  for (size_t i = 0; i < count; ++i)
+    if (textures[i] != 0 && textures[i] == r.unit0Texture) ForgetBoundTexture();
   glDeleteTextures(static_cast<GLsizei>(count), textures);
 }
 
 void BindTexture(uint32_t texture) {
+  FlushBatch();
   glBindTexture(GL_TEXTURE_2D, texture);
 }
 
 void ResetUnpacking() {
+  FlushBatch();
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
@@ -55,6 +65,7 @@ void ResetUnpacking() {
 }
 
 void SetSampling(Filter magnify, Filter minify) {
+  FlushBatch();
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GlFilter(magnify));
@@ -62,23 +73,34 @@ void SetSampling(Filter magnify, Filter minify) {
 }
 
 void SetFilter(Filter filter) {
+  RenderState& r = Render();
+  const int asked = static_cast<int>(filter);
+  // Every rebinding draws the stream first, so a filter set since the last
+  // draw is still in force on the texture the waiting quads sample.
+  if (r.filterKnown && r.filter == asked && BatchPending()) return;
+  FlushBatch();
+  r.filterKnown = true;
+  r.filter = asked;
   const GLint f = GlFilter(filter);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, f);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, f);
 }
 
 void UploadLevel(int level, int width, int height, TexelOrder order, const void* texels) {
+  FlushBatch();
   glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0,
                order == TexelOrder::Bgra ? GL_BGRA : GL_RGBA, GL_UNSIGNED_BYTE, texels);
 }
 
 void CopyReadTargetToTexture(int x, int y, int width, int height) {
+  FlushBatch();
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, y, width, height);
 }
 
 namespace {
 
 void ReadTexture(uint32_t texture, GLenum format, void* out) {
+  FlushBatch();
   glBindTexture(GL_TEXTURE_2D, texture);
   // Rows of three or one byte per texel are not padded to 4 bytes.
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -99,6 +121,7 @@ void ReadTextureAlpha(uint32_t texture, void* out) {
 void EnableTexturing(bool on) {
   RenderState& r = Render();
   if (r.unit0Enabled == (on ? 1 : 0)) return;
+  FlushBatch();
   if (on)
     glEnable(GL_TEXTURE_2D);
   else
@@ -111,6 +134,7 @@ void BindDrawTextures(bool textured, uint32_t first, bool withSecond, uint32_t s
   if (!ext::glActiveTextureARB) {
     if (!textured) {
       EnableTexturing(false);
+      FlushBatch();
       glEnable(GL_COLOR_MATERIAL);
       return;
     }
@@ -119,12 +143,14 @@ void BindDrawTextures(bool textured, uint32_t first, bool withSecond, uint32_t s
     return;
   }
   if (withSecond) {
+    FlushBatch();
     ext::glActiveTextureARB(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, first);
     glEnable(GL_TEXTURE_2D);
     ext::glActiveTextureARB(GL_TEXTURE0);
     r.secondUnitMayBeOn = true;
   } else if (r.secondUnitMayBeOn) {
+    FlushBatch();
     ext::glActiveTextureARB(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
     ext::glActiveTextureARB(GL_TEXTURE0);
