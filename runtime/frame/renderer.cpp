@@ -92,7 +92,7 @@ bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colo
   clock.nextFrameTime = plat::NowMs();
   LoadArbFunctions();
 
-  std::puts("FBO");
+  AppendErrorLog("FBO");
   LoadFramebufferFunctions();
   // A multisample request is an on/off switch; the driver picks the count.
   screen.samples = multisample ? ChooseMultisampleFormat(0) : 0;
@@ -103,10 +103,9 @@ bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colo
     return false;
   }
   plat::ShowWindow(r->window);
-  std::puts("Viewport");
+  AppendErrorLog("Viewport");
   BindScreen();
-  std::puts("GFX seem OK");
-  std::fflush(stdout);
+  AppendErrorLog("GFX seem OK");
   r->glReady = 1;
   return true;
 }

@@ -24,10 +24,11 @@ void HoldKeys(std::initializer_list<int> codes) {
   for (int code : codes) keyboard.SetKey(code, true);
 }
 
-const std::vector<std::string> kStartupLines = {"Init GFX",      "OpenGL Software Emulation",
-                                                "Init Network",  "Init Input",
-                                                "Init Sound",    "Init Window",
-                                                "Init Finalized"};
+const std::vector<std::string> kStartupLines = {"Init GFX",    "OpenGL Software Emulation",
+                                                "FBO",         "Viewport",
+                                                "GFX seem OK", "Init Network",
+                                                "Init Input",  "Init Sound",
+                                                "Init Window", "Init Finalized"};
 
 class Lifecycle : public ::testing::Test {
  protected:
