@@ -86,6 +86,13 @@ void ShowPendingSoftwareRendererBox() {
   clock.frameTimeNow += waited;
   clock.startTime += waited;
   clock.nextFrameTime = plat::NowMs();
+  // The box took the focus from the window; that is no reason to pause,
+  // and without a window manager the focus may never come back by itself.
+  plat::PollEvents(HandleWindowEvent);
+  if (g_engine.paused) {
+    g_engine.paused = 0;
+    if (g_engine.window) plat::SetWindowTitle(g_engine.window, g_engine.appName.c_str());
+  }
   if (g_engine.window) plat::RaiseWindow(g_engine.window);
 }
 
