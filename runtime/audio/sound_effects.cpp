@@ -68,7 +68,10 @@ std::string ResolveSoundName(const RtString& name) {
 bool LoadSlot(int slot, const std::string& name, int copies, std::string* problem) {
   AudioState& a = Audio();
   SoundSlot* s = SlotRecord(slot);
-  if (!s) return false;
+  if (!s) {
+    *problem = "the sound layer is not started";
+    return false;
+  }
   ReleaseSlot(slot);
   if (!a.mixer) {
     *problem = "no sound device is open";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
+#include "runtime/audio/audio_service.h"
 #include "runtime/core/load_report.h"
 
 namespace {
@@ -58,6 +59,9 @@ TEST_F(LoadFailures, ImagesThatDoNotLoadSayWhichAndWhy) {
 }
 
 TEST_F(LoadFailures, SoundsAndMusicThatDoNotLoadSayWhichAndWhy) {
+  // Earlier tests of this process may have shut the sound layer down.
+  AudioStart();
+  mark_ = testenv::LogLines().size();
   LoadSound(RtString("no/such/hit.wav"), 5, 1);
   EXPECT_EQ(PlaySound(5, 0, 1), -1);
   const std::string text = Write("text.wav", "RIFF....TEXTnot a wave at all");
