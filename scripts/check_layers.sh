@@ -4,8 +4,8 @@
 # above; only runtime/platform/ includes SDL, SDL_mixer or mpv; only
 # runtime/render/ (and the movie player in runtime/platform/) includes
 # OpenGL or a render header that exposes it; the game sees the runtime only
-# through runtime/runtime.h. Prints every breach and fails when there is
-# one.
+# through runtime/runtime.h, and so do the examples. Prints every breach
+# and fails when there is one.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root" || exit 2
@@ -72,6 +72,15 @@ if [ -d game ]; then
   while IFS= read -r hit; do
     breach "$hit (the game uses runtime/runtime.h only)"
   done < <(grep -rEn '^\s*#\s*include\s*[<"](runtime/(platform|core|render|files|net|pathplan|input|gfx2d|host|audio|gfx3d|frame)/|SDL|GL/|mpv/)' game || true)
+fi
+
+# The examples are what a programmer copies from: they use the public
+# header alone, as a program outside this repository must.
+if [ -d examples ]; then
+  while IFS= read -r hit; do
+    breach "$hit (examples use runtime/runtime.h only)"
+  done < <(grep -rEn '^\s*#\s*include\s*[<"](runtime/|SDL|GL/|mpv/)' examples |
+    grep -Ev '#\s*include\s*[<"]runtime/runtime\.h[>"]' || true)
 fi
 
 if [ "$breaches" -gt 0 ]; then

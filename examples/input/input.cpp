@@ -7,13 +7,10 @@
 //   input --replay FILE    read FILE instead of the devices
 //   input [--replay FILE] --shot PNG   write the 30th frame's screen and end
 #include <cstdio>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "runtime/input/input_service.h"
-#include "runtime/platform/input_devices.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -68,22 +65,21 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   std::istringstream args(commandLine);
   std::string option, path, shotOption, shotPath;
   args >> option >> path >> shotOption >> shotPath;
-  static plat::ScriptedInputDevices replay;
-  static std::unique_ptr<plat::RecordingInputDevices> recorder;
+  std::string error;
   if (option == "--replay") {
-    std::string error;
-    if (!replay.LoadReplay(path, &error)) {
+    // Played on the real-time schedule, as the recording was made.
+    DeterministicRunOptions run;
+    run.paced = true;
+    run.replayFile = path;
+    if (!StartDeterministicRun(run, &error)) {
       std::fprintf(stderr, "input: %s\n", error.c_str());
       std::exit(2);
     }
-    plat::InstallInputDevices(&replay);
   } else if (option == "--record") {
-    recorder = std::make_unique<plat::RecordingInputDevices>(plat::SdlInputDevices(), path);
-    if (!recorder->ok()) {
-      std::fprintf(stderr, "input: cannot write %s\n", path.c_str());
+    if (!StartInputRecording(path, &error)) {
+      std::fprintf(stderr, "input: %s\n", error.c_str());
       std::exit(2);
     }
-    plat::InstallInputDevices(recorder.get());
   }
   // --shot may stand alone or follow --replay FILE.
   const bool shot = option == "--shot" || shotOption == "--shot";
@@ -93,7 +89,6 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   // Keep running while another window has the focus, to show that the
   // keys held then are kept.
   SetAutoPause(0);
-  InputWindowChanged({MainWindowHandle(), false});
 
   std::string typed, shown;
   for (long frame = 0;; ++frame) {

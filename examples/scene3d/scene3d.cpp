@@ -44,9 +44,9 @@ void DrawScene(double seconds, const Toggles& t, bool shaderBuilt) {
   const double orbit = seconds * 0.25;
   PlaceCamera(std::cos(orbit) * 11, 4 + std::sin(seconds * 0.4), std::sin(orbit) * 11, 0, 0.5, 0);
   SetFaceCulling(t.culling);
-  SetFog(0x503020, 0, 10, 28);
-  SetLight(0, 0xE0E0E0, 0, 0, 0, -0.4, -1, -0.3, 180);
-  SetLight(1, 0x2080FF, std::cos(seconds) * 4, 2, std::sin(seconds) * 4, 0, 0, 0, 120);
+  SetFog(Rgb(32, 48, 80), 0, 10, 28);
+  SetLight(0, Rgb(224, 224, 224), 0, 0, 0, -0.4, -1, -0.3, 180);
+  SetLight(1, Rgb(255, 128, 32), std::cos(seconds) * 4, 2, std::sin(seconds) * 4, 0, 0, 0, 120);
   SetEnvironmentMapping(t.environment ? 1 : 0);
 
   // The cube turns into a pyramid and back.

@@ -106,8 +106,7 @@ std::string SphereObject(int r, int g, int b) {
   return t;
 }
 
-// A 24-bit BMP of two-colour squares, counted from the bottom row (colours
-// packed red | green << 8 | blue << 16).
+// A 24-bit BMP of two-colour squares, counted from the bottom row.
 std::string CheckerBmp(int size, int cell, uint32_t a, uint32_t b) {
   const std::vector<uint8_t> bmp = testimg::MakeBmp24(size, size, [=](int x, int yTop) {
     const int y = size - 1 - yTop;
@@ -143,9 +142,9 @@ std::string WriteSceneAssets() {
   Save(folder + "floor.dda", BoxObject({BoxFrame(7, 0.05, 7, false)}, 255, 255, 255));
   Save(folder + "pillar.dda",
        BoxObject({BoxFrame(0.4, 2, 0.4, false, {0, 2, -3.5})}, 255, 230, 200));
-  Save(folder + "grass.bmp", CheckerBmp(64, 8, 0x206020, 0x30A040));
-  Save(folder + "stone.bmp", CheckerBmp(32, 4, 0x808080, 0xA0A0B0));
-  Save(folder + "checker.bmp", CheckerBmp(64, 16, 0xFFFFFF, 0x2040E0));
+  Save(folder + "grass.bmp", CheckerBmp(64, 8, Rgb(32, 96, 32), Rgb(64, 160, 48)));
+  Save(folder + "stone.bmp", CheckerBmp(32, 4, colours::kGrey, Rgb(176, 160, 160)));
+  Save(folder + "checker.bmp", CheckerBmp(64, 16, colours::kWhite, Rgb(224, 64, 32)));
   Save(folder + "world",
        ";DDW the floor and a pillar\r\n"
        "[textures]\r\ncount=2\r\n1=grass.bmp\r\n2=stone.bmp\r\n"

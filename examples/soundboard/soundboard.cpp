@@ -15,8 +15,6 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/audio/audio_service.h"
-#include "runtime/audio/audio_state.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -29,9 +27,8 @@ const char* const kPieces[] = {"sound/menu.mp3", "sound/0.mp3", "sound/1.mp3",
 constexpr int kEffectCount = 7;
 constexpr int kPieceCount = 6;
 
-// Scan codes of the keys used.
-constexpr int kKey1 = 2, kKeyS = 31, kKeyV = 47, kKeyM = 50, kKeyMinus = 12, kKeyPlus = 13;
-constexpr int kKeyUp = 200, kKeyLeft = 203, kKeyRight = 205, kKeyDown = 208;
+// "+" is the key it shares with "=" on a US keyboard.
+constexpr int kKeyPlus = keys::kEquals;
 
 void Say(const std::string& text) {
   StdOut(RtString((text + "\n").c_str()));
@@ -62,24 +59,24 @@ struct Controls {
 
   void Step() {
     for (int n = 0; n < kEffectCount; ++n) {
-      if (Pressed(kKey1 + n)) PlayEffect(n);
+      if (Pressed(keys::k1 + n)) PlayEffect(n);
     }
-    if (Pressed(kKeyLeft) && pan > -1) pan -= 0.25;
-    if (Pressed(kKeyRight) && pan < 1) pan += 0.25;
-    if (Pressed(kKeyUp) && volume < 1) volume += 0.1;
-    if (Pressed(kKeyDown) && volume > 0.05) volume -= 0.1;
-    if (Pressed(kKeyM)) NextPiece();
-    if (Pressed(kKeyS)) {
+    if (Pressed(keys::kLeft) && pan > -1) pan -= 0.25;
+    if (Pressed(keys::kRight) && pan < 1) pan += 0.25;
+    if (Pressed(keys::kUp) && volume < 1) volume += 0.1;
+    if (Pressed(keys::kDown) && volume > 0.05) volume -= 0.1;
+    if (Pressed(keys::kM)) NextPiece();
+    if (Pressed(keys::kS)) {
       StopMusic();
       Say("music stopped");
     }
-    if (Pressed(kKeyPlus) || Pressed(kKeyMinus)) {
+    if (Pressed(kKeyPlus) || Pressed(keys::kMinus)) {
       musicVolume += Pressed(kKeyPlus) ? 0.1 : -0.1;
       musicVolume = musicVolume < 0 ? 0 : musicVolume > 1 ? 1 : musicVolume;
       SetMusicVolume(musicVolume);
       Say("music volume " + std::to_string(musicVolume));
     }
-    if (Pressed(kKeyV)) {
+    if (Pressed(keys::kV)) {
       const int result = PlayMovie("movie/pattern43.mkv", 0);
       Say("movie ended: " + std::to_string(result));
     }
@@ -87,17 +84,12 @@ struct Controls {
   }
 };
 
-void Frame() {
-  AudioFrame();
-  EndFrame();
-}
-
 void Tour() {
   for (int n = 0; n < kEffectCount; ++n) {
     const int id = PlaySound(n, n / 3.0 - 1, 1);
     int frames = 0;
     while (SoundPlaying(id) && frames < 120) {
-      Frame();
+      EndFrame();
       ++frames;
     }
     Say(std::string(kEffects[n]) + ": channel " + std::to_string(id) + ", played for " +
@@ -105,10 +97,8 @@ void Tour() {
   }
   for (const char* piece : kPieces) {
     PlayMusic(piece, 1);
-    for (int i = 0; i < 60; ++i) Frame();
-    const double untilLoop = Audio().loopDeadline - TimerNow();
-    Say(std::string(piece) + ": MusicPlaying " + std::to_string(MusicPlaying()) + ", restarts in " +
-        std::to_string(untilLoop / 1000) + " s");
+    for (int i = 0; i < 60; ++i) EndFrame();
+    Say(std::string(piece) + ": MusicPlaying " + std::to_string(MusicPlaying()));
   }
   const double before = TimerNow();
   const int result = PlayMovie(RtString("movie/pattern43.mkv"), 0);
@@ -129,8 +119,6 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   settings.fullScreen = 0;
   SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Sound");
-  // The sound service starts here until start-up brings it up itself.
-  AudioStart();
   SetArchiveFiles(RtString(""), RtString("sound.sbx"));
   for (int n = 0; n < kEffectCount; ++n) LoadSound(RtString(kEffects[n]), n, 2);
 
@@ -142,6 +130,6 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   Controls controls;
   for (;;) {
     controls.Step();
-    Frame();
+    EndFrame();
   }
 }

@@ -7,29 +7,27 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "image_builders.h"
-#include "runtime/gfx2d/gfx2d_service.h"
-#include "runtime/platform/process.h"
 #include "runtime/runtime.h"
 
 namespace {
 
 enum Slot { kBall = 1, kArrow, kStrip, kCanvas, kFontSheet };
-constexpr int kKeyColour = 0x8000FF;
+// The images' backgrounds: transparent with the default colour key.
+constexpr int kKeyColour = colours::kSpriteKey;
 
 // Writes a 24-bit BMP whose pixel (x, y) is colour(x, y), packed like the
 // runtime's colours.
 void WriteBmp(const std::string& path, int w, int h,
               const std::function<uint32_t(int, int)>& colour) {
   testimg::WriteBytes(path, testimg::MakeBmp24(w, h, colour));
-}
-
-int Rgb(int r, int g, int b) {
-  return r | g << 8 | b << 16;
 }
 
 void MakeImages(const std::string& dir) {
@@ -59,7 +57,7 @@ void MakeImages(const std::string& dir) {
 void MakeBigFont(const std::string& path) {
   CreateOffscreenSurface(0, kFontSheet, 256, 128);
   SelectSurface(0);
-  FillRect(0, 0, 256, 128, 0);
+  FillRect(0, 0, 256, 128, colours::kBlack);
   SetSpriteFiltering(0);
   PutSpriteInRect(65504, 0, 0, 256, 128);
   SelectSurface(-1);
@@ -98,7 +96,7 @@ void DrawFrame(int frame) {
     DrawLine(200, 60, 200 + static_cast<int>(40 * std::cos(i * 0.5236 + t)),
              60 + static_cast<int>(20 * std::sin(i * 0.5236 + t)), Rgb(120 + i * 10, 255, 120));
   for (int i = 0; i < 40; ++i)
-    PlotPixel(250 + i, 90 + static_cast<int>(6 * std::sin(i * 0.4 + t * 4)), Rgb(255, 255, 0));
+    PlotPixel(250 + i, 90 + static_cast<int>(6 * std::sin(i * 0.4 + t * 4)), colours::kYellow);
   FillRect(300, 100, -30, -10, Rgb(60, 160, 255));
 
   // A surface with its own drawing, shown twice as large.
@@ -133,13 +131,21 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   EngineStart(instance, previousInstance, commandLine, showCommand, "Sprites");
   if (!MainWindowHandle()) End();
 
-  const std::string dir = plat::TempDirectory();
+  // A folder of this process's own, so two copies running at once never
+  // write over each other's pictures.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("sprites_example." + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string dir = folder.string() + "/";
   MakeImages(dir);
   SpriteFromFile(RtString((dir + "ball.bmp").c_str()), kBall);
   SpriteFromFile(RtString((dir + "arrow.bmp").c_str()), kArrow);
   AnimationFromFile(RtString((dir + "strip.bmp").c_str()), kStrip, 16, 16);
   MakeBigFont(dir + "bigfont.bmp");
   CreateOffscreenSurface(1, kCanvas, 64, 48);
+  // Loaded: the files are no longer needed.
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 
   const bool shot = std::strncmp(commandLine, "--shot ", 7) == 0;
   for (int frame = 0;; ++frame) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/audio/audio_state.h"
+#include "runtime/core/load_report.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/files_service.h"
 #include "runtime/platform/clock.h"
@@ -62,17 +63,25 @@ void PlayMusic(const RtString& name, int loop) {
   AudioState& a = Audio();
   a.musicName = name.c_str();
   std::string resolved;
-  if (!ResolveAssetName(MusicArchive(), a.musicName.c_str(), resolved, false)) return;
+  // An empty name is how a program stops the music.
+  if (a.musicName.empty()) return;
+  if (!ResolveAssetName(MusicArchive(), a.musicName.c_str(), resolved, false)) {
+    ReportLoadFailure("PlayMusic", a.musicName.c_str(), "no such file");
+    return;
+  }
   resolved = TakeOverTempFile(MusicArchive(), resolved);
   // A piece the player cannot open must not look like one that plays (and
   // loops) forever.
   if (!a.mixer || !a.mixer->OpenMusic(resolved)) {
     DeleteMusicTempFile();
+    ReportLoadFailure("PlayMusic", a.musicName.c_str(),
+                      a.mixer ? "the music player cannot open it" : "no sound device is open");
     return;
   }
   if (!a.mixer->StartMusic()) {
     a.mixer->CloseMusic();
     DeleteMusicTempFile();
+    ReportLoadFailure("PlayMusic", a.musicName.c_str(), "the music player cannot start it");
     return;
   }
   a.musicOpen = true;

@@ -6,6 +6,7 @@
 
 #include "runtime/audio/audio_state.h"
 #include "runtime/audio/wav_parser.h"
+#include "runtime/core/load_report.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/files_service.h"
 #include "runtime/platform/sound_mixer_recorder.h"
@@ -18,13 +19,43 @@ SoundSlot* SlotRecord(int slot) {
   return &a.slots[static_cast<size_t>(slot)];
 }
 
-// The file's samples as the mixer holds them; false when unusable.
-bool ReadMixerSamples(const std::string& name, std::vector<uint8_t>& converted) {
+const char* WaveProblem(WaveStatus status) {
+  switch (status) {
+    case WaveStatus::kOk:
+      break;
+    case WaveStatus::kUnreadable:
+      return "the file cannot be read";
+    case WaveStatus::kNotRiffWave:
+      return "not a wave file (no RIFF WAVE header)";
+    case WaveStatus::kNoFormat:
+      return "the wave file has no complete format chunk";
+    case WaveStatus::kBadFormat:
+      return "the wave file's format is invalid";
+    case WaveStatus::kNotPcm:
+      return "the wave file is compressed; only plain PCM samples play";
+    case WaveStatus::kNoData:
+      return "the wave file holds no samples";
+  }
+  return "";
+}
+
+// The file's samples as the mixer holds them; false (with the reason in
+// problem, when given) when unusable.
+bool ReadMixerSamples(const std::string& name, std::vector<uint8_t>& converted,
+                      std::string* problem = nullptr) {
   WaveSound wave;
-  if (ReadWaveFile(name.c_str(), wave) != WaveStatus::kOk) return false;
-  return plat::ConvertToMixerFormat(wave.layout, wave.samples.data(), wave.samples.size(),
-                                    converted) &&
-         !converted.empty();
+  const WaveStatus status = ReadWaveFile(name.c_str(), wave);
+  if (status != WaveStatus::kOk) {
+    if (problem) *problem = WaveProblem(status);
+    return false;
+  }
+  if (!plat::ConvertToMixerFormat(wave.layout, wave.samples.data(), wave.samples.size(),
+                                  converted) ||
+      converted.empty()) {
+    if (problem) *problem = "the wave file's sample format cannot be converted for playing";
+    return false;
+  }
+  return true;
 }
 
 std::string ResolveSoundName(const RtString& name) {
@@ -33,22 +64,33 @@ std::string ResolveSoundName(const RtString& name) {
   return resolved;
 }
 
-bool LoadSlot(int slot, const std::string& name, int copies) {
+// False with the reason in problem.
+bool LoadSlot(int slot, const std::string& name, int copies, std::string* problem) {
   AudioState& a = Audio();
   SoundSlot* s = SlotRecord(slot);
-  if (!s) return false;
+  if (!s) {
+    *problem = "the sound layer is not started";
+    return false;
+  }
   ReleaseSlot(slot);
-  if (!a.mixer) return false;
+  if (!a.mixer) {
+    *problem = "no sound device is open";
+    return false;
+  }
 
   std::vector<uint8_t> converted;
-  if (!ReadMixerSamples(name, converted)) return false;
+  if (!ReadMixerSamples(name, converted, problem)) return false;
   const int chunk = a.mixer->AddChunk(std::move(converted));
-  if (chunk < 0) return false;
+  if (chunk < 0) {
+    *problem = "the sound device did not take the samples";
+    return false;
+  }
   // Copies share the chunk; one is only usable when its channel exists.
   int made = 0;
   while (made < copies && ChannelOf(slot, made) < a.mixer->ChannelCount()) ++made;
   if (made == 0) {
     a.mixer->FreeChunk(chunk);
+    *problem = "the sound device has no channel for the slot";
     return false;
   }
   s->chunk = chunk;
@@ -121,7 +163,15 @@ void LoadSound(const RtString& name, double slotNumber, double copies) {
   } else if (copies > 1) {
     count = static_cast<int>(copies);
   }
-  LoadSlot(slot, resolved, count);
+  std::string problem;
+  if (resolved.empty()) {
+    // An empty name empties the slot, as a missing file does, but on purpose.
+    ReleaseSlot(slot);
+    if (name.Length() > 0) ReportLoadFailure("LoadSound", name.c_str(), "no such file");
+    return;
+  }
+  if (!LoadSlot(slot, resolved, count, &problem))
+    ReportLoadFailure("LoadSound", name.c_str(), problem);
 }
 
 double SoundFileLengthMs(const RtString& name) {

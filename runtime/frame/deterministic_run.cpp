@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "runtime/audio/audio_state.h"
 #include "runtime/core/random.h"
@@ -33,6 +34,20 @@ struct DeterministicRun {
 };
 
 DeterministicRun g_run;
+
+// A recording waits for the engine as a run does, so that its frame 0 is
+// the frame a replay of it starts on. Lives until the process ends: the
+// input layer may hold it until shutdown.
+struct InputRecording {
+  std::unique_ptr<plat::RecordingInputDevices> devices;
+  bool waitsForEngine = false;
+};
+InputRecording g_recording;
+
+void InstallRecording() {
+  g_recording.waitsForEngine = false;
+  plat::InstallInputDevices(g_recording.devices.get());
+}
 
 // The recorder while the sound layer still has it (a shutdown frees it).
 plat::RecordingSoundMixer* Recorder() {
@@ -96,7 +111,28 @@ std::unique_ptr<plat::SoundMixer> TakeDeterministicMixer() {
   return std::move(g_run.pendingMixer);
 }
 
+bool StartInputRecording(const std::string& file, std::string* error) {
+  if (g_run.active) {
+    if (error) *error = "input cannot be recorded during a deterministic run";
+    return false;
+  }
+  auto devices = std::make_unique<plat::RecordingInputDevices>(plat::SdlInputDevices(), file);
+  if (!devices->ok()) {
+    if (error) *error = "cannot write " + file;
+    return false;
+  }
+  // The previous recorder stays alive until the new one is in place.
+  std::swap(g_recording.devices, devices);
+  if (g_engine.started) {
+    InstallRecording();
+  } else {
+    g_recording.waitsForEngine = true;
+  }
+  return true;
+}
+
 void FinishDeterministicRunStart() {
+  if (g_recording.waitsForEngine) InstallRecording();
   if (!g_run.active || !g_run.waitsForEngine) return;
   g_run.waitsForEngine = false;
   plat::InstallInputDevices(g_run.devices.get());

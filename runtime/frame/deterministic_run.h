@@ -38,6 +38,13 @@ bool DeterministicRunActive();
 // before).
 long long DeterministicFrame();
 
+// Writes the keys, mouse and joysticks a person uses into a replay file that
+// replayFile above plays back, from the program's first frame (or from now,
+// when the engine is already up) until the program ends; the file is
+// complete after every read. False with the reason in error when the file
+// cannot be written or a deterministic run is active (nothing changed then).
+bool StartInputRecording(const std::string& file, std::string* error);
+
 // Key state the following key reads see, by scan code. A held key reads as
 // down until released; a tap reads as down once, on the next read of the key
 // (within the frame it was made in or the next one).

@@ -168,6 +168,7 @@ void EndFrame() {
     plat::ShowWindow(g_engine.window);
     plat::RaiseWindow(g_engine.window);
   }
+  if (g_engine.started) ShowPendingSoftwareRendererBox();
   BeginDeterministicFrame();
   clock.frameTimePrev = clock.frameTimeNow;
   clock.frameTimeNow = TimerNow();

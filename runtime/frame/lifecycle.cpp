@@ -10,6 +10,7 @@
 
 #include "runtime/audio/audio_service.h"
 #include "runtime/core/error_log.h"
+#include "runtime/core/load_report.h"
 #include "runtime/core/random.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/files/files_service.h"
@@ -62,6 +63,8 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   if (!title) title = "";
   std::remove(ErrorLogPath().c_str());
   g_engine.autoPause = 1;
+  // Someone debugging sees a failed load where the program runs.
+  SetLoadFailuresToStandardError(g_settings.debugMode != 0);
   // The clock needs no choosing: the platform's is monotonic and finer than
   // a millisecond everywhere.
   AppendErrorLog("Init GFX");

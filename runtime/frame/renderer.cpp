@@ -4,16 +4,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "runtime/audio/audio_service.h"
 #include "runtime/core/error_log.h"
 #include "runtime/core/runtime_error.h"
+#include "runtime/frame/deterministic_run.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/input/key_codes.h"
 #include "runtime/platform/clock.h"
+#include "runtime/platform/input_devices.h"
 #include "runtime/platform/window.h"
 #include "runtime/render/gl_info.h"
 #include "runtime/render/screen_buffer.h"
@@ -30,6 +33,11 @@ constexpr const char* kSoftwareText =
     "Bitte aktualisieren Sie Ihren\nGrafkkartentreiber, damit er OpenGL\nper HARDWARE "
     "unterst\xC3\xBCtzt!";
 
+// The box waits for the program's first frame: by then a scripted run that
+// the program starts after EngineStart is known, and must not be held up.
+bool g_softwareBoxPending = false;
+bool g_softwareBoxAllowed = true;
+
 void CheckSoftwareRenderer() {
   if (g_softwareReported) return;
   if (!g_rendererNameFetched) {
@@ -38,13 +46,55 @@ void CheckSoftwareRenderer() {
   }
   if (!IsSoftwareRenderer(g_rendererName.c_str())) return;
   g_softwareReported = true;
-  const double shown = plat::NowMs();
-  plat::ShowMessageBox(plat::BoxIcon::kWarning, kSoftwareCaption, kSoftwareText);
-  g_engine.modalWaitMs += plat::NowMs() - shown;
+  g_softwareBoxPending = true;
   AppendErrorLog("OpenGL Software Emulation");
 }
 
+// Keys come from a script rather than a person: nobody is there to answer.
+bool InputIsScripted() {
+  return DeterministicRunActive() ||
+         dynamic_cast<plat::ScriptedInputDevices*>(&plat::ActiveInputDevices()) != nullptr;
+}
+
 }  // namespace
+
+bool SoftwareRendererBoxWanted(bool programAllows, const char* environmentValue, bool scripted,
+                               bool displayShowsBoxes) {
+  const bool environmentForbids =
+      environmentValue && *environmentValue && std::strcmp(environmentValue, "0") != 0;
+  return programAllows && !environmentForbids && !scripted && displayShowsBoxes;
+}
+
+void SetSoftwareRendererBox(int flag) {
+  g_softwareBoxAllowed = flag != 0;
+}
+
+void ShowPendingSoftwareRendererBox() {
+  if (!g_softwareBoxPending) return;
+  g_softwareBoxPending = false;
+  if (!SoftwareRendererBoxWanted(g_softwareBoxAllowed, std::getenv(kNoSoftwareBoxVariable),
+                                 InputIsScripted(), plat::DisplayShowsBoxes())) {
+    return;
+  }
+  const double shown = plat::NowMs();
+  plat::ShowMessageBox(plat::BoxIcon::kWarning, kSoftwareCaption, kSoftwareText);
+  const double waited = plat::NowMs() - shown;
+  g_engine.modalWaitMs += waited;
+  // The time the box was up is not the program's: its frame time and
+  // elapsed time go on from where they were, and the schedule from now.
+  FrameClock& clock = FrameClockState();
+  clock.frameTimeNow += waited;
+  clock.startTime += waited;
+  clock.nextFrameTime = plat::NowMs();
+  // The box took the focus from the window; that is no reason to pause,
+  // and without a window manager the focus may never come back by itself.
+  plat::PollEvents(HandleWindowEvent);
+  if (g_engine.paused) {
+    g_engine.paused = 0;
+    if (g_engine.window) plat::SetWindowTitle(g_engine.window, g_engine.appName.c_str());
+  }
+  if (g_engine.window) plat::RaiseWindow(g_engine.window);
+}
 
 bool IsSoftwareRenderer(const char* name) {
   if (!name) return false;
@@ -92,7 +142,7 @@ bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colo
   clock.nextFrameTime = plat::NowMs();
   LoadArbFunctions();
 
-  std::puts("FBO");
+  AppendErrorLog("FBO");
   LoadFramebufferFunctions();
   // A multisample request is an on/off switch; the driver picks the count.
   screen.samples = multisample ? ChooseMultisampleFormat(0) : 0;
@@ -103,10 +153,9 @@ bool CreateGLWindow(Renderer* r, void* instance, int width, int height, int colo
     return false;
   }
   plat::ShowWindow(r->window);
-  std::puts("Viewport");
+  AppendErrorLog("Viewport");
   BindScreen();
-  std::puts("GFX seem OK");
-  std::fflush(stdout);
+  AppendErrorLog("GFX seem OK");
   r->glReady = 1;
   return true;
 }

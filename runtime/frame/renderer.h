@@ -41,3 +41,16 @@ void HandleWindowEvent(const plat::WindowEvent& e);
 
 // Whether GL_RENDERER names a software rasteriser.
 bool IsSoftwareRenderer(const char* rendererName);
+
+// The environment variable that turns the software-renderer box off (any
+// value but empty or "0").
+inline constexpr const char* kNoSoftwareBoxVariable = "BRAKMOR_NO_SOFTWARE_BOX";
+// Whether the software-renderer warning is shown as a box: only when the
+// program allows it, the environment does not forbid it, a person gives the
+// input and the display can show a box to one. The warning is in the error
+// log either way.
+bool SoftwareRendererBoxWanted(bool programAllows, const char* environmentValue, bool scripted,
+                               bool displayShowsBoxes);
+// Shows the warning box found at start-up, once, if it is wanted then. The
+// frame end calls it after start-up.
+void ShowPendingSoftwareRendererBox();

@@ -98,6 +98,7 @@ void FontFromFile(const RtString& name, int font) {
   if (ResolveImageName(name.c_str(), path) &&
       LoadIntoSlot(kFirstFontSlot + g.currentFont, path.c_str(), g.fontKey, false))
     return;
+  ReportImageLoadFailure("FontFromFile", name.c_str(), g.fontKey);
   LoadBuiltInFont(g.currentFont);
 }
 

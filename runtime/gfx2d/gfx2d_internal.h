@@ -17,6 +17,11 @@ bool ResolveImageName(const char* name, std::string& path);
 // Deletes the slot's textures and mask; keeps its frame size.
 void FreeSprite(int slot);
 bool LoadIntoSlot(int slot, const char* name, int32_t key, bool normalMap);
+// Finds out why name (as the program gave it) did not load with the key and
+// writes that to the error log under the command's name. Only called once a
+// load has failed, so the successful loads pay nothing for it. An empty
+// name reports nothing.
+void ReportImageLoadFailure(const char* command, const char* name, int32_t key);
 // Reads the sprite's alpha plane back once and keeps it.
 const uint8_t* AlphaMask(int slot);
 

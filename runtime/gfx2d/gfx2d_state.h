@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/gfx2d/primitives.h"
+
 namespace gfx2d {
 
 constexpr int kSpriteSlots = 65536;
@@ -19,7 +21,7 @@ constexpr int kFontCount = 32;
 constexpr int kBackgroundSlots = 8;
 constexpr int kBackgroundGrid = 8;
 constexpr int kSurfaceCount = 32;
-constexpr int32_t kDefaultSpriteKey = 0x8000FF;
+constexpr int32_t kDefaultSpriteKey = colours::kSpriteKey;
 constexpr int32_t kNoColourKey = -1;
 
 struct SpriteSlot {

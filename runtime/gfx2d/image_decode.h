@@ -28,7 +28,8 @@ bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes);
 // Each decoder fails (false) on anything it cannot read completely and on
 // images wider or higher than maxSide. key -1 keys nothing.
 bool DecodeBmp(const uint8_t* data, size_t size, int32_t key, int maxSide, ImageBuffer& image);
-// name only labels the two messages printed for unsupported formats.
+// name is unused (failures print nothing; the loading commands report them
+// in the error log).
 bool DecodePng(const uint8_t* data, size_t size, const char* name, int32_t key, int maxSide,
                ImageBuffer& image);
 

@@ -3,6 +3,31 @@
 // key colour is invisible while blending is on.
 #pragma once
 
+// A colour from its red, green and blue parts (0..255 each; parts outside
+// that range are clamped), packed as every colour argument takes it.
+constexpr int Rgb(int red, int green, int blue) {
+  auto part = [](int v) { return v < 0 ? 0 : v > 255 ? 255 : v; };
+  return part(red) | part(green) << 8 | part(blue) << 16;
+}
+
+namespace colours {
+
+inline constexpr int kBlack = Rgb(0, 0, 0);
+inline constexpr int kWhite = Rgb(255, 255, 255);
+inline constexpr int kGrey = Rgb(128, 128, 128);
+inline constexpr int kRed = Rgb(255, 0, 0);
+inline constexpr int kGreen = Rgb(0, 255, 0);
+inline constexpr int kBlue = Rgb(0, 0, 255);
+inline constexpr int kYellow = Rgb(255, 255, 0);
+inline constexpr int kCyan = Rgb(0, 255, 255);
+inline constexpr int kMagenta = Rgb(255, 0, 255);
+inline constexpr int kOrange = Rgb(255, 160, 0);
+// The colour that sprites and fonts leave transparent until SetColourKey
+// picks another: paint an image's background in it.
+inline constexpr int kSpriteKey = Rgb(255, 0, 128);  // 0x8000FF
+
+}  // namespace colours
+
 // The area becomes the origin and the clip of all 2D drawing; a width or
 // height <= 0 selects the whole target.
 void SetDrawArea(int x, int y, int width, int height);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/core/load_report.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/files_service.h"
 #include "runtime/gfx2d/gfx2d_internal.h"
@@ -97,6 +98,29 @@ int BackgroundTileSide() {
 }
 
 }  // namespace
+
+void ReportImageLoadFailure(const char* command, const char* name, int32_t key) {
+  std::string reason;
+  std::string path;
+  std::vector<uint8_t> bytes;
+  ImageBuffer image;
+  // An empty name is how a program empties a slot or picks the built-in
+  // font: nothing failed.
+  if (!name || !*name) return;
+  if (!ResolveImageName(name, path)) {
+    reason = "no such file";
+  } else if (!ReadImageBytes(path.c_str(), bytes)) {
+    reason = "the file cannot be read";
+  } else if (!DecodeImageBytes(bytes, path.c_str(), key, image) || image.width <= 0 ||
+             image.height <= 0) {
+    const std::string side = std::to_string(MaxTextureSize());
+    reason = "not a BMP or PNG image the runtime can read, or larger than " + side + " x " + side +
+             " pixels";
+  } else {
+    reason = "the graphics driver did not take the texture";
+  }
+  ReportLoadFailure(command, name, reason);
+}
 
 bool LoadIntoSlot(int slot, const char* name, int32_t key, bool normalMap) {
   if (!ValidSlot(slot)) return false;
@@ -204,16 +228,27 @@ void DrawBackgroundSlot(int slot) {
 
 using namespace gfx2d;
 
-bool SpriteFromFile(const RtString& name, int slot) {
+namespace {
+
+bool LoadSpriteFile(const char* command, const RtString& name, int slot, int32_t key,
+                    bool normalMap) {
   if (!ValidSlot(slot)) return false;
   FreeSprite(slot);
   std::string path;
-  if (!ResolveImageName(name.c_str(), path)) return false;
-  return LoadIntoSlot(slot, path.c_str(), Gfx2d().spriteKey, false);
+  if (ResolveImageName(name.c_str(), path) && LoadIntoSlot(slot, path.c_str(), key, normalMap))
+    return true;
+  ReportImageLoadFailure(command, name.c_str(), key);
+  return false;
+}
+
+}  // namespace
+
+bool SpriteFromFile(const RtString& name, int slot) {
+  return LoadSpriteFile("SpriteFromFile", name, slot, Gfx2d().spriteKey, false);
 }
 
 bool AnimationFromFile(const RtString& name, int slot, int frameWidth, int frameHeight) {
-  if (!SpriteFromFile(name, slot)) return false;
+  if (!LoadSpriteFile("AnimationFromFile", name, slot, Gfx2d().spriteKey, false)) return false;
   SpriteSlot& s = Gfx2d().sprites[slot];
   s.frameWidth = static_cast<int16_t>(std::clamp(frameWidth, 0, 32767));
   s.frameHeight = static_cast<int16_t>(std::clamp(frameHeight, 0, 32767));
@@ -221,11 +256,7 @@ bool AnimationFromFile(const RtString& name, int slot, int frameWidth, int frame
 }
 
 bool NormalMapFromFile(const RtString& name, int slot) {
-  if (!ValidSlot(slot)) return false;
-  FreeSprite(slot);
-  std::string path;
-  if (!ResolveImageName(name.c_str(), path)) return false;
-  return LoadIntoSlot(slot, path.c_str(), kDefaultSpriteKey, true);
+  return LoadSpriteFile("NormalMapFromFile", name, slot, kDefaultSpriteKey, true);
 }
 
 void SetColourKey(int colour) {
@@ -253,6 +284,7 @@ bool BackgroundFromFile(const RtString& name) {
     DrawBackgroundSlot(0);
     return true;
   }
+  ReportImageLoadFailure("BackgroundFromFile", name.c_str(), kNoColourKey);
   FreeBackgroundSlot(0);
   render::ClearColour();
   return false;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/core/load_report.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/file_operations.h"
 #include "runtime/files/file_stream.h"
@@ -86,6 +87,12 @@ void ObjectFromFile(const RtString& name, int n) {
   if (!gfx3d::ValidObjectSlot(n)) return;
   const std::string path = fileops::SystemPath(name.c_str());
   std::string resolved;
-  if (!ResolveAssetName(DataArchive(), path.c_str(), resolved, true)) return;
-  gfx3d::LoadObjectSlot(resolved.c_str(), path.c_str(), n);
+  if (!ResolveAssetName(DataArchive(), path.c_str(), resolved, true)) {
+    if (name.Length() > 0) ReportLoadFailure("ObjectFromFile", name.c_str(), "no such file");
+    return;
+  }
+  if (!gfx3d::LoadObjectSlot(resolved.c_str(), path.c_str(), n)) {
+    ReportLoadFailure("ObjectFromFile", name.c_str(),
+                      "unreadable, not an object file the runtime reads, or without vertices");
+  }
 }

@@ -78,5 +78,9 @@ void Beep();
 enum class BoxIcon { kInfo, kWarning, kError };
 // Shows a modal box and returns when the user dismissed it.
 void ShowMessageBox(BoxIcon icon, const char* caption, const char* text);
+// False when the video driver draws nowhere a person looks (SDL's offscreen
+// and dummy drivers): a box there could only wait for nobody. A test's box
+// recorder stands for a person.
+bool DisplayShowsBoxes();
 
 }  // namespace plat

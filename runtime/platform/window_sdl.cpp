@@ -280,6 +280,14 @@ void ShowMessageBox(BoxIcon icon, const char* caption, const char* text) {
   }
 }
 
+bool DisplayShowsBoxes() {
+  if (g_boxRecorder) return true;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver) driver = std::getenv("SDL_VIDEODRIVER");
+  if (!driver) return true;
+  return SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0;
+}
+
 void SetMessageBoxRecorder(
     std::function<void(BoxIcon, const std::string&, const std::string&)> recorder) {
   g_boxRecorder = std::move(recorder);

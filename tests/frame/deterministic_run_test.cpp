@@ -253,3 +253,33 @@ TEST_F(DeterministicRunTest, SoundFileLengthIsMinusOneForWhatCannotBeLoaded) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DeterministicRunTest, InputRecordingRefusesWhatItCannotDoAndWritesAReplay) {
+  std::string error;
+  EXPECT_FALSE(StartInputRecording("/no/such/folder/keys.replay", &error));
+  EXPECT_NE(error.find("/no/such/folder/keys.replay"), std::string::npos) << error;
+
+  const std::string path = testenv::PrivateTempDir() + "/recorded.replay";
+  Start();
+  error.clear();
+  EXPECT_FALSE(StartInputRecording(path, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(std::ifstream(path).good()) << "a refused recording made its file";
+  EndDeterministicRun();
+
+  // With the engine up it records from the next read on; what it wrote
+  // must load as a replay.
+  ASSERT_TRUE(StartInputRecording(path, &error)) << error;
+  EndFrame();
+  EndFrame();
+  KeyDown(keys::kA);
+  DeterministicRunOptions replay;
+  replay.replayText = testenv::ReadFile(path);
+  EXPECT_EQ(replay.replayText.rfind("input-replay 1\n", 0), 0u) << replay.replayText;
+  Start(replay);
+  std::remove(path.c_str());
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 // Primitives and the draw area, reading pixels back, screen grabs,
 // off-screen surfaces and picture files.
+#include <cstdio>
 #include <fstream>
 
 #include "runtime/gfx2d/image_decode.h"
@@ -26,6 +27,32 @@ TEST_F(Render2d, PrimitivesHitExactPixels) {
   EXPECT_EQ(At(s, 100, 100), kBlue);
   EXPECT_EQ(At(s, 101, 100), 0u);
   EXPECT_EQ(PaintedBox(s).right, 100);
+}
+
+TEST_F(Render2d, RgbPacksAsTheScreenReadsAndTheSpriteKeyIsTheDefault) {
+  static_assert(Rgb(1, 2, 3) == 0x030201);
+  static_assert(colours::kSpriteKey == 0x8000FF);
+  EXPECT_EQ(Rgb(-5, 300, 128), 0x80FF00);
+  FillRect(0, 0, 4, 4, Rgb(200, 100, 50));
+  FillRect(4, 0, 4, 4, colours::kOrange);
+  auto s = Screen();
+  EXPECT_EQ(At(s, 1, 1), 0x3264C8u);
+  EXPECT_EQ(At(s, 5, 1), 0x00A0FFu);
+
+  // A sprite painted on the named key colour shows only its figure.
+  const std::string path = testenv::PrivateTempDir() + "/keyed.bmp";
+  testimg::WriteBytes(path, testimg::MakeBmp24(8, 8, [](int x, int) {
+                        return static_cast<uint32_t>(x < 4 ? colours::kSpriteKey : colours::kCyan);
+                      }));
+  ClearScreen();
+  FillRect(0, 0, 40, 40, colours::kBlue);
+  ASSERT_TRUE(SpriteFromFile(RtString(path.c_str()), 9));
+  std::remove(path.c_str());
+  SetBlendMode(-1);
+  PutSprite(9, 10, 10);
+  s = Screen();
+  EXPECT_EQ(At(s, 11, 11), static_cast<uint32_t>(colours::kBlue));
+  EXPECT_EQ(At(s, 16, 11), static_cast<uint32_t>(colours::kCyan));
 }
 
 TEST_F(Render2d, KeyColourPrimitivesVanishOnlyWhileBlending) {
