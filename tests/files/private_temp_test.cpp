@@ -1,57 +1,37 @@
 // Unpacked archive entries live in a folder of the process's own: two
 // programs resolving the same entries at once never see each other's
 // files, and the folder goes with its process however that ends.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "archive_fixture.h"
+#include "child_process.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/files/private_temp.h"
 #include "runtime/platform/process.h"
 
-extern char** environ;
-
 namespace archivetest {
 namespace {
 
-struct Child {
-  pid_t pid = -1;
-  std::string out;  // file receiving its standard output
+using testchild::Child;
+using testchild::Spawn;
+using testchild::Wait;
+
+struct Started {
+  Child child;
+  std::string out;
 };
 
-Child Spawn(const std::vector<std::string>& args, const std::string& out) {
-  Child child;
-  child.out = out;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    child.pid = -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  return child;
-}
-
-// The exit status, or -1 when the child did not exit normally.
-int Wait(const Child& child) {
-  int status = 0;
-  if (child.pid < 0 || waitpid(child.pid, &status, 0) != child.pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+Started Start(const std::vector<std::string>& args, const std::string& out) {
+  return {Spawn(args, out), out};
 }
 
 // The private folder the child printed first.
-std::string FolderOf(const Child& child) {
-  std::string text = Slurp(child.out);
+std::string FolderOf(const Started& run) {
+  std::string text = Slurp(run.out);
   const size_t line = text.find('\n');
   return line == std::string::npos ? text : text.substr(0, line);
 }
@@ -78,12 +58,12 @@ class PrivateTempTest : public ArchiveTest {
 
 TEST_F(PrivateTempTest, TwoProgramsResolvingTheSameEntriesKeepTheirOwnCopies) {
   const std::vector<std::string> args = ResolverArgs("200", "exit");
-  const Child first = Spawn(args, Path("first.out"));
-  const Child second = Spawn(args, Path("second.out"));
-  ASSERT_GT(first.pid, 0);
-  ASSERT_GT(second.pid, 0);
-  EXPECT_EQ(Wait(first), 0) << "the first program lost or saw a changed file";
-  EXPECT_EQ(Wait(second), 0) << "the second program lost or saw a changed file";
+  const Started first = Start(args, Path("first.out"));
+  const Started second = Start(args, Path("second.out"));
+  ASSERT_GT(first.child.pid, 0);
+  ASSERT_GT(second.child.pid, 0);
+  EXPECT_EQ(Wait(first.child), 0) << "the first program lost or saw a changed file";
+  EXPECT_EQ(Wait(second.child), 0) << "the second program lost or saw a changed file";
 
   const std::string a = FolderOf(first);
   const std::string b = FolderOf(second);
@@ -118,15 +98,15 @@ TEST_F(PrivateTempTest, FolderIsOwnerOnlyAndFollowsTheTemporaryDirectory) {
 }
 
 TEST_F(PrivateTempTest, FolderGoesOnFatalErrorsAndAbandonedOnesAtTheNextStart) {
-  const Child fatal = Spawn(ResolverArgs("3", "fatal"), Path("fatal.out"));
-  EXPECT_EQ(Wait(fatal), kErrFileIo);
+  const Started fatal = Start(ResolverArgs("3", "fatal"), Path("fatal.out"));
+  EXPECT_EQ(Wait(fatal.child), kErrFileIo);
   const std::string fatalFolder = FolderOf(fatal);
   ASSERT_FALSE(fatalFolder.empty());
   EXPECT_FALSE(Exists(fatalFolder));
 
   // A process that ends without its exit handlers leaves its folder...
-  const Child crashed = Spawn(ResolverArgs("3", "vanish"), Path("crashed.out"));
-  EXPECT_EQ(Wait(crashed), 0);
+  const Started crashed = Start(ResolverArgs("3", "vanish"), Path("crashed.out"));
+  EXPECT_EQ(Wait(crashed.child), 0);
   const std::string abandoned = FolderOf(crashed);
   ASSERT_FALSE(abandoned.empty());
   EXPECT_TRUE(Exists(abandoned));
