@@ -1,5 +1,7 @@
 #include "game/harness.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -48,6 +50,20 @@ std::string Quoted(const std::string& text) {
     out += c;
   }
   return out + "\"";
+}
+
+// The longest run the options accept: days of frames, well inside a long.
+constexpr long long kMostFrames = 2147483647;
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -134,7 +150,11 @@ void HarnessIo::WriteTraceLine() {
 
 void HarnessIo::FrameDrawn() {
   auto shot = shots_.find(frame_);
-  if (shot != shots_.end()) GameIo::ScreenToFile(shot->second.c_str());
+  if (shot != shots_.end() && !GameIo::ScreenToFile(shot->second.c_str())) {
+    // A run asked for a picture must not end as if it had one.
+    StdErr(RtString(("zelvo2: --shot: cannot write " + shot->second + "\n").c_str()));
+    FatalRuntimeError(kErrFileIo);
+  }
   WriteTraceLine();
   workEnd_ = SteadyMs();
   sounds_.clear();
@@ -191,25 +211,35 @@ bool ParseHarnessOptions(const std::string& commandLine, HarnessOptions& options
     if (error) *error = why;
     return false;
   };
+  // The game runs in its own folder; paths are taken from where the user
+  // started it, so a relative name never lands among the game's files.
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
     const bool hasValue = i + 1 < words.size();
+    long long number = 0;
     if (w == "--unpaced") {
       options.unpaced = true;
     } else if (w == "--replay" && hasValue) {
-      options.replay = words[++i];
+      options.replay = UserPath(words[++i]);
     } else if (w == "--trace" && hasValue) {
-      options.trace = words[++i];
+      options.trace = UserPath(words[++i]);
     } else if (w == "--timing" && hasValue) {
-      options.timing = words[++i];
+      options.timing = UserPath(words[++i]);
     } else if (w == "--atlas" && hasValue) {
-      options.atlas = words[++i];
+      options.atlas = UserPath(words[++i]);
+      if (!IsFolder(options.atlas)) return fail("--atlas: " + options.atlas + " is no folder");
     } else if (w == "--frames" && hasValue) {
-      options.frames = std::strtol(words[++i].c_str(), nullptr, 10);
-      if (options.frames <= 0) return fail("--frames needs a positive count");
+      if (!ParseWholeInteger(words[++i], 1, kMostFrames, &number)) {
+        return fail("--frames needs a positive whole count, not \"" + words[i] + "\"");
+      }
+      options.frames = static_cast<long>(number);
     } else if (w == "--shot" && i + 2 < words.size()) {
-      const long frame = std::strtol(words[i + 1].c_str(), nullptr, 10);
-      options.shots.emplace_back(frame, words[i + 2]);
+      if (!ParseWholeInteger(words[i + 1], 0, kMostFrames, &number)) {
+        return fail("--shot needs a frame number, not \"" + words[i + 1] + "\"");
+      }
+      const std::string file = UserPath(words[i + 2]);
+      if (!IsFolder(FolderOf(file))) return fail("--shot: no folder for " + file);
+      options.shots.emplace_back(static_cast<long>(number), file);
       i += 2;
     } else {
       return fail("unknown or incomplete option: " + w);
@@ -237,7 +267,10 @@ void DrawRoomAtlas(const std::string& folder) {
     PlayFrame();
     char name[32];
     std::snprintf(name, sizeof name, "/room_%02d.png", room);
-    Io().ScreenToFile((folder + name).c_str());
+    if (!Io().ScreenToFile((folder + name).c_str())) {
+      StdErr(RtString(("zelvo2: --atlas: cannot write " + folder + name + "\n").c_str()));
+      FatalRuntimeError(kErrFileIo);
+    }
     Io().EndFrame();
   }
 }

@@ -6,6 +6,7 @@
 #include "runtime/audio/sound_effects.h"
 #include "runtime/core/arrays.h"
 #include "runtime/core/byte_order.h"
+#include "runtime/core/command_values.h"
 #include "runtime/core/conversion.h"
 #include "runtime/core/data_table.h"
 #include "runtime/core/error_log.h"

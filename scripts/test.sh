@@ -33,6 +33,42 @@ run_suite() {
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
+
+# Every test binary once whole in the plain build: ctest's one process per
+# case hides a test that leaves the directory, the environment or the
+# engine changed for the next.
+echo "== whole binaries build"
+scripts/whole_binaries.sh build || status=1
+
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON || status=1
-if [ $status -eq 0 ]; then echo "ALL TESTS PASSED (plain and sanitizer builds)"; else echo "TESTS FAILED"; fi
+
+# ThreadSanitizer over the subsystems that run threads of their own: the
+# network workers, the sound device's callback and the host's child waiter.
+# Only their test binaries are built, each run whole.
+echo "== build build-tsan"
+tsan_targets=(test_net test_audio test_host)
+mkdir -p build-tsan
+if cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSANITIZE=thread \
+     >build-tsan/configure.log 2>&1 &&
+   cmake --build build-tsan -j"$jobs" --target "${tsan_targets[@]}" >build-tsan/build.log 2>&1; then
+  echo "== test build-tsan"
+  for target in "${tsan_targets[@]}"; do
+    binary=$(find build-tsan/tests -type f -name "$target" -perm -u+x | head -n 1)
+    log=build-tsan/$target.log
+    if SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1 \
+       TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
+       timeout -k 10 1200 "$binary" --gtest_brief=1 >"$log" 2>&1; then
+      echo "tsan $target: passed"
+    else
+      echo "tsan $target: FAILED (log: $log)"
+      grep -E -A12 'WARNING: ThreadSanitizer|^\[  FAILED  \]' "$log" | head -n 60
+      status=1
+    fi
+  done
+else
+  tail -n 40 build-tsan/configure.log build-tsan/build.log
+  echo "build of build-tsan failed"; status=1
+fi
+
+if [ $status -eq 0 ]; then echo "ALL TESTS PASSED (plain, sanitizer and thread builds)"; else echo "TESTS FAILED"; fi
 exit $status

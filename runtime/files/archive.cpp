@@ -12,7 +12,7 @@
 #include "runtime/files/archive_format.h"
 #include "runtime/files/file_stream.h"
 #include "runtime/files/files_service.h"
-#include "runtime/platform/process.h"
+#include "runtime/files/private_temp.h"
 
 namespace {
 
@@ -56,11 +56,10 @@ class StreamSource final : public sbx::ByteSource {
   uint64_t cursor_ = 0;
 };
 
-// Writes the whole buffer to a fresh file. Creation refuses to follow
-// anything planted at the path after it was deleted.
+// Writes the whole buffer to a fresh file; false when anything already has
+// the name (creation never follows or replaces what is there).
 bool WriteNewFile(const std::string& path, const uint8_t* bytes, size_t length) {
-  unlink(path.c_str());
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   bool ok = true;
   while (length > 0) {
@@ -192,12 +191,26 @@ bool ResolveAssetName(ArchiveSource* archive, const char* name, std::string& des
     return true;
   }
 
-  std::string path = plat::TempDirectory();
-  path += "sbx";
-  path += static_cast<char>('A' + static_cast<uint8_t>(found.offset) % 26);
-  path += static_cast<char>('A' + static_cast<uint8_t>(found.packedSize) % 26);
-  path += found.name;
-  if (!WriteNewFile(path, unpacked.bytes.get(), unpacked.length)) {
+  // The process's own folder: another program resolving the same entry
+  // writes and deletes its own copy, never this one.
+  const std::string folder = files::PrivateTempFolder();
+  if (folder.empty()) {
+    destination.clear();
+    return false;
+  }
+  std::string stem = folder + "sbx";
+  stem += static_cast<char>('A' + static_cast<uint8_t>(found.offset) % 26);
+  stem += static_cast<char>('A' + static_cast<uint8_t>(found.packedSize) % 26);
+  // The other archive of this process (or music that took its file over)
+  // may hold the plain name; the entry's name stays last for its extension.
+  std::string path = stem + found.name;
+  bool written = false;
+  for (int serial = 1; serial <= 100 && !written; ++serial) {
+    written = WriteNewFile(path, unpacked.bytes.get(), unpacked.length);
+    if (!written && errno != EEXIST) break;
+    if (!written) path = stem + std::to_string(serial) + "-" + found.name;
+  }
+  if (!written) {
     destination.clear();
     return false;
   }

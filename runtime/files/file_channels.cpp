@@ -130,7 +130,8 @@ std::FILE* OpenForWriting(const std::string& path, bool append) {
   } else {
     // The old file goes first, as a create-always does, but not while
     // another channel still has it open.
-    const int old = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a named pipe nobody writes must not hold the program.
+    const int old = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (old >= 0) {
       const bool busy = LockedByOther(old, LOCK_EX);
       if (!busy) unlink(path.c_str());

@@ -9,6 +9,8 @@
 #include <cinttypes>
 #include <cstring>
 
+#include "runtime/platform/whole_file.h"
+
 namespace {
 
 constexpr char kMemPrefix[] = "mem://";
@@ -83,11 +85,12 @@ bool OpenStream(FileStream& stream, const char* name) {
     return true;
   }
   const std::string path = SystemPath(name);
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Streams measure their end by the file's size: only a regular file has
+  // one (a directory, a pipe nobody writes or a device is refused at once).
+  const int fd = plat::OpenRegularFile(path);
   if (fd < 0) return false;
   struct stat st;
-  // A directory opens for reading on this system but is not a file here.
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fstat(fd, &st) != 0) {
     close(fd);
     return false;
   }

@@ -6,6 +6,8 @@
 #include "runtime/files/file_stream.h"
 #include "runtime/files/ini_files.h"
 #include "runtime/files/line_files.h"
+#include "runtime/files/private_temp.h"
+#include "runtime/platform/process.h"
 
 namespace {
 
@@ -23,6 +25,8 @@ void WriteBackAtExit() {
 }  // namespace
 
 void FilesStart(const std::string& exePath) {
+  // Unpacked entries of programs that crashed or were killed.
+  files::RemoveAbandonedTempFolders(plat::TempDirectory());
   if (!g_files.dataArchive) g_files.dataArchive = new ArchiveSource;
   if (!g_files.musicArchive) g_files.musicArchive = new ArchiveSource;
   SetArchiveFiles(exePath.c_str(), exePath.c_str());

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "runtime/audio/audio_service.h"
+#include "runtime/core/command_values.h"
 #include "runtime/core/error_log.h"
 #include "runtime/core/load_report.h"
 #include "runtime/core/random.h"
@@ -102,6 +103,8 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
 
   const std::string exePath = plat::ExecutablePath();
   FilesStart(exePath);
+  // A program with an entry of its own still gets the user's directory.
+  RememberStartDirectory();
   const size_t cut = exePath.find_last_of("/\\");
   if (cut != std::string::npos) plat::SetCurrentDirectory(exePath.substr(0, cut));
 

@@ -3,6 +3,7 @@
 #include "runtime/files/file_stream.h"
 #include "runtime/gfx2d/image_decode.h"
 #include "runtime/gfx2d/texture_upload.h"
+#include "runtime/platform/whole_file.h"
 
 namespace gfx2d {
 
@@ -16,17 +17,7 @@ bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes) {
     bytes.assign(data, data + size);
     return true;
   }
-  std::FILE* f = std::fopen(SystemPath(name).c_str(), "rb");
-  if (!f) return false;
-  bool ok = std::fseek(f, 0, SEEK_END) == 0;
-  const long length = ok ? std::ftell(f) : -1;
-  ok = ok && length >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(length));
-    ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  }
-  std::fclose(f);
-  return ok;
+  return plat::ReadWholeFile(SystemPath(name), bytes);
 }
 
 bool LoadImageFile(const char* name, int32_t key, ImageBuffer& image) {

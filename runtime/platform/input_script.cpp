@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "runtime/platform/input_devices.h"
+#include "runtime/platform/whole_file.h"
 
 namespace plat {
 namespace {
@@ -320,14 +321,15 @@ void ScriptedInputDevices::SetJoyButton(int joystick, int button, bool down) {
 }
 
 bool ScriptedInputDevices::LoadReplay(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = "cannot open " + path;
+  // A replay is a few kilobytes of text; a bound keeps a wrong file from
+  // being read into all the memory there is.
+  constexpr uint64_t kLongestReplay = uint64_t{64} << 20;
+  std::string text, why;
+  if (!ReadWholeFile(path, text, kLongestReplay, &why)) {
+    if (error) *error = "cannot open " + why;
     return false;
   }
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return LoadReplayText(ss.str(), error);
+  return LoadReplayText(text, error);
 }
 
 bool ScriptedInputDevices::LoadReplayText(const std::string& text, std::string* error) {

@@ -1,6 +1,10 @@
 #include "runtime/platform/sound_mixer_recorder.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+
+#include "runtime/platform/whole_file.h"
 
 namespace plat {
 
@@ -85,9 +89,9 @@ bool RecordingSoundMixer::OpenMusic(const std::string& path) {
   e.path = path;
   events.push_back(e);
   // Like a real player, a file that is not there cannot be opened.
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f) std::fclose(f);
-  musicOpen_ = f && !musicOpenFails;
+  const int fd = OpenRegularFile(path);
+  if (fd >= 0) ::close(fd);
+  musicOpen_ = fd >= 0 && !musicOpenFails;
   musicStarted_ = false;
   return musicOpen_;
 }

@@ -7,6 +7,7 @@
 #include "archive_fixture.h"
 #include "runtime/core/byte_order.h"
 #include "runtime/files/files_service.h"
+#include "runtime/files/private_temp.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -108,7 +109,8 @@ TEST_F(ArchiveTest, TemporaryFilesAreNamedAfterOffsetSizeAndEntry) {
     return true;
   });
   ASSERT_EQ(menu.name, "menu.mp3");
-  const std::string expected = Path("sbx") + static_cast<char>('A' + (menu.offset & 0xFF) % 26) +
+  const std::string expected = files::PrivateTempFolder() + "sbx" +
+                               static_cast<char>('A' + (menu.offset & 0xFF) % 26) +
                                static_cast<char>('A' + (menu.packedSize & 0xFF) % 26) + "menu.mp3";
 
   std::string destination;

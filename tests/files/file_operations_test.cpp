@@ -1,9 +1,13 @@
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "files_fixture.h"
+#include "runtime/audio/wav_parser.h"
 #include "runtime/files/file_stream.h"
+#include "runtime/gfx2d/image_decode.h"
+#include "runtime/gfx3d/object_file.h"
 
 namespace {
 
@@ -110,3 +114,42 @@ TEST_F(FileOps, ReplaceFileKeepsPermissionsAndTheOldFileOnFailure) {
 }
 
 }  // namespace
+
+namespace filetest {
+namespace {
+
+// Every loader reads its file whole. A named pipe nobody writes (given as
+// an image, a sound, an object or a game's own data file) used to hold the
+// program for ever, and a device such as /dev/zero was read until memory
+// ran out; both, and folders, now fail at once.
+TEST_F(FileOps, LoadersRefusePipesDevicesAndFoldersAtOnce) {
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  ASSERT_EQ(mkdir("folder", 0700), 0);
+  const auto start = std::chrono::steady_clock::now();
+  for (const char* name : {"pipe", "/dev/zero", "folder"}) {
+    FileStream stream;
+    EXPECT_FALSE(OpenStream(stream, name)) << name;
+    EXPECT_EQ(FileExists(RtString(name)), 0) << name;
+    EXPECT_EQ(FileSize(RtString(name)), 0) << name;
+    EXPECT_EQ(OpenFile(3, RtString(name), 1), 0) << name;
+
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(gfx2d::ReadImageBytes(name, bytes)) << name;
+    WaveSound sound;
+    EXPECT_EQ(ReadWaveFile(name, sound), WaveStatus::kUnreadable) << name;
+    gfx3d::Mesh mesh;
+    EXPECT_FALSE(gfx3d::LoadMeshFile(mesh, name)) << name;
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+  // Writing a file over a pipe nobody reads does not wait either; the pipe
+  // is replaced, as any old file is.
+  EXPECT_EQ(OpenFile(3, RtString("pipe"), 0), 1);
+  CloseFile(3);
+  struct stat st;
+  ASSERT_EQ(stat("pipe", &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+}  // namespace
+}  // namespace filetest

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -111,6 +112,22 @@ TEST(Replay, HandWrittenScriptsAndMalformedFiles) {
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(t.Finished());
   }
+}
+
+// A replay is read whole: a pipe nobody writes would hold the program
+// before its first frame, and /dev/zero was read until memory ran out.
+TEST(Replay, OnlyRegularFilesAreReplayed) {
+  const std::string fifo = testing::TempDir() + "replay_pipe_" + std::to_string(getpid());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = testing::TempDir();
+  for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+    plat::ScriptedInputDevices replay;
+    std::string error;
+    EXPECT_FALSE(replay.LoadReplay(path, &error)) << path;
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_TRUE(replay.Finished());
+  }
+  std::remove(fifo.c_str());
 }
 
 }  // namespace

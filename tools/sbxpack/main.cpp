@@ -12,6 +12,7 @@
 //
 // Entries are stored under their base names and packed with LZO1X-999.
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -198,10 +199,14 @@ int Create(const std::string& archivePath, char** inputs, int count, bool force)
     return Fail(error);
   }
   // Written beside the target and renamed, so a failed run never leaves a
-  // half archive under the real name.
-  const std::string temp = archivePath + ".partial";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+  // half archive under the real name. The name is unique: two runs packing
+  // to one target never write into each other's file.
+  std::string temp = archivePath + ".partial.XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return Fail("cannot create \"" + temp + "\": " + std::strerror(errno));
+  const mode_t mask = umask(0);
+  umask(mask);
+  (void)fchmod(fd, 0644 & ~mask);
   const bool written = WriteAll(fd, archive.data(), archive.size());
   if (close(fd) != 0 || !written || std::rename(temp.c_str(), archivePath.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
