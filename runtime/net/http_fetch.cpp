@@ -82,7 +82,7 @@ bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
     SockShutdown();
     return false;
   }
-  const int slot = netsock::ConnectSlot(address);
+  const int slot = netsock::ConnectSlot(address, WaitLimitMs(deadline));
   if (slot < 0) {
     SockShutdown();
     return false;

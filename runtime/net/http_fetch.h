@@ -3,6 +3,10 @@
 // server closes the connection, is the body. No redirects, no status check,
 // no chunked decoding. Port 0 means 80; an empty host means this machine.
 //
+// The connect waits no longer than the idle limit and counts against the
+// deadline, so an address where nothing answers fails the fetch instead of
+// holding it for the system's connect time-out of over two minutes.
+//
 // A server that sends nothing for kHttpIdleTimeoutMs, a fetch that has not
 // finished within kHttpDeadlineMs (a server dripping a byte at a time) and
 // a header block longer than kHttpHeaderLimit all end the fetch as a

@@ -307,8 +307,9 @@ int Join(NetLink& link, const char* host, int port) {
     link.socketLayerStarted = true;
   }
   sockaddr_in address;
-  const int connection =
-      netsock::ResolveHost(host, port, &address) ? netsock::ConnectSlot(address) : -1;
+  const int connection = netsock::ResolveHost(host, port, &address)
+                             ? netsock::ConnectSlot(address, kNetReplyTimeoutMs)
+                             : -1;
   if (connection < 0) {
     LeaveSequence(link, true);
     return 0;
