@@ -14,7 +14,9 @@
 //
 // HttpGetFile downloads into a temporary file beside the target and renames
 // it over the target only on success: a failed fetch leaves the old file as
-// it was. A response that declares a Content-Length and closes before
+// it was. Only a regular file (or nothing) at the target is replaced; a
+// named pipe, symbolic link, device or directory there fails the fetch and
+// stays as it was. A response that declares a Content-Length and closes before
 // delivering that many body bytes, or that closes inside its headers, is a
 // failure.
 #pragma once
