@@ -393,6 +393,7 @@ RtString ReceiveMessage(NetLink& link, int player) {
       if (p.messages.empty()) break;
       link.lastSender = p.messages.front().sender;
       text = std::move(p.messages.front().text);
+      p.messageBytes -= text.size();
       p.messages.pop_front();
       break;
     }
