@@ -160,7 +160,13 @@ void SetHiscoreLocations(const std::string& gameFile, const std::string& userFol
 
 void LoadHiscores(int count) {
   std::string bytes;
-  if (!ReadWholeFile(HiscorePath(), bytes)) {
+  const std::string path = HiscorePath();
+  // An installed copy's folder cannot be written but may hold the player's
+  // table: until a table is kept in the user's folder, that one is shown
+  // (saving then goes to the user's folder).
+  const bool read =
+      ReadWholeFile(path, bytes) || (path != GameFile() && ReadWholeFile(GameFile(), bytes));
+  if (!read) {
     SaveHiscores(count);
     return;
   }
