@@ -9,6 +9,7 @@
 #include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
+#include "runtime/input/input_service.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/input_devices.h"
 #include "runtime/platform/sound_mixer_recorder.h"
@@ -101,6 +102,7 @@ void FinishDeterministicRunStart() {
   if (!g_run.active || !g_run.waitsForEngine) return;
   g_run.waitsForEngine = false;
   plat::InstallInputDevices(g_run.devices.get());
+  InputBackendChanged();
   g_run.framesAtStart = g_run.clock->Frames();
   FrameClock& clock = FrameClockState();
   clock.frameTimePrev = clock.frameTimeNow - g_run.clock->FrameMs();
@@ -113,6 +115,7 @@ void EndDeterministicRun() {
   g_run.active = false;
   g_run.observer = nullptr;
   plat::InstallInputDevices(nullptr);
+  InputBackendChanged();
   plat::InstallClock(nullptr);
   FrameClock& clock = FrameClockState();
   const double now = plat::NowMs();
