@@ -122,9 +122,13 @@ bool DecodeHiscores(const std::string& bytes, int count, std::vector<HiscoreEntr
     at += 4;
     const size_t lineEnd = bytes.find('\n', at);
     if (lineEnd == std::string::npos || lineEnd - at > kMaxNameBytes + 1) return false;
+    // A line of two or more bytes loses the CR of its CR LF end; a line
+    // that is a lone CR keeps it as the name, as the channel's line reader
+    // reads it, so rewriting the table keeps the name byte for byte.
     size_t nameEnd = lineEnd;
-    if (nameEnd > at && bytes[nameEnd - 1] == '\r') --nameEnd;
-    for (size_t i = at; i < nameEnd; ++i) {
+    if (nameEnd - at >= 2 && bytes[nameEnd - 1] == '\r') --nameEnd;
+    const bool loneCr = nameEnd - at == 1 && bytes[at] == '\r';
+    for (size_t i = at; i < nameEnd && !loneCr; ++i) {
       if (byte(i) < 32 || byte(i) > 126) return false;
     }
     entry.name = RtString(bytes.substr(at, nameEnd - at).c_str());
@@ -160,7 +164,13 @@ void SetHiscoreLocations(const std::string& gameFile, const std::string& userFol
 
 void LoadHiscores(int count) {
   std::string bytes;
-  if (!ReadWholeFile(HiscorePath(), bytes)) {
+  const std::string path = HiscorePath();
+  // An installed copy's folder cannot be written but may hold the player's
+  // table: until a table is kept in the user's folder, that one is shown
+  // (saving then goes to the user's folder).
+  const bool read =
+      ReadWholeFile(path, bytes) || (path != GameFile() && ReadWholeFile(GameFile(), bytes));
+  if (!read) {
     SaveHiscores(count);
     return;
   }

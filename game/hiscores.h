@@ -28,7 +28,10 @@ void LoadDefaultHiscores();
 
 // Replaces the table in memory from the file. A missing file is created from
 // the table in memory; a damaged one (short, garbled, empty) is replaced by
-// the built-in table, in memory and on disk.
+// the built-in table, in memory and on disk. When the game's folder cannot
+// be written and the user's data folder holds no table yet, the table in
+// the game's folder (an installed copy's) is read; saves go to the user's
+// folder.
 void LoadHiscores(int count);
 // Writes the first count rows through a temporary file renamed over the old
 // one. Returns false when neither the game's folder nor the user's data

@@ -10,6 +10,7 @@
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/lifecycle.h"
+#include "runtime/input/input_service.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/input_devices.h"
 #include "runtime/platform/sound_mixer_recorder.h"
@@ -136,6 +137,7 @@ void FinishDeterministicRunStart() {
   if (!g_run.active || !g_run.waitsForEngine) return;
   g_run.waitsForEngine = false;
   plat::InstallInputDevices(g_run.devices.get());
+  InputBackendChanged();
   g_run.framesAtStart = g_run.clock->Frames();
   FrameClock& clock = FrameClockState();
   clock.frameTimePrev = clock.frameTimeNow - g_run.clock->FrameMs();
@@ -148,6 +150,7 @@ void EndDeterministicRun() {
   g_run.active = false;
   g_run.observer = nullptr;
   plat::InstallInputDevices(nullptr);
+  InputBackendChanged();
   plat::InstallClock(nullptr);
   FrameClock& clock = FrameClockState();
   const double now = plat::NowMs();

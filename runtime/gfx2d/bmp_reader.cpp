@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "runtime/core/byte_order.h"
+#include "runtime/core/load_budget.h"
 #include "runtime/gfx2d/gfx2d_state.h"
 #include "runtime/gfx2d/image_decode.h"
 
@@ -76,6 +77,11 @@ bool DecodeBmp(const uint8_t* data, size_t size, int32_t key, int maxSide, Image
   const uint64_t stride = ((static_cast<uint64_t>(bpp) * width + 31) / 32) * 4;
   if (stride * static_cast<uint64_t>(height) > size - h.pixelOffset) return false;
   const uint8_t* pixelData = data + h.pixelOffset;
+  // A bit a pixel in the file becomes four bytes in the picture.
+  if (!budget::Fits("image", nullptr, static_cast<uint64_t>(width * height * 4),
+                    budget::kImageBytes)) {
+    return false;
+  }
 
   image.width = static_cast<int32_t>(width);
   image.height = static_cast<int32_t>(height);

@@ -25,8 +25,10 @@ struct ImageBuffer {
 // Whole contents of a disk file or a "mem://" file.
 bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes);
 
-// Each decoder fails (false) on anything it cannot read completely and on
-// images wider or higher than maxSide. key -1 keys nothing.
+// Each decoder fails (false) on anything it cannot read completely, on
+// images wider or higher than maxSide, and on images whose decoding would
+// hold more than budget::kImageBytes (checked from the header, before any
+// pixel memory is allocated; the refusal is logged). key -1 keys nothing.
 bool DecodeBmp(const uint8_t* data, size_t size, int32_t key, int maxSide, ImageBuffer& image);
 // name is unused (failures print nothing; the loading commands report them
 // in the error log).

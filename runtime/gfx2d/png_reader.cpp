@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/core/load_budget.h"
 #include "runtime/gfx2d/gfx2d_state.h"
 #include "runtime/gfx2d/image_decode.h"
 
@@ -81,6 +82,15 @@ bool ReadPngRows(PngSource* src, int maxSide, std::vector<uint8_t>* rows,
   result->height = static_cast<int>(png_get_image_height(png, info));
   result->channels = channels;
   result->rowBytes = png_get_rowbytes(png, info);
+  // The header alone decides the rows and the RGBA picture made from them;
+  // a tiny file can claim gigabytes, so they are counted before either is
+  // allocated.
+  const uint64_t pixels = uint64_t(result->width) * uint64_t(result->height);
+  if (!budget::Fits("image", name, uint64_t(result->rowBytes) * result->height + pixels * 4,
+                    budget::kImageBytes)) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
   // The sizes are bounded by the user limits above, so this cannot overflow.
   rows->resize(result->rowBytes * static_cast<size_t>(result->height));
   rowPointers->resize(static_cast<size_t>(result->height));

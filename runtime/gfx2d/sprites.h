@@ -9,6 +9,10 @@
 #include "runtime/core/rt_string.h"
 
 // Loads an image with the sprite colour key; false leaves the slot empty.
+// An image whose decoding would hold more than 256 MiB (an RGBA picture of
+// 8192 x 8192 pixels already does) is refused from its header, with
+// runtime error 7 recorded and a line in the error log
+// (runtime/core/load_budget.h).
 bool SpriteFromFile(const RtString& name, int slot);
 // As SpriteFromFile, then records the frame size of the strip.
 bool AnimationFromFile(const RtString& name, int slot, int frameWidth, int frameHeight);

@@ -17,7 +17,7 @@
 namespace gfx3d {
 namespace {
 
-enum class Outcome { kOk, kReadError, kMallocError };
+enum class Outcome { kOk, kReadError, kMallocError, kOverBudget };
 
 void Report(const char* message, const char* name) {
   std::string line = message;
@@ -75,7 +75,14 @@ void SetColourFromTable(MeshVertex& vertex, const std::vector<uint32_t>& colours
   vertex.colourIndex = index;
 }
 
-Outcome ParseBinary(ByteReader& in, Mesh& mesh) {
+// Whether that many more vertices still fit beside the used ones. The
+// refusal is logged once, where the outcome is reported.
+bool WithinBudget(uint64_t used, uint64_t vertices, uint64_t limit) {
+  const uint64_t total = used + vertices < used ? UINT64_MAX : used + vertices;
+  return MeshBytes(total) <= limit;
+}
+
+Outcome ParseBinary(ByteReader& in, Mesh& mesh, uint64_t limit, uint64_t& vertexTotal) {
   double version = 0;
   if (!in.Get(version)) return Outcome::kReadError;
   if (!(version >= 1.02 && version <= 2.0)) {
@@ -109,6 +116,12 @@ Outcome ParseBinary(ByteReader& in, Mesh& mesh) {
       for (float& v : scale) in.Get(v);
     }
     if (uint64_t{count} * vertexBytes > in.Left()) return Outcome::kReadError;
+    // Each vertex grows about eleven times over its bytes in the file.
+    if (!WithinBudget(vertexTotal, count, limit)) {
+      vertexTotal += count;
+      return Outcome::kOverBudget;
+    }
+    vertexTotal += count;
     frame.vertices.resize(count);
     for (uint32_t i = 0; i < count; ++i) {
       MeshVertex& vertex = frame.vertices[i];
@@ -211,7 +224,7 @@ uint8_t ColourByte(double value) {
   return static_cast<uint8_t>(value);
 }
 
-Outcome ParseText(TokenReader& in, Mesh& mesh) {
+Outcome ParseText(TokenReader& in, Mesh& mesh, uint64_t limit, uint64_t& vertexTotal) {
   std::string_view magic;
   if (!in.Word(magic) || magic != "DDDA") return Outcome::kReadError;
   double version = 0;
@@ -254,6 +267,13 @@ Outcome ParseText(TokenReader& in, Mesh& mesh) {
   const uint64_t perVertex = hasNormals ? 6 : 3;
   uint64_t frameCount = 0;
   if (!in.Count(in.Left(), frameCount)) return Outcome::kReadError;
+  // Every frame repeats all groups' corners: a small file can describe a
+  // mesh many times its size, so the product is checked before anything
+  // of it is read.
+  vertexTotal = frameCount != 0 && verticesPerFrame > UINT64_MAX / frameCount
+                    ? UINT64_MAX
+                    : verticesPerFrame * frameCount;
+  if (!WithinBudget(0, vertexTotal, limit)) return Outcome::kOverBudget;
   std::vector<TextFrame> frames(frameCount);
   for (TextFrame& frame : frames) {
     uint64_t count = 0;
@@ -307,20 +327,32 @@ Outcome ParseText(TokenReader& in, Mesh& mesh) {
 
 }  // namespace
 
-bool ParseObjectBytes(const uint8_t* data, size_t size, const char* name, Mesh& mesh) {
+uint64_t MeshBytes(uint64_t vertices) {
+  const uint64_t perTriangle = 3 * sizeof(MeshVertex) + sizeof(Vec3);
+  const uint64_t triangles = vertices / 3 + (vertices % 3 != 0);
+  return triangles > UINT64_MAX / perTriangle ? UINT64_MAX : triangles * perTriangle;
+}
+
+bool ParseObjectBytes(const uint8_t* data, size_t size, const char* name, Mesh& mesh,
+                      uint64_t limit) {
   mesh.Clear();
   Outcome outcome = Outcome::kReadError;
+  uint64_t vertexTotal = 0;
   try {
     uint32_t signature = 0;
     if (size >= 4) std::memcpy(&signature, data, 4);
     if (signature == kBinaryObjectSignature) {
       ByteReader in(data + 4, size - 4);
-      outcome = ParseBinary(in, mesh);
+      outcome = ParseBinary(in, mesh, limit, vertexTotal);
     } else {
       TokenReader in(data, size);
-      outcome = ParseText(in, mesh);
+      outcome = ParseText(in, mesh, limit, vertexTotal);
     }
   } catch (const std::bad_alloc&) {
+    outcome = Outcome::kMallocError;
+  }
+  if (outcome == Outcome::kOverBudget) {
+    budget::Fits("object", name, MeshBytes(vertexTotal), limit);
     outcome = Outcome::kMallocError;
   }
   if (outcome != Outcome::kOk) {
@@ -334,7 +366,7 @@ bool ParseObjectBytes(const uint8_t* data, size_t size, const char* name, Mesh& 
   return true;
 }
 
-bool LoadMeshFile(Mesh& mesh, const char* name) {
+bool LoadMeshFile(Mesh& mesh, const char* name, uint64_t limit) {
   mesh.Clear();
   FileStream stream;
   if (!name || !OpenStream(stream, name)) {
@@ -348,7 +380,7 @@ bool LoadMeshFile(Mesh& mesh, const char* name) {
     Report("# read error", name);
     return false;
   }
-  return ParseObjectBytes(bytes.data(), bytes.size(), name, mesh);
+  return ParseObjectBytes(bytes.data(), bytes.size(), name, mesh, limit);
 }
 
 }  // namespace gfx3d

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/core/load_budget.h"
 #include "runtime/gfx3d/gfx3d_state.h"
 
 namespace gfx3d {
@@ -24,9 +25,11 @@ void FreeAllObjects();
 ObjectSlot* DrawableObject(int n);
 
 // The world reader, for bytes already read. Never fails; what cannot be
-// loaded stays empty.
+// loaded stays empty. Its objects together expand to at most limit bytes
+// (each also to at most budget::kObjectBytes): an object that would pass it
+// stays empty and its refusal is logged.
 void LoadWorldFile(const char* givenName, const uint8_t* bytes, size_t size, ObjectSlot& world,
-                   int32_t colourKey);
+                   int32_t colourKey, uint64_t limit = budget::kWorldBytes);
 // The folder part of a name, up to and including its last '/' or '\'; empty
 // for a bare name or an in-memory name.
 std::string FolderOf(const char* name);

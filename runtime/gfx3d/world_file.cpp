@@ -47,7 +47,7 @@ std::string FolderOf(const char* name) {
 }
 
 void LoadWorldFile(const char* givenName, const uint8_t* bytes, size_t size, ObjectSlot& world,
-                   int32_t colourKey) {
+                   int32_t colourKey, uint64_t limit) {
   world.inUse = true;
   world.isWorld = true;
   // A cache of its own: the program's open INI file stays as it is.
@@ -70,6 +70,9 @@ void LoadWorldFile(const char* givenName, const uint8_t* bytes, size_t size, Obj
 
   const int objectCount = ListSize(cache, "objects");
   world.worldObjects.resize(static_cast<size_t>(objectCount));
+  // The world's budget covers all its objects: naming one file many times
+  // must not multiply what a single object may hold.
+  uint64_t used = 0;
   for (int k = 1; k <= objectCount; ++k) {
     WorldObject& object = world.worldObjects[k - 1];
     const std::string key = std::to_string(k);
@@ -77,7 +80,12 @@ void LoadWorldFile(const char* givenName, const uint8_t* bytes, size_t size, Obj
     std::string resolved;
     if (ResolveAssetName(DataArchive(), fileops::SystemPath(file.c_str()).c_str(), resolved,
                          true)) {
-      LoadMeshFile(object.mesh, resolved.c_str());
+      const uint64_t left = limit - std::min(used, limit);
+      if (LoadMeshFile(object.mesh, resolved.c_str(), std::min(budget::kObjectBytes, left))) {
+        uint64_t vertices = 0;
+        for (const KeyFrame& frame : object.mesh.frames) vertices += frame.vertices.size();
+        used += std::min(MeshBytes(vertices), left);
+      }
     }
     object.textureA = TextureEntry(Lookup(cache, "objects", key + "ta"));
     object.textureB = TextureEntry(Lookup(cache, "objects", key + "tb"));

@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr size_t kMaxAnswerBytes = 32 * 1024;
+
 struct FileFilter {
   std::string description;
   std::vector<std::string> patterns;
@@ -93,21 +95,34 @@ std::vector<std::string> KdialogArguments(const std::string& tool, bool open,
   return argv;
 }
 
-// Everything the child writes, however long.
-std::string ReadAll(int fd) {
-  std::string text;
+// The first line the child writes, at most kMaxAnswerBytes of it; the rest
+// is read and dropped, so the child never blocks on a full pipe and a huge
+// answer never grows this process. *tooLong when the first line did not
+// fit (a cut path would name another file).
+std::string ReadFirstLine(int fd, bool* tooLong) {
+  std::string line;
+  bool ended = false;
+  *tooLong = false;
   char chunk[4096];
   for (;;) {
     const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n > 0) {
-      text.append(chunk, static_cast<size_t>(n));
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      break;
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    if (ended || *tooLong) continue;
+    std::string_view part(chunk, static_cast<size_t>(n));
+    const size_t end = part.find('\n');
+    if (end != std::string_view::npos) {
+      part = part.substr(0, end);
+      ended = true;
     }
+    if (line.size() + part.size() > kMaxAnswerBytes) {
+      *tooLong = true;
+      line.clear();
+      continue;
+    }
+    line.append(part);
   }
-  return text;
+  return line;
 }
 
 RtString NoFile() {
@@ -133,6 +148,7 @@ RtString FileRequester(int open, const RtString& filter) {
   }
 
   std::string output;
+  bool tooLong = false;
   int exitCode = -1;
   {
     WindowAsideForDialog aside;
@@ -142,7 +158,7 @@ RtString FileRequester(int open, const RtString& filter) {
       HostDebugLine("FILEREQUESTER " + argv[0] + " could not be started\n");
       return NoFile();
     }
-    output = ReadAll(outputRead);
+    output = ReadFirstLine(outputRead, &tooLong);
     close(outputRead);
     exitCode = WaitForExit(pid);
   }
@@ -155,7 +171,11 @@ RtString FileRequester(int open, const RtString& filter) {
                   std::to_string(exitCode) + "\n");
     return NoFile();
   }
-  while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+  if (tooLong) {
+    HostDebugLine("FILEREQUESTER " + argv[0] + " answered with an overlong path\n");
+    return NoFile();
+  }
+  while (!output.empty() && output.back() == '\r') output.pop_back();
   if (output.empty()) return NoFile();
   return RtString(output.c_str());
 }

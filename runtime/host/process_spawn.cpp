@@ -2,15 +2,19 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 
 extern char** environ;
 
@@ -131,28 +135,118 @@ int WaitForExit(pid_t pid) {
 
 namespace {
 
-void* CollectChild(void* pidAsPointer) {
-  WaitForExit(static_cast<pid_t>(reinterpret_cast<intptr_t>(pidAsPointer)));
+// One thread collects every child started without waiting. It watches each
+// child through a process descriptor (pidfd), which becomes readable when
+// the child ends; a child whose descriptor cannot be had (an old kernel, no
+// descriptors left) is looked at every kPollMs instead. Only the children
+// handed over are ever waited for, never any other child of the process.
+constexpr int kPollMs = 100;
+
+struct ChildCollector {
+  std::mutex mutex;
+  std::vector<pid_t> handedOver;
+  int wakeFd = -1;
+  bool started = false;
+};
+
+// Never destroyed: the thread may still run while the process exits.
+ChildCollector& Collector() {
+  static ChildCollector* collector = new ChildCollector;
+  return *collector;
+}
+
+int OpenProcessDescriptor(pid_t pid) {
+#ifdef SYS_pidfd_open
+  return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+#else
+  (void)pid;
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+
+// True once the child is collected (or is not ours to collect).
+bool Collected(pid_t pid) {
+  for (;;) {
+    const pid_t got = waitpid(pid, nullptr, WNOHANG);
+    if (got == pid) return true;
+    if (got == 0) return false;
+    if (errno != EINTR) return true;
+  }
+}
+
+void* CollectChildren(void*) {
+  ChildCollector& collector = Collector();
+  struct Watched {
+    pid_t pid;
+    int fd;
+  };
+  std::vector<Watched> watched;
+  std::vector<pollfd> waits;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> guard(collector.mutex);
+      for (pid_t pid : collector.handedOver) watched.push_back({pid, OpenProcessDescriptor(pid)});
+      collector.handedOver.clear();
+    }
+    bool polling = false;
+    for (size_t i = 0; i < watched.size();) {
+      if (Collected(watched[i].pid)) {
+        if (watched[i].fd >= 0) close(watched[i].fd);
+        watched[i] = watched.back();
+        watched.pop_back();
+        continue;
+      }
+      polling = polling || watched[i].fd < 0;
+      ++i;
+    }
+    waits.clear();
+    waits.push_back(pollfd{collector.wakeFd, POLLIN, 0});
+    for (const Watched& w : watched) {
+      if (w.fd >= 0) waits.push_back(pollfd{w.fd, POLLIN, 0});
+    }
+    const int ready = poll(waits.data(), waits.size(), polling ? kPollMs : -1);
+    if (ready > 0 && (waits[0].revents & POLLIN)) {
+      uint64_t count = 0;
+      while (read(collector.wakeFd, &count, sizeof count) < 0 && errno == EINTR) {
+      }
+    }
+  }
   return nullptr;
 }
 
-}  // namespace
-
-void CollectWhenEnded(pid_t pid) {
-  // One small thread per running child: waiting for that pid alone leaves
-  // every other child to whoever started it. A child that outlives us is
-  // inherited by init.
+// Starts the collecting thread once; false when it cannot run.
+bool CollectorRunningLocked(ChildCollector& collector) {
+  if (collector.started) return true;
+  if (collector.wakeFd < 0) collector.wakeFd = eventfd(0, EFD_CLOEXEC);
+  if (collector.wakeFd < 0) return false;
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
   pthread_attr_setstacksize(&attributes, 256 * 1024);
   pthread_t thread;
-  const int failed = pthread_create(&thread, &attributes, CollectChild,
-                                    reinterpret_cast<void*>(static_cast<intptr_t>(pid)));
+  collector.started = pthread_create(&thread, &attributes, CollectChildren, nullptr) == 0;
   pthread_attr_destroy(&attributes);
-  // Without a thread, a non-blocking look at least collects a child that
-  // has already ended.
-  if (failed) waitpid(pid, nullptr, WNOHANG);
+  return collector.started;
+}
+
+}  // namespace
+
+void CollectWhenEnded(pid_t pid) {
+  ChildCollector& collector = Collector();
+  {
+    std::lock_guard<std::mutex> guard(collector.mutex);
+    if (!CollectorRunningLocked(collector)) {
+      // Without the thread, a non-blocking look at least collects a child
+      // that has already ended.
+      waitpid(pid, nullptr, WNOHANG);
+      return;
+    }
+    collector.handedOver.push_back(pid);
+  }
+  const uint64_t one = 1;
+  while (write(collector.wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
+  }
 }
 
 namespace {

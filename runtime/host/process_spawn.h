@@ -27,7 +27,8 @@ pid_t StartProcess(const std::vector<std::string>& argv, int* outputRead = nullp
 int WaitForExit(pid_t pid);
 
 // Collects the child as soon as it ends, so it never lingers as a zombie,
-// without waiting here and without touching any other child.
+// without waiting here and without touching any other child. One thread
+// collects all such children, however many run at once.
 void CollectWhenEnded(pid_t pid);
 
 // Where an executable of that name would be found on PATH; empty when none.

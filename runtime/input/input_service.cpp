@@ -9,21 +9,34 @@
 #include "runtime/input/screen_mapping.h"
 #include "runtime/platform/input_devices.h"
 
-void InputStart() {
-  if (Input().started) InputShutdown();
-  ResetInput();
+namespace {
+
+// What the backend has seen before now is not the program's input; its
+// joysticks are the ones the commands read.
+void TakeBackendBaseline(const plat::InputSnapshot& s) {
   InputState& in = Input();
-  plat::InputDevices& dev = Devices();
-  dev.Open();
-  const plat::InputSnapshot& s = dev.Poll();
-  // Presses and motion from before start-up are not the program's input.
   in.presses = in.pressesSeen = in.pressesAtFrame = s.presses;
   in.motionSeenX = s.motionX;
   in.motionSeenY = s.motionY;
   in.wheelSeen = s.wheel;
   in.joystickCount =
       std::min(static_cast<int>(s.joystickNames.size()), static_cast<int>(plat::kMaxJoysticks));
-  in.started = true;
+}
+
+}  // namespace
+
+void InputStart() {
+  if (Input().started) InputShutdown();
+  ResetInput();
+  plat::InputDevices& dev = Devices();
+  dev.Open();
+  TakeBackendBaseline(dev.Poll());
+  Input().started = true;
+}
+
+void InputBackendChanged() {
+  if (!Input().started) return;
+  TakeBackendBaseline(Devices().Poll());
 }
 
 void InputWindowChanged(const WindowChange& change) {

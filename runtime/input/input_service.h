@@ -13,6 +13,11 @@ void InputStart();
 void InputWindowChanged(const WindowChange& change);
 // Samples the keyboard and opens a new mouse frame; once per frame.
 void InputFrame();
+// Another backend was installed after start-up (a deterministic run's
+// scripted devices, or the system's again at its end): the joysticks are
+// counted and the press and motion totals taken from it, as start-up does,
+// so a run installed after start-up reads as one installed before.
+void InputBackendChanged();
 // Escape (or key 129) while escape-quits is set, or left Alt with F4.
 bool QuitKeysHeld();
 // Shows the cursor at the stored position and releases the devices.

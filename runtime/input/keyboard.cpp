@@ -1,5 +1,6 @@
 #include "runtime/input/keyboard.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/input/input_state.h"
@@ -103,7 +104,24 @@ uint8_t FallbackVirtualKey(int code) {
 void SampleKeyboard() {
   InputState& in = Input();
   const plat::InputSnapshot& s = Devices().Poll();
-  if (!s.focused) return;
+  if (!s.focused) {
+    // Keys change only while the window is active: a press made while
+    // another window has the focus was meant for that window, so it counts
+    // as seen and never surfaces once the focus returns. Presses not yet
+    // read from before the focus went stay.
+    for (int i = 0; i < 256; ++i) {
+      if (s.presses[i] >= in.presses[i]) {
+        const uint32_t unseen = s.presses[i] - in.presses[i];
+        in.pressesSeen[i] += unseen;
+        in.pressesAtFrame[i] += unseen;
+      } else {
+        in.pressesSeen[i] = std::min(in.pressesSeen[i], s.presses[i]);
+        in.pressesAtFrame[i] = std::min(in.pressesAtFrame[i], s.presses[i]);
+      }
+      in.presses[i] = s.presses[i];
+    }
+    return;
+  }
   in.keyboardDevice = s.keyboardDevice;
   in.keyText = s.keyText;
   in.layout = s.layout;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -82,7 +83,7 @@ bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
     SockShutdown();
     return false;
   }
-  const int slot = netsock::ConnectSlot(address);
+  const int slot = netsock::ConnectSlot(address, WaitLimitMs(deadline));
   if (slot < 0) {
     SockShutdown();
     return false;
@@ -152,6 +153,15 @@ int CreateTemporaryBeside(const std::string& target, std::string* temporaryPath)
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// Only a regular file, or nothing, may be replaced by a download: renaming
+// over a named pipe, a symbolic link, a device node or a directory would
+// swap a special file for a plain one.
+bool ReplaceableTarget(const std::string& target) {
+  struct stat st;
+  if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT;
+  return S_ISREG(st.st_mode);
 }
 
 }  // namespace
@@ -229,6 +239,7 @@ int HttpGetFile(const RtString& host, const RtString& path, int port, const RtSt
     // An in-memory name cannot take a download; the body is then not stored.
     if (!IsMemoryName(fileName.c_str())) {
       targetPath = SystemPath(fileName.c_str());
+      if (!ReplaceableTarget(targetPath)) return 0;
       const int fd = CreateTemporaryBeside(targetPath, &temporaryPath);
       if (fd >= 0) {
         sink.file = ::fdopen(fd, "w+b");
@@ -241,7 +252,9 @@ int HttpGetFile(const RtString& host, const RtString& path, int port, const RtSt
   if (sink.file && std::fclose(sink.file) != 0) sink.storeFailed = true;
   const bool stored = complete && !sink.storeFailed;
   if (!temporaryPath.empty()) {
-    if (!stored || std::rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
+    // Checked again: the target may have changed during the download.
+    if (!stored || !ReplaceableTarget(targetPath) ||
+        std::rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
       ::unlink(temporaryPath.c_str());
       return 0;
     }

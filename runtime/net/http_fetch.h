@@ -3,6 +3,10 @@
 // server closes the connection, is the body. No redirects, no status check,
 // no chunked decoding. Port 0 means 80; an empty host means this machine.
 //
+// The connect waits no longer than the idle limit and counts against the
+// deadline, so an address where nothing answers fails the fetch instead of
+// holding it for the system's connect time-out of over two minutes.
+//
 // A server that sends nothing for kHttpIdleTimeoutMs, a fetch that has not
 // finished within kHttpDeadlineMs (a server dripping a byte at a time) and
 // a header block longer than kHttpHeaderLimit all end the fetch as a
@@ -10,7 +14,9 @@
 //
 // HttpGetFile downloads into a temporary file beside the target and renames
 // it over the target only on success: a failed fetch leaves the old file as
-// it was. A response that declares a Content-Length and closes before
+// it was. Only a regular file (or nothing) at the target is replaced; a
+// named pipe, symbolic link, device or directory there fails the fetch and
+// stays as it was. A response that declares a Content-Length and closes before
 // delivering that many body bytes, or that closes inside its headers, is a
 // failure.
 #pragma once

@@ -313,6 +313,15 @@ void HandleHostMessage(NetLink& link, const NetWireMessage& m) {
         // The host cuts what it relays, but a peer acting as host may not.
         NetTextMessage text{m.sender, m.body};
         CutAtZero(text.text);
+        // A player that does not keep up loses its oldest texts rather
+        // than letting a flooder grow this process without bound.
+        while (!p.messages.empty() &&
+               (p.messages.size() >= kNetMaxQueuedTexts ||
+                p.messageBytes + text.text.size() > kNetMaxQueuedTextBytes)) {
+          p.messageBytes -= p.messages.front().text.size();
+          p.messages.pop_front();
+        }
+        p.messageBytes += text.text.size();
         p.messages.push_back(std::move(text));
         break;
       }

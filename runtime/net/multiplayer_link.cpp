@@ -307,8 +307,9 @@ int Join(NetLink& link, const char* host, int port) {
     link.socketLayerStarted = true;
   }
   sockaddr_in address;
-  const int connection =
-      netsock::ResolveHost(host, port, &address) ? netsock::ConnectSlot(address) : -1;
+  const int connection = netsock::ResolveHost(host, port, &address)
+                             ? netsock::ConnectSlot(address, kNetReplyTimeoutMs)
+                             : -1;
   if (connection < 0) {
     LeaveSequence(link, true);
     return 0;
@@ -392,6 +393,7 @@ RtString ReceiveMessage(NetLink& link, int player) {
       if (p.messages.empty()) break;
       link.lastSender = p.messages.front().sender;
       text = std::move(p.messages.front().text);
+      p.messageBytes -= text.size();
       p.messages.pop_front();
       break;
     }

@@ -26,6 +26,18 @@ inline constexpr int kNetDefaultPort = 27910;
 // How long a command waits for the host (admission, query answers).
 inline constexpr int kNetReplyTimeoutMs = 5000;
 
+// Memory a peer can make this machine hold is bounded both ways:
+// - Per connection (host): relayed data a client does not read piles up to
+//   1 MiB; then that connection is closed. The host's own connection is
+//   never closed: while 2 MiB wait for it no other connection is read.
+// - Per local player (host and clients): texts received but not yet taken
+//   by ReceiveMessage are kept up to kNetMaxQueuedTexts texts and
+//   kNetMaxQueuedTextBytes bytes; beyond either the oldest are dropped, so
+//   a player that reads rarely (or never) while another floods it still
+//   gets the latest texts and the queue stays small.
+inline constexpr size_t kNetMaxQueuedTexts = 4096;
+inline constexpr size_t kNetMaxQueuedTextBytes = 1024 * 1024;
+
 // ---- link state ----
 
 // A lock that remembers its owning thread: locking again by the owner
@@ -58,6 +70,7 @@ struct NetPlayer {
   uint8_t host = 0;
   char name[128] = {};
   std::deque<NetTextMessage> messages;  // local players: received texts
+  size_t messageBytes = 0;              // local players: text bytes queued
   uint64_t localId = 0;                 // local players: stable handle
 };
 

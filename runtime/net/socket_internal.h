@@ -15,9 +15,12 @@ namespace netsock {
 // the last error kept, when it cannot be resolved.
 bool ResolveHost(const char* name, int port, sockaddr_in* out);
 
-// Opens a TCP connection to address (blocking connect) in a new slot and
-// makes it non-blocking. Slot or -1.
-int ConnectSlot(const sockaddr_in& address);
+// Opens a TCP connection to address in a new slot and makes it
+// non-blocking. Slot or -1. timeoutMs < 0 waits as long as the system's
+// connect does (over two minutes for an address that never answers);
+// otherwise the connect gives up after timeoutMs with ETIMEDOUT as the
+// last error, so a caller's deadline covers it.
+int ConnectSlot(const sockaddr_in& address, int timeoutMs = -1);
 
 // The system descriptor behind a used slot, or -1.
 int SlotDescriptor(int slot);

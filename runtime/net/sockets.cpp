@@ -194,7 +194,39 @@ bool ResolveHost(const char* name, int port, sockaddr_in* out) {
   return true;
 }
 
-int ConnectSlot(const sockaddr_in& address) {
+namespace {
+
+// Connects a non-blocking descriptor within timeoutMs. False with errno
+// set (ETIMEDOUT when the peer never answered).
+bool ConnectWithin(int fd, const sockaddr_in& address, int timeoutMs) {
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
+  if (errno != EINPROGRESS && errno != EINTR) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const long long left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               deadline - std::chrono::steady_clock::now())
+                               .count();
+    if (left <= 0) {
+      errno = ETIMEDOUT;
+      return false;
+    }
+    pollfd p{fd, POLLOUT, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return false;
+    if (ready == 0) continue;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return false;
+    if (error == 0) return true;
+    errno = error;
+    return false;
+  }
+}
+
+}  // namespace
+
+int ConnectSlot(const sockaddr_in& address, int timeoutMs) {
   int slot;
   int fd;
   {
@@ -211,11 +243,17 @@ int ConnectSlot(const sockaddr_in& address) {
     // connect below waits.
     Occupy(slot, fd, address, false);
   }
-  int rc;
-  do {
-    rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0 || !MakeNonBlocking(fd)) {
+  bool connected;
+  if (timeoutMs < 0) {
+    int rc;
+    do {
+      rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    } while (rc != 0 && errno == EINTR);
+    connected = rc == 0 && MakeNonBlocking(fd);
+  } else {
+    connected = MakeNonBlocking(fd) && ConnectWithin(fd, address, timeoutMs);
+  }
+  if (!connected) {
     KeepErrno();
     std::lock_guard<std::mutex> guard(g_tableMutex);
     g_slots[slot].fd = -1;

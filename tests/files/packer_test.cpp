@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -175,6 +176,36 @@ TEST_F(Packer, ExtractKeepsHostileNamesInsideTheTargetFolder) {
   EXPECT_NE(r.output.find("unsafe name"), std::string::npos) << r.output;
   EXPECT_FALSE(Exists(Path("escaped.txt")));
   EXPECT_EQ(Slurp(Path("out/fine.txt")), "yes");
+}
+
+TEST_F(Packer, NamesWithControlCharactersAreListedEscapedAndNeverExtracted) {
+  Spill(Path("odd.sbx"), Archive({{"two\nlines.txt", "a"},
+                                  {"\x1b[2Jred", "b"},
+                                  {"bell\x07\x9b", "c"},
+                                  {"caf\xc3\xa9 \\x41.txt", "d"},
+                                  {"plain.txt", "e"}}));
+  const Result listed = Pack("list " + Quote(Path("odd.sbx")));
+  EXPECT_EQ(listed.status, 0);
+  // Each name starts its own line, escaped; nothing raw reaches the
+  // terminal.
+  const std::string lines = "\n" + listed.output;
+  for (const char* name : {"two\\x0Alines.txt", "\\x1B[2Jred", "bell\\x07\\x9B",
+                           "caf\xc3\xa9 \\x5Cx41.txt", "plain.txt"}) {
+    EXPECT_NE(lines.find("\n" + std::string(name) + "\t"), std::string::npos) << name;
+  }
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 6);
+  EXPECT_EQ(listed.output.find('\x1b'), std::string::npos);
+  EXPECT_EQ(listed.output.find('\x07'), std::string::npos);
+
+  const Result r = Pack("extract " + Quote(Path("odd.sbx")) + " " + Quote(Path("out")));
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.output.find('\x1b'), std::string::npos);
+  EXPECT_EQ(r.output.find("two\nlines"), std::string::npos);
+  EXPECT_NE(r.output.find("unsafe name \"two\\x0Alines.txt\""), std::string::npos) << r.output;
+  EXPECT_FALSE(Exists(Path("out/two\nlines.txt")));
+  EXPECT_FALSE(Exists(Path("out/\x1b[2Jred")));
+  EXPECT_FALSE(Exists(Path("out/bell\x07\x9b")));
+  EXPECT_EQ(Slurp(Path("out/plain.txt")), "e");
 }
 
 TEST_F(Packer, CreateReplacesOnlyArchivesUnlessForced) {

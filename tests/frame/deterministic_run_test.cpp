@@ -128,6 +128,31 @@ TEST_F(DeterministicRunTest, AReplayPlaysByFrame) {
   EXPECT_TRUE(ScriptFinished());
 }
 
+TEST_F(DeterministicRunTest, AReplaysJoysticksAreTheOnesTheCommandsRead) {
+  DeterministicRunOptions options;
+  options.replayText =
+      "input-replay 1\njoystick Pad One\n1 joy0=16384,0,0,0,0,0,-1,2\n"
+      "3 focus=0 keys=31\n4 focus=1 keys=-\n";
+  Start(options);
+  EXPECT_EQ(JoyCount(), 1);
+  EXPECT_EQ(JoyName(0), "Pad One");
+  EXPECT_EQ(JoyX(0), 0);
+  EndFrame();
+  EXPECT_NEAR(JoyX(0), 0.5, 0.001);
+  EXPECT_NE(JoyButton(0, 1), 0);
+  EXPECT_EQ(JoyButton(0, 0), 0);
+  // A key pressed while the window has no focus is not a press.
+  EndFrame();
+  EndFrame();
+  EXPECT_EQ(KeyDown(31), 0);
+  EndFrame();
+  EXPECT_EQ(KeyDown(31), 0);
+  // The system's devices again after the run: none attached here.
+  EndDeterministicRun();
+  EXPECT_EQ(JoyCount(), 0);
+  EXPECT_EQ(JoyName(0), "");
+}
+
 TEST_F(DeterministicRunTest, ABadStartChangesNothing) {
   std::string error;
   DeterministicRunOptions options;

@@ -1,8 +1,10 @@
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "fake_io.h"
@@ -115,6 +117,76 @@ TEST_F(HiscoresTest, AnUnwritableGameFolderKeepsTheTableInTheUserFolder) {
   LoadHiscores(6);
   EXPECT_EQ(RecordArrayAt(Hiscores(), 1).score, 500);
   EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+// Runs check as an unprivileged user when this process is root (root writes
+// any folder whatever its mode); check's result, or -1 when it could not
+// run.
+int RunUnprivileged(const std::function<int()>& check) {
+  if (geteuid() != 0) return check();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(100);
+    _exit(check());
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST_F(HiscoresTest, AReadOnlyGameFolderShowsItsTableUntilTheUserFolderHasOne) {
+  // An installed copy: the player's table in a folder nobody may write.
+  std::string table = kDefaultFile;
+  table.replace(4, 7, "PLAYER1");
+  table[0] = '\x10';  // 16 beats 95
+  table[1] = '\x27';  // 10000
+  WriteBytes(gameFile, table);
+  fs::permissions(folder / "game", fs::perms(0555));
+  fs::permissions(folder, fs::perms(0777));
+  const int result = RunUnprivileged([&] {
+    LoadHiscores(6);
+    if (Names()[3] != "PLAYER1" || RecordArrayAt(Hiscores(), 3).score != 10000) return 1;
+    // Saving goes to the user's folder; the installed table stays.
+    RecordArrayAt(Hiscores(), 0).score = 20000;
+    RecordArrayAt(Hiscores(), 0).name = "NEWNAME";
+    if (!SaveHiscores(6)) return 2;
+    if (ReadBytes(gameFile) != table) return 3;
+    // From then on the user's table is the one read.
+    LoadDefaultHiscores();
+    LoadHiscores(6);
+    if (Names()[3] != "NEWNAME" || Names()[2] != "PLAYER1") return 4;
+    return fs::exists(userFolder / "Hiscores.dat") ? 0 : 5;
+  });
+  fs::permissions(folder / "game", fs::perms(0755));
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(HiscoresTest, ANameThatIsALoneCarriageReturnKeepsItsBytes) {
+  // Row 2's name line is a lone CR: the name is that CR, written back as
+  // the name and a CR LF; read again it stays one CR.
+  std::string table = kDefaultFile;
+  const size_t torvik = table.find("TORVIK");
+  table.replace(torvik, 6, "");
+  WriteBytes(gameFile, table);
+  LoadHiscores(6);
+  EXPECT_EQ(Names()[2], "\r");
+  ASSERT_TRUE(SaveHiscores(6));
+  std::string expected = table;
+  expected.insert(torvik, "\r");
+  EXPECT_EQ(ReadBytes(gameFile), expected);
+  LoadDefaultHiscores();
+  LoadHiscores(6);
+  EXPECT_EQ(Names()[2], "\r");
+  ASSERT_TRUE(SaveHiscores(6));
+  EXPECT_EQ(ReadBytes(gameFile), expected);
+  // An empty line (a bare LF) is an empty name, written with its CR LF.
+  std::string bare = kDefaultFile;
+  bare.replace(bare.find("TORVIK\r\n"), 8, "\n");
+  WriteBytes(gameFile, bare);
+  LoadHiscores(6);
+  EXPECT_EQ(Names()[2], "");
+  ASSERT_TRUE(SaveHiscores(6));
+  EXPECT_EQ(ReadBytes(gameFile), table);
 }
 
 TEST_F(HiscoresTest, SavingLeavesNoTemporaryFileBehind) {

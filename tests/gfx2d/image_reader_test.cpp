@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 
+#include "engine_fixture.h"
 #include "image_builders.h"
+#include "runtime/core/error_log.h"
+#include "runtime/core/load_budget.h"
+#include "runtime/core/runtime_error.h"
 #include "runtime/files/file_stream.h"
 #include "runtime/gfx2d/image_decode.h"
 
@@ -267,6 +272,78 @@ TEST(PngReader, TruncatedAndCorruptFilesFail) {
   EXPECT_FALSE(Png(corrupt, image));
   // Bigger than the texture limit: refused before any row is allocated.
   EXPECT_FALSE(DecodePng(whole.data(), whole.size(), "x", -1, 8, image));
+}
+
+uint32_t Crc32(const uint8_t* data, size_t size) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+void AppendChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& body) {
+  const uint32_t n = static_cast<uint32_t>(body.size());
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(n >> shift));
+  const size_t typeAt = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), body.begin(), body.end());
+  const uint32_t crc = Crc32(&out[typeAt], 4 + body.size());
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(crc >> shift));
+}
+
+// A PNG that is all header: width x height RGBA and the start of a pixel
+// stream that never delivers.
+std::vector<uint8_t> PngHeaderOnly(uint32_t width, uint32_t height) {
+  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> ihdr;
+  for (uint32_t v : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8) ihdr.push_back(static_cast<uint8_t>(v >> shift));
+  }
+  ihdr.insert(ihdr.end(), {8, PNG_COLOR_TYPE_RGB_ALPHA, 0, 0, 0});
+  AppendChunk(out, "IHDR", ihdr);
+  AppendChunk(out, "IDAT", {0x78, 0x9C, 0x00, 0x00, 0x00, 0xFF, 0xFF});
+  return out;
+}
+
+// Runtime error 7 and the error log's last line, both cleared after.
+std::string Refusal() {
+  testenv::PrivateTempDir();
+  const std::vector<std::string> lines = testenv::LogLines();
+  const bool recorded = static_cast<int>(RuntimeErrors().errorCode) == kErrInvalidArgument;
+  ClearRuntimeError();
+  std::remove(ErrorLogPath().c_str());
+  return recorded && !lines.empty() ? lines.back() : std::string();
+}
+
+TEST(ImageBudget, HeadersClaimingMoreThanTheBudgetAreRefusedBeforeAllocating) {
+  testenv::PrivateTempDir();
+  std::remove(ErrorLogPath().c_str());
+  ImageBuffer image;
+  // 8192 x 8192 RGBA: a few dozen bytes asking for half a gigabyte.
+  const auto huge = PngHeaderOnly(8192, 8192);
+  EXPECT_FALSE(DecodePng(huge.data(), huge.size(), "huge.png", -1, 16384, image));
+  const std::string line = Refusal();
+  EXPECT_NE(line.find("Load refused: image huge.png"), std::string::npos) << line;
+  EXPECT_NE(line.find(std::to_string(budget::kImageBytes)), std::string::npos) << line;
+  // Within the budget the header passes and the missing pixels fail the
+  // load as before, without a refusal.
+  const auto small = PngHeaderOnly(64, 64);
+  EXPECT_FALSE(DecodePng(small.data(), small.size(), "small.png", -1, 16384, image));
+  EXPECT_EQ(Refusal(), "");
+
+  // A BMP of one bit a pixel grows 32 times: 8 MB of file would decode to
+  // more than 256 MiB.
+  BmpFields s;
+  s.bitCount = 1;
+  s.width = 8192;
+  s.height = 8200;
+  s.palette = {0, 0xFFFFFF};
+  s.pixelData.assign(size_t{8192} / 8 * 8200, 0);
+  const auto bmp = MakeBmp(s);
+  EXPECT_FALSE(DecodeBmp(bmp.data(), bmp.size(), -1, 16384, image));
+  EXPECT_NE(Refusal().find("Load refused: image needs"), std::string::npos);
 }
 
 TEST(ImageLoading, BmpNamedPngAndPngNamedBmpBothLoad) {

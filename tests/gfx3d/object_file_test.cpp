@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
+#include "engine_fixture.h"
 #include "object_bytes.h"
+#include "runtime/core/error_log.h"
+#include "runtime/core/runtime_error.h"
 #include "runtime/gfx3d/normal_table.h"
 #include "runtime/gfx3d/object_file.h"
 
@@ -286,6 +290,75 @@ TEST(TextObject, GroupsTimesFramesBeyondTheCapAreAnAllocationFailure) {
   const Parsed p = Parse(Text(text), "many.dda");
   EXPECT_FALSE(p.ok);
   EXPECT_EQ(p.messages, "# malloc error many.dda\n");
+}
+
+// The error log line and runtime error 7 a refused load leaves behind;
+// both are cleared for the next test.
+std::string RefusalLogged() {
+  testenv::PrivateTempDir();
+  const std::vector<std::string> lines = testenv::LogLines();
+  const bool error = static_cast<int>(RuntimeErrors().errorCode) == kErrInvalidArgument;
+  ClearRuntimeError();
+  std::remove(ErrorLogPath().c_str());
+  if (!error || lines.empty()) return std::string();
+  return lines.back();
+}
+
+TEST(ObjectBudget, TextFramesTimesCornersBeyondTheBudgetAreRefusedBeforeAllocating) {
+  testenv::PrivateTempDir();
+  std::remove(ErrorLogPath().c_str());
+  // 1500 corners in each of 3300 frames: 4.95 million vertices, about
+  // 277 MB once loaded, from a file of a few kilobytes and below the vertex
+  // cap.
+  std::string text = "DDDA 1.0 0 1 0 0 0 1500";
+  for (int e = 0; e < 1500; ++e) text += " 0 0";
+  text += " 3300";
+  for (int f = 0; f < 3300; ++f) text += " 1 0 0 0";
+  const Parsed p = Parse(Text(text), "wide.dda");
+  EXPECT_FALSE(p.ok);
+  EXPECT_TRUE(p.mesh.frames.empty());
+  EXPECT_EQ(p.messages, "# malloc error wide.dda\n");
+  const std::string line = RefusalLogged();
+  EXPECT_NE(line.find("wide.dda"), std::string::npos) << line;
+  EXPECT_NE(line.find(std::to_string(budget::kObjectBytes)), std::string::npos) << line;
+  EXPECT_GT(MeshBytes(1500 * 3300), budget::kObjectBytes);
+
+  // The same file within a caller's larger limit loads; one frame fewer
+  // than the limit allows passes, one more is refused.
+  const uint64_t oneFrame = MeshBytes(1500);
+  const uint64_t limit = oneFrame * 10;
+  std::string small = "DDDA 1.0 0 1 0 0 0 1500";
+  for (int e = 0; e < 1500; ++e) small += " 0 0";
+  std::string ten = small + " 10", eleven = small + " 11";
+  for (int f = 0; f < 10; ++f) ten += " 1 0 0 0";
+  for (int f = 0; f < 11; ++f) eleven += " 1 0 0 0";
+  Mesh mesh;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(ParseObjectBytes(Text(ten).data(), ten.size(), "ten", mesh, limit));
+  EXPECT_EQ(mesh.frames.size(), 10u);
+  EXPECT_FALSE(ParseObjectBytes(Text(eleven).data(), eleven.size(), "eleven", mesh, limit));
+  testing::internal::GetCapturedStderr();
+  EXPECT_NE(RefusalLogged().find("eleven"), std::string::npos);
+}
+
+TEST(ObjectBudget, BinaryFramesAreCountedTogetherAgainstTheBudget) {
+  testenv::PrivateTempDir();
+  std::remove(ErrorLogPath().c_str());
+  // Three frames of 300 vertices: each alone fits a two-frame limit, the
+  // third frame does not.
+  Bytes b = BinaryHeader(2.0, 3, {}, {});
+  std::vector<V2Vertex> frame;
+  for (int i = 0; i < 100; ++i) {
+    for (const V2Vertex& v : FlatTriangle()) frame.push_back(v);
+  }
+  for (int f = 0; f < 3; ++f) AddFrameV2(b, frame);
+  Mesh mesh;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(ParseObjectBytes(b.data.data(), b.data.size(), "three", mesh, MeshBytes(900)));
+  EXPECT_FALSE(ParseObjectBytes(b.data.data(), b.data.size(), "three", mesh, MeshBytes(600)));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "# malloc error three\n");
+  EXPECT_TRUE(mesh.frames.empty());
+  EXPECT_NE(RefusalLogged().find("three"), std::string::npos);
 }
 
 }  // namespace

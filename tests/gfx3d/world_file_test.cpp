@@ -5,11 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "engine_fixture.h"
+#include "runtime/core/error_log.h"
+#include "runtime/core/runtime_error.h"
 #include "runtime/files/ini_files.h"
 #include "runtime/gfx3d/gfx3d_state.h"
+#include "runtime/gfx3d/object_file.h"
 #include "runtime/gfx3d/object_store.h"
 #include "runtime/gfx3d/objects3d.h"
 
@@ -128,6 +133,34 @@ TEST_F(WorldFiles, ReloadingASlotReplacesWhatItHeld) {
   // Slots outside the table are ignored.
   Load(dir_ + "/levels/box.dda", -1);
   Load(dir_ + "/levels/box.dda", kObjectSlots);
+}
+
+TEST_F(WorldFiles, AllObjectsTogetherStayWithinTheWorldsBudget) {
+  // 300 corners in one frame; the world names the file four times but
+  // has room for three copies.
+  std::string object = "DDDA 1.0 0 1 255 255 255 300";
+  for (int e = 0; e < 300; ++e) object += " 0 0";
+  object += " 1 3 0 0 0 1 0 0 0 1 0";
+  Write("levels/big.dda", object);
+  const std::string world =
+      ";DDW\n[objects]\ncount=4\n1=big.dda\n2=big.dda\n3=big.dda\n4=big.dda\n";
+  testenv::PrivateTempDir();
+  std::remove(ErrorLogPath().c_str());
+  ObjectSlot slot;
+  testing::internal::CaptureStderr();
+  LoadWorldFile((dir_ + "/levels/world").c_str(), reinterpret_cast<const uint8_t*>(world.data()),
+                world.size(), slot, -1, MeshBytes(300) * 3);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "# malloc error " + dir_ + "/levels/big.dda\n");
+  ASSERT_EQ(slot.worldObjects.size(), 4u);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(slot.worldObjects[k].mesh.FirstFrameVertexCount(), 300u);
+  EXPECT_TRUE(slot.worldObjects[3].mesh.frames.empty());
+  EXPECT_EQ(static_cast<int>(RuntimeErrors().errorCode), kErrInvalidArgument);
+  ClearRuntimeError();
+  const std::vector<std::string> log = testenv::LogLines();
+  ASSERT_FALSE(log.empty());
+  EXPECT_NE(log.back().find("Load refused: object"), std::string::npos) << log.back();
+  std::remove(ErrorLogPath().c_str());
+  FreeObjectSlot(slot);
 }
 
 TEST(WorldFolder, FolderComesFromTheNameAsGiven) {

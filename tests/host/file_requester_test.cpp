@@ -101,6 +101,18 @@ TEST_F(FileRequesterTest, LongPathsComeBackWhole) {
   EXPECT_EQ(std::string(FileRequester(1, "Text|*.txt").c_str()), longPath);
 }
 
+TEST_F(FileRequesterTest, OnlyTheFirstLineOfAnAnswerOfBoundedLengthIsAPath) {
+  InstallTool("zenity", "printf '/tmp/first.txt\\r\\n/tmp/second.txt\\n'");
+  EXPECT_EQ(std::string(FileRequester(1, "").c_str()), "/tmp/first.txt");
+  // A first line followed by ten megabytes: the line, and the rest drained.
+  InstallTool("zenity", "echo /tmp/chosen.map; head -c 10000000 /dev/zero | tr '\\0' x; echo");
+  EXPECT_EQ(std::string(FileRequester(1, "").c_str()), "/tmp/chosen.map");
+  // Ten megabytes on one line is no path at all.
+  InstallTool("zenity", "head -c 10000000 /dev/zero | tr '\\0' y; echo");
+  EXPECT_EQ(std::string(FileRequester(0, "").c_str()), "NO_FILE");
+  ExpectWindow(false);
+}
+
 TEST_F(FileRequesterTest, CancelGivesNoFileAndTheWindowReturnsAsItWas) {
   hosttest::SwitchScreenMode(true);
   InstallTool("zenity", "exit 1");

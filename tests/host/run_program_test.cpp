@@ -2,9 +2,11 @@
 // no-wait path leaving no zombie, and EndAndRun handing over fresh files.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "runtime/host/process_spawn.h"
 #include "runtime/host/run_program.h"
 #include "test_env.h"
 
@@ -147,6 +150,41 @@ TEST(RunProgram, WithoutWaitingReturnsAtOnceAndLeavesNoZombie) {
     if (zombies == 0) break;
   }
   EXPECT_EQ(zombies, 0);
+}
+
+int ThreadCount() {
+  int count = 0;
+  if (DIR* task = opendir("/proc/self/task")) {
+    while (dirent* entry = readdir(task)) count += entry->d_name[0] != '.';
+    closedir(task);
+  }
+  return count;
+}
+
+TEST(RunProgram, ManyChildrenRunningAtOnceShareOneCollector) {
+  // Started once first: the collector's own thread may start with it.
+  double exitCode = -1;
+  ASSERT_EQ(RunProgram((kChild + " --exit 0").c_str(), 0, 1, exitCode), 1);
+  const int before = ThreadCount();
+  std::vector<pid_t> children;
+  for (int i = 0; i < 120; ++i) {
+    const pid_t pid = StartProcess({kChild, "--sleep", "20000"});
+    ASSERT_GT(pid, 0);
+    CollectWhenEnded(pid);
+    children.push_back(pid);
+  }
+  EXPECT_LE(ThreadCount(), before + 1);
+  // They end in an order of their own; every one is collected.
+  for (size_t i = 0; i < children.size(); i += 2) kill(children[i], SIGTERM);
+  for (size_t i = 1; i < children.size(); i += 2) kill(children[i], SIGKILL);
+  bool gone = false;
+  for (int tries = 0; tries < 200 && !gone; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    gone = ZombieChildren() == 0;
+    for (pid_t pid : children) gone = gone && kill(pid, 0) != 0 && errno == ESRCH;
+  }
+  EXPECT_TRUE(gone);
+  EXPECT_LE(ThreadCount(), before + 1);
 }
 
 }  // namespace

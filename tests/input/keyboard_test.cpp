@@ -120,6 +120,28 @@ TEST_F(Keyboard, StateIsKeptWhileTheWindowLacksFocus) {
   EXPECT_EQ(KeyDown(208), 1);
 }
 
+TEST_F(Keyboard, PressesMadeWithoutFocusNeverSurface) {
+  Start();
+  dev.Tap(30);  // read later: pressed while the window had the focus
+  InputFrame();
+  dev.SetFocus(false);
+  dev.SetKey(31, true);
+  dev.Tap(32);
+  InputFrame();
+  EXPECT_EQ(KeyDown(31), 0);
+  dev.SetKey(31, false);
+  dev.SetFocus(true);
+  InputFrame();
+  EXPECT_EQ(KeyDown(31), 0);
+  EXPECT_EQ(KeyDown(32), 0);
+  EXPECT_EQ(Typed(), "");
+  // Keys work as before once the window is active again.
+  dev.Tap(31);
+  InputFrame();
+  EXPECT_EQ(KeyDown(31), 1);
+  EXPECT_EQ(KeyDown(31), 0);
+}
+
 TEST_F(Keyboard, WithoutKeyboardDeviceKeysReadThroughTheFallbackMap) {
   Start();
   dev.SetKeyboardDevice(false);

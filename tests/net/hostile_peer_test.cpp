@@ -492,4 +492,48 @@ TEST_F(Hostile, BroadcastFloodSlowsTheFloodersNotTheOthers) {
   EXPECT_TRUE(GetsThrough(client_, clientPlayer_, host_, hostPlayer_, "after"));
 }
 
+// Texts queued for a local player and their bytes, read under the link's
+// lock.
+std::pair<size_t, size_t> Queued(NetLink& link, int player) {
+  link.lock.Lock();
+  size_t count = 0, bytes = 0;
+  for (const NetPlayer& p : link.localPlayers) {
+    if (p.number != player) continue;
+    count = p.messages.size();
+    for (const NetTextMessage& m : p.messages) bytes += m.text.size();
+  }
+  link.lock.Unlock();
+  return {count, bytes};
+}
+
+TEST_F(Hostile, PlayersThatNeverReadKeepOnlyTheNewestTexts) {
+  // The host's own player and the client's player read nothing while two
+  // peers broadcast as fast as they can.
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> flooders;
+  for (int i = 0; i < 2; ++i) flooders.emplace_back(Flood, port_, true, std::ref(stop));
+  size_t peakBytes = 0, peakCount = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+  while (std::chrono::steady_clock::now() < end) {
+    for (NetLink* link : {&host_, &client_}) {
+      const auto [count, bytes] = Queued(*link, link == &host_ ? hostPlayer_ : clientPlayer_);
+      peakBytes = std::max(peakBytes, bytes);
+      peakCount = std::max(peakCount, count);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  stop = true;
+  for (std::thread& t : flooders) t.join();
+  // The queues filled up to their bound and no further.
+  EXPECT_GT(peakBytes, kNetMaxQueuedTextBytes / 2);
+  EXPECT_LE(peakBytes, kNetMaxQueuedTextBytes);
+  EXPECT_LE(peakCount, kNetMaxQueuedTexts);
+  EXPECT_TRUE(netlink::IsConnected(host_));
+  EXPECT_TRUE(netlink::IsConnected(client_));
+  // What was dropped was the oldest: a text sent now is still delivered,
+  // after the flood's newest.
+  EXPECT_TRUE(GetsThrough(client_, clientPlayer_, host_, hostPlayer_, "latest"));
+  EXPECT_TRUE(GetsThrough(host_, hostPlayer_, client_, clientPlayer_, "latest"));
+}
+
 }  // namespace

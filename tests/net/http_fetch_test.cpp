@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_peers.h"
 #include "runtime/net/socket_internal.h"
 #include "runtime/runtime.h"
 
@@ -353,6 +354,63 @@ TEST_F(HttpFetchReplace, EndlessHeaderIsCut) {
   // Text fetches stop there too.
   ScriptedServer again(endless, 3000);
   EXPECT_EQ(HttpGetText(kLocal, RtString("/"), again.port(), 100), "");
+}
+
+TEST_F(HttpFetchReplace, SpecialFilesAtTheTargetAreNeverReplaced) {
+  const std::string fifo = dir_ + "/pipe";
+  const std::string link = dir_ + "/link";
+  const std::string folder = dir_ + "/folder";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink(path_.c_str(), link.c_str()), 0);
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  for (const std::string& target : {fifo, link, folder}) {
+    ScriptedServer server({{"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nnew"}});
+    // The fetch gives up before connecting; a bare connection ends the
+    // server's wait.
+    EXPECT_EQ(HttpGetFile(kLocal, RtString("/"), server.port(), RtString(target.c_str())), 0)
+        << target;
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(server.port()));
+    ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::close(fd);
+  }
+  struct stat st;
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(Slurp(path_), "old contents");
+  // Nothing left beside them either.
+  EXPECT_EQ(FilesInDir(), 4);
+  std::remove(fifo.c_str());
+  std::remove(link.c_str());
+  ::rmdir(folder.c_str());
+}
+
+TEST(HttpFetch, AnAddressThatNeverAnswersFailsWithinTheIdleLimit) {
+  nettest::SilentListener silent;
+  ASSERT_TRUE(silent.filled());
+  ASSERT_TRUE(silent.Unanswered());
+  SetHttpIdleTimeoutMs(400);
+  const std::string path = TempFile("http_silent");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(HttpGetFile(kLocal, RtString("/"), silent.port(), RtString(path.c_str())), 0);
+  EXPECT_EQ(HttpGetText(kLocal, RtString("/"), silent.port(), 100), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000));
+  EXPECT_FALSE(std::ifstream(path).good());
+  SetHttpIdleTimeoutMs(0);
+  // The overall deadline bounds the connect as well.
+  SetHttpDeadlineMs(300);
+  const auto again = std::chrono::steady_clock::now();
+  EXPECT_EQ(HttpGetText(kLocal, RtString("/"), silent.port(), 100), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::milliseconds(2000));
+  SetHttpDeadlineMs(0);
+  EXPECT_FALSE(netsock::LayerStarted());
 }
 
 }  // namespace

@@ -234,6 +234,20 @@ TEST_F(Game, ClientNoticesTheHostGoingAway) {
   EXPECT_EQ(netlink::PlayerName(a_, h1), "NO_DATA");
 }
 
+TEST(NetJoin, AHostThatNeverAnswersFailsWithinTheReplyTime) {
+  nettest::SilentListener silent;
+  ASSERT_TRUE(silent.filled());
+  ASSERT_TRUE(silent.Unanswered());
+  NetLink link;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(netlink::Join(link, "127.0.0.1", silent.port()), 0);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, std::chrono::milliseconds(kNetReplyTimeoutMs - 100));
+  EXPECT_LT(took, std::chrono::milliseconds(kNetReplyTimeoutMs + 3000));
+  EXPECT_EQ(netlink::IsConnected(link), 0);
+  EXPECT_EQ(netsock::UsedSlotCount(), 0);
+}
+
 TEST(NetCommands, ProcessLinkWorksWithoutEngineAndEndsWithShutdownHook) {
   ASSERT_FALSE(NetLinkCreated());
   EXPECT_EQ(NetIsConnected(), 0);

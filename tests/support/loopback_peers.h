@@ -141,4 +141,46 @@ inline std::string JoinRequest(const char* name) {
   return Wire(kNetJoin, 0, 0, EncodePlayerRecord(r));
 }
 
+// A listener whose one-place accept queue is taken: further connects get
+// no answer at all, as with an address where nothing is switched on.
+class SilentListener {
+ public:
+  SilentListener() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(listener_, 0);
+    socklen_t len = sizeof a;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+    filler_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    filled_ = ::connect(filler_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  }
+  ~SilentListener() {
+    ::close(filler_);
+    ::close(listener_);
+  }
+  int port() const { return port_; }
+  bool filled() const { return filled_; }
+  // Whether a plain connect really goes unanswered for a while.
+  bool Unanswered() const {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port_));
+    ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    pollfd p{fd, POLLOUT, 0};
+    const bool silent = ::poll(&p, 1, 300) == 0;
+    ::close(fd);
+    return silent;
+  }
+
+ private:
+  int listener_ = -1, filler_ = -1, port_ = 0;
+  bool filled_ = false;
+};
+
 }  // namespace nettest

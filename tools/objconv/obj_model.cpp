@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace objconv {
 namespace {
@@ -51,22 +53,26 @@ uint32_t ColourByte(float value) {
   return static_cast<uint32_t>(std::lround(value * 255));
 }
 
-void ParseMtl(const std::string& text, std::vector<Material>& library) {
+// Material colours by name; a later definition of a name replaces an
+// earlier one, in one library or across libraries.
+using Library = std::unordered_map<std::string, uint32_t>;
+
+void ParseMtl(const std::string& text, Library& library) {
   std::istringstream lines(text);
   std::string line;
-  Material* current = nullptr;
+  uint32_t* current = nullptr;
   while (std::getline(lines, line)) {
     std::istringstream in(line);
     std::string keyword;
     in >> keyword;
     if (keyword == "newmtl") {
-      library.push_back({});
-      in >> library.back().name;
-      current = &library.back();
+      std::string name;
+      in >> name;
+      current = &(library[name] = 0xFFFFFF);
     } else if (keyword == "Kd" && current) {
       float rgb[3];
       if (ReadFloat(in, rgb[0]) && ReadFloat(in, rgb[1]) && ReadFloat(in, rgb[2])) {
-        current->colour = ColourByte(rgb[0]) | ColourByte(rgb[1]) << 8 | ColourByte(rgb[2]) << 16;
+        *current = ColourByte(rgb[0]) | ColourByte(rgb[1]) << 8 | ColourByte(rgb[2]) << 16;
       }
     }
   }
@@ -77,7 +83,11 @@ void ParseMtl(const std::string& text, std::vector<Material>& library) {
 bool ParseObj(const std::string& text, const MtlReader& readMtl, ObjModel& model,
               std::string& error, std::vector<std::string>& warnings) {
   model = ObjModel{};
-  std::vector<Material> library;
+  // Lookups by name stay constant-time however many materials a model
+  // uses, and each library is read once however often it is named.
+  Library library;
+  std::unordered_map<std::string, int> materialIndex;
+  std::unordered_set<std::string> librariesRead;
   std::istringstream lines(text);
   std::string line;
   int lineNumber = 0;
@@ -125,6 +135,7 @@ bool ParseObj(const std::string& text, const MtlReader& readMtl, ObjModel& model
     } else if (keyword == "mtllib") {
       std::string name, mtl;
       while (in >> name) {
+        if (!librariesRead.insert(name).second) continue;
         if (readMtl && readMtl(name, mtl)) {
           ParseMtl(mtl, library);
         } else {
@@ -134,23 +145,18 @@ bool ParseObj(const std::string& text, const MtlReader& readMtl, ObjModel& model
     } else if (keyword == "usemtl") {
       std::string name;
       in >> name;
-      material = -1;
-      for (size_t i = 0; i < model.materials.size(); ++i) {
-        if (model.materials[i].name == name) material = static_cast<int>(i);
-      }
-      if (material < 0) {
+      auto [known, added] =
+          materialIndex.try_emplace(name, static_cast<int>(model.materials.size()));
+      if (added) {
         Material m{name, 0xFFFFFF};
-        bool known = false;
-        for (const Material& l : library) {
-          if (l.name == name) {
-            m = l;
-            known = true;
-          }
+        if (const auto defined = library.find(name); defined != library.end()) {
+          m.colour = defined->second;
+        } else {
+          warnings.push_back("material " + name + " is not defined; it is white");
         }
-        if (!known) warnings.push_back("material " + name + " is not defined; it is white");
         model.materials.push_back(m);
-        material = static_cast<int>(model.materials.size() - 1);
       }
+      material = known->second;
     }
     // Groups, objects, smoothing groups and curves carry nothing we keep.
   }

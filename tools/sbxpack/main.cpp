@@ -6,9 +6,12 @@
 //                                    is a stand-alone archive or with --force
 //   sbxpack append TARGET FILE...    archive appended to TARGET (offsets from
 //                                    the end), e.g. onto the game executable
-//   sbxpack list ARCHIVE             name, packed size, unpacked size
+//   sbxpack list ARCHIVE             name, packed size, unpacked size; a
+//                                    name's control characters, invalid
+//                                    UTF-8 and backslashes print as \xHH
 //   sbxpack extract ARCHIVE DIR      unpacks every entry into DIR, never
-//                                    through a link found there
+//                                    through a link found there; names with
+//                                    control characters are skipped
 //
 // Entries are stored under their base names and packed with LZO1X-999.
 #include <fcntl.h>
@@ -274,6 +277,62 @@ uint32_t UnpackedSize(const std::vector<uint8_t>& bytes, const sbx::DirectoryEnt
   return LoadLe32(bytes.data() + entry.position);
 }
 
+// Length of the well-formed UTF-8 sequence at s[i] that is no control
+// character, or 0.
+size_t PrintableSequence(const std::string& s, size_t i) {
+  const unsigned char lead = static_cast<unsigned char>(s[i]);
+  size_t length = 0;
+  uint32_t code = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + length > s.size()) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char next = static_cast<unsigned char>(s[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    code = code << 6 | (next & 0x3F);
+  }
+  const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  // The C1 controls include the terminal's one-byte escape introducers.
+  if (code >= 0x80 && code <= 0x9F) return 0;
+  return length;
+}
+
+// A stored name as it may reach a terminal: control characters, bytes that
+// are not well-formed UTF-8 and the backslash itself become \xHH escapes,
+// so no name can move the cursor, recolour the screen or fake a line.
+std::string Escaped(const std::string& name) {
+  std::string out;
+  for (size_t i = 0; i < name.size();) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    if (const size_t length = c >= 0x80 ? PrintableSequence(name, i) : 0) {
+      out.append(name, i, length);
+      i += length;
+      continue;
+    }
+    char escape[5];
+    std::snprintf(escape, sizeof escape, "\\x%02X", c);
+    out += escape;
+    ++i;
+  }
+  return out;
+}
+
 int List(const std::string& archivePath) {
   std::vector<uint8_t> bytes;
   int32_t directory = 0;
@@ -281,16 +340,22 @@ int List(const std::string& archivePath) {
   std::string error;
   if (!OpenArchive(archivePath, &bytes, &directory, &entries, &error)) return Fail(error);
   for (const sbx::DirectoryEntry& entry : entries) {
-    std::printf("%s\t%d\t%u\n", entry.name.c_str(), entry.packedSize, UnpackedSize(bytes, entry));
+    std::printf("%s\t%d\t%u\n", Escaped(entry.name).c_str(), entry.packedSize,
+                UnpackedSize(bytes, entry));
   }
   return 0;
 }
 
 // A stored name becomes a file name inside DIR only when it cannot climb
-// out of it or hide a second path inside.
+// out of it or hide a second path inside, and holds no control character
+// (a line break or escape sequence in a file name misleads every later
+// listing of the folder).
 bool SafeEntryName(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  }
+  return name.find_first_of("/\\") == std::string::npos;
 }
 
 // Opens name inside the folder for writing, emptied. A symbolic link is
@@ -333,14 +398,14 @@ int Extract(const std::string& archivePath, const std::string& dir) {
   int status = 0;
   for (const sbx::DirectoryEntry& entry : entries) {
     if (!SafeEntryName(entry.name)) {
-      status = Fail("skipping entry with unsafe name \"" + entry.name + "\"");
+      status = Fail("skipping entry with unsafe name \"" + Escaped(entry.name) + "\"");
       continue;
     }
     sbx::Unpacked unpacked;
     const sbx::UnpackStatus result = sbx::UnpackEntry(
         bytes.data() + entry.position, static_cast<size_t>(entry.packedSize), &unpacked);
     if (result != sbx::UnpackStatus::kOk) {
-      status = Fail("entry \"" + entry.name + "\" is damaged; not written");
+      status = Fail("entry \"" + Escaped(entry.name) + "\" is damaged; not written");
       continue;
     }
     const std::string path = dir + "/" + entry.name;

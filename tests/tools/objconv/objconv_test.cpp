@@ -140,6 +140,51 @@ TEST(ObjConv, FilesItCannotConvertSayWhy) {
   EXPECT_EQ(error, "257 materials; the binary form holds 256");
 }
 
+TEST(ObjConv, EachLibraryIsReadOnceAndEveryMaterialKeepsItsOwnColour) {
+  // Two libraries, the first named many times over; "shared" is defined in
+  // both and the later definition wins.
+  std::string first, second = "newmtl shared\nKd 0 0 1\n";
+  for (int i = 0; i < 3000; ++i) {
+    first +=
+        "newmtl m" + std::to_string(i) + "\nKd " + std::to_string((i % 256) / 255.0) + " 0 0\n";
+  }
+  first += "newmtl shared\nKd 1 0 0\n";
+  std::string text = "mtllib";
+  for (int i = 0; i < 50; ++i) text += " first.mtl";
+  text += " second.mtl first.mtl\nmtllib second.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n";
+  // Materials used in reverse order, each twice, and one nobody defined.
+  for (int i = 2999; i >= 0; --i) text += "usemtl m" + std::to_string(i) + "\nf 1 2 3\n";
+  for (int i = 0; i < 3000; ++i) text += "usemtl m" + std::to_string(i) + "\nf 1 2 3\n";
+  text += "usemtl shared\nf 1 2 3\nusemtl nowhere\nf 1 2 3\nusemtl nowhere\nf 1 2 3\n";
+
+  std::map<std::string, int> reads;
+  objconv::ObjModel model;
+  std::string error;
+  std::vector<std::string> warnings;
+  ASSERT_TRUE(objconv::ParseObj(
+      text,
+      [&](const std::string& name, std::string& mtl) {
+        ++reads[name];
+        mtl = name == "first.mtl" ? first : second;
+        return true;
+      },
+      model, error, warnings))
+      << error;
+  EXPECT_EQ(reads, (std::map<std::string, int>{{"first.mtl", 1}, {"second.mtl", 1}}));
+  ASSERT_EQ(model.materials.size(), 3002u);
+  ASSERT_EQ(model.faces.size(), 6003u);
+  for (int i = 0; i < 3000; ++i) {
+    const int index = model.faces[2999 - i].material;
+    ASSERT_EQ(model.faces[3000 + i].material, index) << i;
+    EXPECT_EQ(model.materials[index].name, "m" + std::to_string(i));
+    EXPECT_EQ(model.materials[index].colour, static_cast<uint32_t>(i % 256)) << i;
+  }
+  EXPECT_EQ(model.materials[model.faces[6000].material].colour, 0xFF0000u);
+  EXPECT_EQ(model.faces[6001].material, model.faces[6002].material);
+  EXPECT_EQ(model.materials[model.faces[6001].material].colour, 0xFFFFFFu);
+  EXPECT_EQ(warnings, std::vector<std::string>{"material nowhere is not defined; it is white"});
+}
+
 TEST(ObjConv, NearestNormalFindsEachTableEntry) {
   for (int i = 0; i < gfx3d::kNormalTableSize; ++i) {
     EXPECT_EQ(objconv::NearestNormal(gfx3d::kNormalTable[i]), i);
