@@ -2,6 +2,7 @@
 #include "runtime/audio/sound_slots.h"
 
 #include <cmath>
+#include <new>
 #include <string>
 
 #include "runtime/audio/audio_state.h"
@@ -22,9 +23,15 @@ SoundSlot* SlotRecord(int slot) {
 bool ReadMixerSamples(const std::string& name, std::vector<uint8_t>& converted) {
   WaveSound wave;
   if (ReadWaveFile(name.c_str(), wave) != WaveStatus::kOk) return false;
-  return plat::ConvertToMixerFormat(wave.layout, wave.samples.data(), wave.samples.size(),
-                                    converted) &&
-         !converted.empty();
+  // A sound too long for the memory left fails to load like a bad file.
+  try {
+    return plat::ConvertToMixerFormat(wave.layout, wave.samples.data(), wave.samples.size(),
+                                      converted) &&
+           !converted.empty();
+  } catch (const std::bad_alloc&) {
+    converted.clear();
+    return false;
+  }
 }
 
 std::string ResolveSoundName(const RtString& name) {
