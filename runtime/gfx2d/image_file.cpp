@@ -1,10 +1,19 @@
 #include <cstdio>
+#include <new>
 
 #include "runtime/files/file_stream.h"
 #include "runtime/gfx2d/image_decode.h"
 #include "runtime/gfx2d/texture_upload.h"
 
 namespace gfx2d {
+namespace {
+
+// No image within the texture limit needs a larger file: 16384 x 16384
+// RGBA stored without compression is 1 GiB plus a little framing. A bigger
+// file is refused before its bytes are read into memory.
+constexpr long kMaxImageFileBytes = 5L << 28;  // 1.25 GiB
+
+}  // namespace
 
 bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes) {
   bytes.clear();
@@ -20,10 +29,18 @@ bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes) {
   if (!f) return false;
   bool ok = std::fseek(f, 0, SEEK_END) == 0;
   const long length = ok ? std::ftell(f) : -1;
-  ok = ok && length >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+  ok = ok && length >= 0 && length <= kMaxImageFileBytes && std::fseek(f, 0, SEEK_SET) == 0;
   if (ok) {
-    bytes.resize(static_cast<size_t>(length));
-    ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    try {
+      bytes.resize(static_cast<size_t>(length));
+      ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+  }
+  if (!ok) {
+    bytes.clear();
+    bytes.shrink_to_fit();
   }
   std::fclose(f);
   return ok;

@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "runtime/gfx2d/gfx2d_state.h"
 #include "runtime/gfx2d/image_decode.h"
@@ -88,9 +89,16 @@ bool ReadPngRows(PngSource* src, const char* name, int maxSide, std::vector<uint
   result->height = static_cast<int>(png_get_image_height(png, info));
   result->channels = channels;
   result->rowBytes = png_get_rowbytes(png, info);
-  // The sizes are bounded by the user limits above, so this cannot overflow.
-  rows->resize(result->rowBytes * static_cast<size_t>(result->height));
-  rowPointers->resize(static_cast<size_t>(result->height));
+  // The sizes are bounded by the user limits above, so this cannot overflow,
+  // but a legal size can still ask for more memory than there is; libpng's
+  // structures must be freed before that failure leaves this frame.
+  try {
+    rows->resize(result->rowBytes * static_cast<size_t>(result->height));
+    rowPointers->resize(static_cast<size_t>(result->height));
+  } catch (const std::bad_alloc&) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
   for (int y = 0; y < result->height; ++y)
     (*rowPointers)[y] = rows->data() + static_cast<size_t>(y) * result->rowBytes;
   png_read_image(png, rowPointers->data());
@@ -111,9 +119,14 @@ bool DecodePng(const uint8_t* data, size_t size, const char* name, int32_t key, 
   if (!ReadPngRows(&src, name ? name : "", maxSide, &rows, &rowPointers, &r)) return false;
   if (r.width <= 0 || r.height <= 0) return false;
 
+  try {
+    image.pixels.assign(static_cast<size_t>(r.width) * r.height * 4, 0);
+  } catch (const std::bad_alloc&) {
+    image = ImageBuffer{};
+    return false;
+  }
   image.width = r.width;
   image.height = r.height;
-  image.pixels.assign(static_cast<size_t>(r.width) * r.height * 4, 0);
   for (int y = 0; y < r.height; ++y) {
     const uint8_t* in = rowPointers[y];
     uint8_t* out = image.Pixel(0, y);
