@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config clang-format git
+  clang libclang-rt-14-dev
   libsdl2-dev libsdl2-mixer-dev libmpv-dev libpng-dev liblzo2-dev zlib1g-dev
   libcairo2-dev libmp3lame-dev libmpg123-dev
   libgl-dev libgl1-mesa-dri libegl-dev

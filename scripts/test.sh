@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the project twice (plain, and with
-# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in both.
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in both,
+# then gives every parser a short dose of fuzzing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh || exit 1
@@ -70,5 +71,11 @@ else
   echo "build of build-tsan failed"; status=1
 fi
 
-if [ $status -eq 0 ]; then echo "ALL TESTS PASSED (plain, sanitizer and thread builds)"; else echo "TESTS FAILED"; fi
+# The fuzz dose: every parser's libFuzzer target for a short while, in a
+# clang build of its own (build-fuzz/); a finding fails the run and its
+# input stays in build-fuzz/findings/.
+echo "== fuzz dose"
+scripts/fuzz.sh "${FUZZ_DOSE_SECONDS:-20}" || status=1
+
+if [ $status -eq 0 ]; then echo "ALL TESTS PASSED (plain, sanitizer, thread builds and fuzz dose)"; else echo "TESTS FAILED"; fi
 exit $status

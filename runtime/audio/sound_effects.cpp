@@ -2,6 +2,7 @@
 #include "runtime/audio/sound_slots.h"
 
 #include <cmath>
+#include <new>
 #include <string>
 
 #include "runtime/audio/audio_state.h"
@@ -49,13 +50,17 @@ bool ReadMixerSamples(const std::string& name, std::vector<uint8_t>& converted,
     if (problem) *problem = WaveProblem(status);
     return false;
   }
-  if (!plat::ConvertToMixerFormat(wave.layout, wave.samples.data(), wave.samples.size(),
-                                  converted) ||
-      converted.empty()) {
-    if (problem) *problem = "the wave file's sample format cannot be converted for playing";
-    return false;
+  // A sound too long for the memory left fails to load like a bad file.
+  bool ok = false;
+  try {
+    ok = plat::ConvertToMixerFormat(wave.layout, wave.samples.data(), wave.samples.size(),
+                                    converted) &&
+         !converted.empty();
+  } catch (const std::bad_alloc&) {
+    converted.clear();
   }
-  return true;
+  if (!ok && problem) *problem = "the wave file's sample format cannot be converted for playing";
+  return ok;
 }
 
 std::string ResolveSoundName(const RtString& name) {

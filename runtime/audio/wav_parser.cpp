@@ -1,7 +1,12 @@
 #include "runtime/audio/wav_parser.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "runtime/core/byte_order.h"
 #include "runtime/files/file_stream.h"
@@ -122,9 +127,27 @@ WaveStatus ReadWaveFile(const char* name, WaveSound& out) {
   out = WaveSound{};
   FileStream stream;
   if (!name || !*name || !OpenStream(stream, name)) return WaveStatus::kUnreadable;
-  std::vector<uint8_t> bytes(static_cast<size_t>(stream.size > 0 ? stream.size : 0));
-  const bool read = ReadStream(stream, bytes.data(), stream.size);
+  // The stream's size stops at the int32 limit: a longer file would be read
+  // cut short, so it is refused before any of it is held in memory.
+  struct stat st;
+  if (stream.handle && (fstat(fileno(stream.handle), &st) != 0 || st.st_size > INT32_MAX)) {
+    CloseStream(stream);
+    return WaveStatus::kUnreadable;
+  }
+  std::vector<uint8_t> bytes;
+  bool read = false;
+  try {
+    bytes.resize(static_cast<size_t>(stream.size > 0 ? stream.size : 0));
+    read = ReadStream(stream, bytes.data(), stream.size);
+  } catch (const std::bad_alloc&) {
+    read = false;
+  }
   CloseStream(stream);
   if (!read) return WaveStatus::kUnreadable;
-  return ParseWave(bytes.data(), bytes.size(), out);
+  try {
+    return ParseWave(bytes.data(), bytes.size(), out);
+  } catch (const std::bad_alloc&) {
+    out = WaveSound{};
+    return WaveStatus::kUnreadable;
+  }
 }

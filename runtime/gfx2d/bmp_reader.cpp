@@ -3,6 +3,7 @@
 // crafted header can neither read outside the file nor ask for a huge buffer
 // the file could not fill.
 #include <cstring>
+#include <new>
 
 #include "runtime/core/byte_order.h"
 #include "runtime/core/load_budget.h"
@@ -83,9 +84,14 @@ bool DecodeBmp(const uint8_t* data, size_t size, int32_t key, int maxSide, Image
     return false;
   }
 
+  try {
+    image.pixels.assign(static_cast<size_t>(width * height * 4), 0);
+  } catch (const std::bad_alloc&) {
+    image = ImageBuffer{};
+    return false;
+  }
   image.width = static_cast<int32_t>(width);
   image.height = static_cast<int32_t>(height);
-  image.pixels.assign(static_cast<size_t>(width * height * 4), 0);
   for (int64_t y = 0; y < height; ++y) {
     const int64_t fileRow = topDown ? y : height - 1 - y;
     const uint8_t* row = pixelData + fileRow * stride;

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <new>
 
 #include "runtime/files/file_stream.h"
 #include "runtime/gfx2d/image_decode.h"
@@ -6,6 +7,14 @@
 #include "runtime/platform/whole_file.h"
 
 namespace gfx2d {
+namespace {
+
+// No image within the texture limit needs a larger file: 16384 x 16384
+// RGBA stored without compression is 1 GiB plus a little framing. A bigger
+// file is refused before its bytes are read into memory.
+constexpr long kMaxImageFileBytes = 5L << 28;  // 1.25 GiB
+
+}  // namespace
 
 bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes) {
   bytes.clear();
@@ -17,7 +26,7 @@ bool ReadImageBytes(const char* name, std::vector<uint8_t>& bytes) {
     bytes.assign(data, data + size);
     return true;
   }
-  return plat::ReadWholeFile(SystemPath(name), bytes);
+  return plat::ReadWholeFile(SystemPath(name), bytes, uint64_t(kMaxImageFileBytes));
 }
 
 bool LoadImageFile(const char* name, int32_t key, ImageBuffer& image) {

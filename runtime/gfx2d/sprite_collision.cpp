@@ -12,14 +12,16 @@ namespace {
 struct CollisionSide {
   const uint8_t* mask = nullptr;
   int paddedWidth = 0;
-  int width = 0, height = 0;     // image size
-  int originX = 0, originY = 0;  // screen position of the image's top-left
+  int width = 0, height = 0;  // image size
+  // Screen position of the image's top-left; a frame's offset taken from a
+  // position near the int limits leaves the int range.
+  long long originX = 0, originY = 0;
   // Part of the image the box may show (a frame, or the whole image).
   int left = 0, top = 0, right = 0, bottom = 0;
   int boxX = 0, boxY = 0, boxW = 0, boxH = 0;
 
-  bool Opaque(int px, int py) const {
-    const int column = px - originX, row = py - originY;
+  bool Opaque(long long px, long long py) const {
+    const long long column = px - originX, row = py - originY;
     if (column < left || column >= right || row < top || row >= bottom) return false;
     // Rows of the mask are bottom-up, like the texture.
     return mask[static_cast<size_t>(height - 1 - row) * paddedWidth + column] != 0;
@@ -39,16 +41,21 @@ bool MakeSide(int slot, bool withFrames, int frame, int x, int y, CollisionSide&
   side.boxH = s.height;
   if (withFrames && s.frameWidth > 0 && s.frameHeight > 0) {
     if (frame < 0) return false;
-    const int perRow = std::max(s.width / s.frameWidth, 1);
-    offsetX = s.frameWidth * (frame % perRow);
-    offsetY = s.frameHeight * (frame / perRow);
+    // In 64 bits: a frame number near 2^31 times a frame size would
+    // overflow. A frame that starts past the image has no pixels at all.
+    const int64_t perRow = std::max(s.width / s.frameWidth, 1);
+    const int64_t x0 = s.frameWidth * (frame % perRow);
+    const int64_t y0 = s.frameHeight * (frame / perRow);
+    if (x0 >= s.width || y0 >= s.height) return false;
+    offsetX = static_cast<int>(x0);
+    offsetY = static_cast<int>(y0);
     side.boxW = s.frameWidth;
     side.boxH = s.frameHeight;
   }
   side.boxX = x;
   side.boxY = y;
-  side.originX = x - offsetX;
-  side.originY = y - offsetY;
+  side.originX = static_cast<long long>(x) - offsetX;
+  side.originY = static_cast<long long>(y) - offsetY;
   // A frame reaching past the image shows transparent pixels there.
   side.left = offsetX;
   side.top = offsetY;
@@ -72,9 +79,7 @@ bool Overlap(const CollisionSide& a, const CollisionSide& b) {
   for (const auto& pass : kPasses)
     for (long long py = top + pass[1]; py < bottom; py += 2)
       for (long long px = left + pass[0]; px < right; px += 2)
-        if (a.Opaque(static_cast<int>(px), static_cast<int>(py)) &&
-            b.Opaque(static_cast<int>(px), static_cast<int>(py)))
-          return true;
+        if (a.Opaque(px, py) && b.Opaque(px, py)) return true;
   return false;
 }
 

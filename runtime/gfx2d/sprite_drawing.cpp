@@ -58,9 +58,10 @@ bool FrameOf(const SpriteSlot& s, int k, FrameRect& f) {
   f.fw = s.frameWidth;
   f.fh = s.frameHeight;
   if (f.fw <= 0 || f.fh <= 0 || k < 0) return false;
-  const int perRow = s.width / f.fw;
-  const int column = perRow == 0 ? k : k % perRow;
-  const int row = perRow == 0 ? 0 : k / perRow;
+  // In 64 bits: a frame number near 2^31 times a frame size would overflow.
+  const int64_t perRow = s.width / f.fw;
+  const int64_t column = perRow == 0 ? k : k % perRow;
+  const int64_t row = perRow == 0 ? 0 : k / perRow;
   if ((column + 1) * f.fw > s.width || (row + 1) * f.fh > s.height) return false;
   f.u0 = static_cast<float>(column * f.fw) / s.paddedWidth;
   f.u1 = f.u0 + static_cast<float>(f.fw) / s.paddedWidth;

@@ -218,6 +218,23 @@ bool ConvertToMixerFormat(const PcmLayout& from, const uint8_t* bytes, size_t by
                           std::vector<uint8_t>& out) {
   out.clear();
   if (from.channels < 1 || from.channels > 8 || from.rate <= 0) return false;
+  // SDL converts the whole input at once through float buffers sized in
+  // int: the longer of the input and the resampled output, in float
+  // samples of at least two channels, must stay well inside int, or its
+  // buffer sizes overflow (a long sound at a low rate crashed here). With
+  // a factor of two for SDL's own padding that still allows well over an
+  // hour at our rate, far beyond any sound effect.
+  {
+    const uint64_t sampleBytes = from.encoding == PcmLayout::Encoding::kSigned24
+                                     ? 3
+                                     : SDL_AUDIO_BITSIZE(SdlFormat(from.encoding)) / 8;
+    const uint64_t inFrames = byteCount / (static_cast<uint64_t>(from.channels) * sampleBytes);
+    const uint64_t outFrames =
+        inFrames * static_cast<uint64_t>(kMixerRate) / static_cast<uint64_t>(from.rate) + 1;
+    const uint64_t width = static_cast<uint64_t>(std::max(from.channels, kMixerChannels));
+    const uint64_t work = std::max(inFrames, outFrames) * width * sizeof(float) * 2;
+    if (work > static_cast<uint64_t>(INT_MAX)) return false;
+  }
   std::vector<uint8_t> widened;
   if (from.encoding == PcmLayout::Encoding::kSigned24) {
     widened = Widen24(bytes, byteCount);

@@ -1,4 +1,6 @@
 // Pixel-exact collision between sprites and between animation frames.
+#include <climits>
+
 #include "render_fixture.h"
 
 namespace {
@@ -51,6 +53,39 @@ TEST_F(Render2d, AnimationFramesCollideWithTheirOwnPixels) {
   EXPECT_FALSE(SpriteFromFile(RtString(missing.c_str()), 66));
   EXPECT_EQ(gfx2d::Gfx2d().sprites[66].frameWidth, 8);
   EXPECT_FALSE(AnimationFramesOverlap(66, 0, 0, 0, 67, 0, 3, 3));
+}
+
+TEST_F(Render2d, FrameNumbersAndPositionsNearTheIntLimitsFindNoFrame) {
+  // Two solid 8 x 8 frames side by side.
+  const std::string path = TempPath("two_frames.bmp");
+  testimg::WriteBytes(path, testimg::MakeBmp24(16, 8, [](int, int) { return kWhite; }));
+  ASSERT_TRUE(AnimationFromFile(RtString(path.c_str()), 70, 8, 8));
+  ASSERT_TRUE(LoadBmp(71, 2, 2, [](int, int) { return kWhite; }));
+  // Row numbers of 2^28 and more times the frame height pass 2^31.
+  for (const int frame : {1 << 29, (1 << 30) + 1, INT_MAX - 1, INT_MAX}) {
+    EXPECT_FALSE(AnimationFramesOverlap(70, frame, 0, 0, 71, 0, 3, 3)) << frame;
+    EXPECT_FALSE(AnimationFramesOverlap(71, 0, 3, 3, 70, frame, 0, 0)) << frame;
+  }
+  // A frame's offset taken from a position at the int limits.
+  EXPECT_TRUE(AnimationFramesOverlap(70, 1, INT_MIN, 0, 71, 0, INT_MIN + 3, 3));
+  EXPECT_TRUE(AnimationFramesOverlap(70, 1, INT_MAX - 8, 0, 71, 0, INT_MAX - 3, 3));
+  EXPECT_FALSE(AnimationFramesOverlap(70, 1, INT_MIN, 0, 71, 0, INT_MAX - 3, 3));
+}
+
+TEST_F(Render2d, FrameNumbersNearTheIntLimitDrawNothing) {
+  const std::string path = TempPath("two_frames.bmp");
+  testimg::WriteBytes(path, testimg::MakeBmp24(16, 8, [](int, int) { return kWhite; }));
+  ASSERT_TRUE(AnimationFromFile(RtString(path.c_str()), 72, 8, 8));
+  // Frames wider than the image: every frame number is a column.
+  ASSERT_TRUE(AnimationFromFile(RtString(path.c_str()), 73, 32767, 8));
+  for (const int frame : {1 << 29, (1 << 30) + 1, INT_MAX - 1, INT_MAX}) {
+    PutAnimationFrame(72, frame, 10, 10);
+    PutAnimationFrameInRect(72, frame, 30, 10, 8, 8);
+    PutAnimationFrameRotatedScaled(72, frame, 50, 10, 0, 1);
+    PutAnimationFrame(73, frame, 70, 10);
+  }
+  const Box painted = PaintedBox(Screen());
+  EXPECT_EQ(painted.right, -1) << "something drawn at " << painted.left << "," << painted.top;
 }
 
 TEST_F(Render2d, DrawingIntoASurfaceRefreshesItsCollisionMask) {
