@@ -5,6 +5,7 @@
 
 namespace keys {
 
+// A key's scan code, for KeyDown and the replay files.
 inline constexpr int kEscape = 1;
 inline constexpr int kBackspace = 14;
 inline constexpr int kTab = 15;
@@ -26,6 +27,7 @@ inline constexpr int kF4 = 62;
 // Escape with the extended bit: some keyboards report their second escape
 // key this way.
 inline constexpr int kExtendedEscape = 0x80 | kEscape;
+// An extended key's scan code (0x80 set), for KeyDown and the replay files.
 inline constexpr int kKeypadEnter = 156;
 inline constexpr int kRightControl = 157;
 inline constexpr int kRightAlt = 184;
