@@ -115,6 +115,18 @@ def write_doxyfile(source, out, headers):
     return path
 
 
+def copy_screenshots(source, destination):
+    """examples/NAME/screenshot.png -> html/examples/NAME.png, for the
+    examples page (Doxygen would copy pictures of one name over each
+    other)."""
+    os.makedirs(destination, exist_ok=True)
+    examples = os.path.join(source, "examples")
+    for name in sorted(os.listdir(examples)):
+        picture = os.path.join(examples, name, "screenshot.png")
+        if os.path.isfile(picture):
+            shutil.copyfile(picture, os.path.join(destination, name + ".png"))
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -136,6 +148,7 @@ def main():
     if warnings:
         print("\n".join(warnings), file=sys.stderr)
         sys.exit(f"build_reference: {len(warnings)} warning(s); every public command needs its comment")
+    copy_screenshots(source, os.path.join(out, "html", "examples"))
     commands = cheatsheet.write(os.path.join(out, "xml"), os.path.join(out, "html", "cheatsheet.html"))
     with open(os.path.join(out, "commands.txt"), "w", encoding="utf-8") as f:
         f.write("".join(name + "\n" for name in commands))

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""The cheatsheet lists every command runtime.h declares, and nothing else.
+"""The cheatsheet lists every command runtime.h declares, and nothing else;
+the examples page shows every example program.
 
 Reads the public headers (runtime.h and what it includes) with a small
 scanner of its own, independent of Doxygen, collects the free functions
@@ -118,6 +119,26 @@ def header_commands(source):
     return commands
 
 
+def missing_examples(source, reference):
+    """Every example program has its section on the examples page, with its
+    picture when it has one."""
+    with open(os.path.join(reference, "html", "examples_page.html"), encoding="utf-8") as f:
+        page = f.read()
+    failures = []
+    examples = os.path.join(source, "examples")
+    for name in sorted(os.listdir(examples)):
+        if not os.path.isdir(os.path.join(examples, name)):
+            continue
+        if f'id="example_{name}"' not in page:
+            failures.append(f"examples page: no section for examples/{name}")
+        has_picture = os.path.isfile(os.path.join(examples, name, "screenshot.png"))
+        if has_picture and not os.path.isfile(os.path.join(reference, "html", "examples", name + ".png")):
+            failures.append(f"examples page: examples/{name}/screenshot.png was not copied")
+        if has_picture and f'src="examples/{name}.png"' not in page:
+            failures.append(f"examples page: examples/{name} is shown without its picture")
+    return failures
+
+
 def main():
     source, reference = sys.argv[1], sys.argv[2]
     in_headers = header_commands(source)
@@ -133,6 +154,7 @@ def main():
     for name in sorted(set(listed)):
         if not re.search(r"\b" + re.escape(name) + r"\(", page):
             failures.append(f"commands.txt names {name}, the page shows no signature for it")
+    failures += missing_examples(source, reference)
     if len(in_headers) < 100:
         failures.append(f"only {len(in_headers)} commands found in the headers; the scanner is broken")
     if failures:
