@@ -4,9 +4,12 @@
 
 #include "runtime/core/rt_string.h"
 
-// Replaces the current piece; an empty or unknown name only stops the music.
+// Replaces the current piece with the file name (disk first, then the music
+// archive; OGG, MP3, WAV and the other formats the sound mixer reads), looping
+// it when loop is nonzero. An empty or unknown name only stops the music.
 // Every piece starts at full volume.
 void PlayMusic(const RtString& name, int loop);
+// Stops the current piece, if any.
 void StopMusic();
 // 0..1 (clamped); sent to the player only when it differs from the last
 // value set since the piece started.

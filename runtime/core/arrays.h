@@ -34,12 +34,14 @@
 // an index and every extent treats as 0.
 class ArrayIndex {
  public:
+  // From any integer, saturating at the int32 range.
   template <std::integral T>
   constexpr ArrayIndex(T v) : value_(FromIntegral(v)) {}
+  // From a double or float, truncated and saturating (NaN: INT32_MIN).
   template <std::floating_point T>
   constexpr ArrayIndex(T v) : value_(FromFloating(v)) {}
 
-  constexpr int32_t value() const { return value_; }
+  constexpr int32_t value() const { return value_; }  // The index as an int32.
 
  private:
   template <typename T>
@@ -116,6 +118,8 @@ int CompareSign(R r) {
 
 }  // namespace arrays_internal
 
+// An array of numbers (double), integers (int32_t), texts (RtString) or a
+// program's records, with up to four dimensions; see the top of this file.
 template <typename T>
 class RtArray {
  public:
@@ -137,7 +141,9 @@ class RtArray {
   ~RtArray() { Release(); }
   RtArray(const RtArray&) = delete;
   RtArray& operator=(const RtArray&) = delete;
+  // Takes the elements; the source is left without any.
   RtArray(RtArray&& other) noexcept { TakeFrom(other); }
+  // Takes the elements, freeing this array's own; the source is left empty.
   RtArray& operator=(RtArray&& other) noexcept {
     if (this != &other) {
       Release();
@@ -159,15 +165,20 @@ class RtArray {
   // extent below 1 leaves the array without elements.
   void Redim(ArrayIndex a, ArrayIndex b = 0, ArrayIndex c = 0, ArrayIndex d = 0);
 
+  // The element (i, j, k, l); a negative i counts from the end. An index
+  // outside its extent ends the program with runtime error 9.
   T& At(ArrayIndex i, ArrayIndex j = 0, ArrayIndex k = 0, ArrayIndex l = 0) {
     return data_[Offset(i.value(), j.value(), k.value(), l.value())];
   }
+  // The element, read only; see the other At.
   const T& At(ArrayIndex i, ArrayIndex j = 0, ArrayIndex k = 0, ArrayIndex l = 0) const {
     return data_[Offset(i.value(), j.value(), k.value(), l.value())];
   }
+  // Shorthand for At: arr(i, j).
   T& operator()(ArrayIndex i, ArrayIndex j = 0, ArrayIndex k = 0, ArrayIndex l = 0) {
     return At(i, j, k, l);
   }
+  // Shorthand for the read-only At.
   const T& operator()(ArrayIndex i, ArrayIndex j = 0, ArrayIndex k = 0, ArrayIndex l = 0) const {
     return At(i, j, k, l);
   }
@@ -211,10 +222,10 @@ class RtArray {
         return 0;
     }
   }
-  int32_t DimCount() const { return shape_.dimCount; }
+  int32_t DimCount() const { return shape_.dimCount; }  // Dimensions in use (0 without elements).
   // Elements inside the extents.
   int32_t ElementCount() const { return arrays_internal::ElementCount(shape_); }
-  int32_t Capacity() const { return capacity_; }
+  int32_t Capacity() const { return capacity_; }  // Elements the storage holds.
   const ArrayShape& Shape() const { return shape_; }
   bool UsesInlineStorage() const {
     if constexpr (kHasInlineStorage) {
@@ -421,31 +432,42 @@ void RtArray<T>::QuickSort(int32_t lo, int32_t hi, Compare& compare) {
   }
 }
 
-using NumberArray = RtArray<double>;
-using IntArray = RtArray<int32_t>;
-using TextArray = RtArray<RtString>;
+using NumberArray = RtArray<double>;  // An array of numbers.
+using IntArray = RtArray<int32_t>;    // An array of 32-bit integers.
+using TextArray = RtArray<RtString>;  // An array of texts.
+// An array of a program's own records (plain structures).
 template <typename R>
 requires(RtArray<R>::kIsRecord) using RecordArray = RtArray<R>;
 
 // ---- the commands ----
 
+// (Re)creates the array with extents a to d (0 = absent), every element
+// zero; see RtArray::Dim. Storage beyond 2 GiB is runtime error 7.
 void DimNumberArray(NumberArray& arr, ArrayIndex a, ArrayIndex b = 0, ArrayIndex c = 0,
                     ArrayIndex d = 0);
+// As DimNumberArray for integers.
 void DimIntArray(IntArray& arr, ArrayIndex a, ArrayIndex b = 0, ArrayIndex c = 0, ArrayIndex d = 0);
+// As DimNumberArray for texts, every element empty.
 void DimTextArray(TextArray& arr, ArrayIndex a, ArrayIndex b = 0, ArrayIndex c = 0,
                   ArrayIndex d = 0);
+// As DimNumberArray for records, every field zero.
 template <typename R>
 requires(RtArray<R>::kIsRecord) void DimRecordArray(RtArray<R>& arr, ArrayIndex a, ArrayIndex b = 0,
                                                     ArrayIndex c = 0, ArrayIndex d = 0) {
   arr.Dim(a, b, c, d);
 }
 
+// Resizes keeping the elements inside both the old and the new extents;
+// see RtArray::Redim.
 void RedimNumberArray(NumberArray& arr, ArrayIndex a, ArrayIndex b = 0, ArrayIndex c = 0,
                       ArrayIndex d = 0);
+// As RedimNumberArray for integers.
 void RedimIntArray(IntArray& arr, ArrayIndex a, ArrayIndex b = 0, ArrayIndex c = 0,
                    ArrayIndex d = 0);
+// As RedimNumberArray for texts.
 void RedimTextArray(TextArray& arr, ArrayIndex a, ArrayIndex b = 0, ArrayIndex c = 0,
                     ArrayIndex d = 0);
+// As RedimNumberArray for records.
 template <typename R>
 requires(RtArray<R>::kIsRecord) void RedimRecordArray(RtArray<R>& arr, ArrayIndex a,
                                                       ArrayIndex b = 0, ArrayIndex c = 0,
@@ -453,41 +475,51 @@ requires(RtArray<R>::kIsRecord) void RedimRecordArray(RtArray<R>& arr, ArrayInde
   arr.Redim(a, b, c, d);
 }
 
+// The element (i, j, k, l) to read or assign; a negative i counts from the
+// end, an index outside its extent is runtime error 9.
 inline double& NumberArrayAt(NumberArray& arr, ArrayIndex i, ArrayIndex j = 0, ArrayIndex k = 0,
                              ArrayIndex l = 0) {
   return arr.At(i, j, k, l);
 }
+// As NumberArrayAt for integers.
 inline int32_t& IntArrayAt(IntArray& arr, ArrayIndex i, ArrayIndex j = 0, ArrayIndex k = 0,
                            ArrayIndex l = 0) {
   return arr.At(i, j, k, l);
 }
+// As NumberArrayAt for texts.
 inline RtString& TextArrayAt(TextArray& arr, ArrayIndex i, ArrayIndex j = 0, ArrayIndex k = 0,
                              ArrayIndex l = 0) {
   return arr.At(i, j, k, l);
 }
+// As NumberArrayAt for records.
 template <typename R>
 requires(RtArray<R>::kIsRecord) R& RecordArrayAt(RtArray<R>& arr, ArrayIndex i, ArrayIndex j = 0,
                                                  ArrayIndex k = 0, ArrayIndex l = 0) {
   return arr.At(i, j, k, l);
 }
 
+// The extent of dimension n (0 to 3), else 0.
 template <typename T>
 int32_t ArrayDimSize(const RtArray<T>& arr, ArrayIndex n) {
   return arr.DimSize(n.value());
 }
 
+// Appends the text as the new last element of a one-dimensional (or empty)
+// array; an array of more dimensions is runtime error 8.
 void TextArrayPush(TextArray& arr, const RtString& text);
+// As TextArrayPush for a record.
 template <typename R>
 requires(RtArray<R>::kIsRecord) void RecordArrayPush(RtArray<R>& arr, const R& record) {
   arr.Push(record);
 }
 
-// Without a comparison (or with a null one) the records are ordered by their
-// first field, an int32.
+// Sorts the records ascending by their first field, an int32 (not stable).
 template <typename R>
 requires(RtArray<R>::kIsRecord) void SortRecordArray(RtArray<R>& arr) {
   arr.SortByFirstField();
 }
+// Sorts the records in the order compare(x, y) defines (see RtArray::Sort);
+// a null comparison orders them by their first field.
 template <typename R, typename Compare>
 requires(RtArray<R>::kIsRecord) void SortRecordArray(RtArray<R>& arr, Compare compare) {
   if constexpr (std::is_null_pointer_v<Compare>) {

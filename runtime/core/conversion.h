@@ -37,20 +37,22 @@ RtString FormatNumber(double width, double decimals, double value);
 // count bytes from the 0-based start (count < 0: to the end). Out-of-range
 // starts give the empty text.
 RtString Mid(const RtString& text, int start, int count);
-int Len(const RtString& text);
+int Len(const RtString& text);  // The text's length in bytes.
+// The length of the value's decimal text.
 int IntTextLength(int value);
+// The length of the value's number text (as RtString(value) prints it).
 int NumberTextLength(double value);
 // The first byte as 0..255; 0 for the empty text.
 int Asc(const RtString& text);
 // A one-byte text holding the low 8 bits of code (length 1 even for 0).
 RtString Chr(int code);
 
-// Only ASCII letters change; bytes 128..255 are left alone since their meaning
-// depends on the code page.
+// The text in capitals. Only ASCII letters change; bytes 128..255 are left
+// alone since their meaning depends on the code page.
 RtString UpperCase(const RtString& text);
-RtString LowerCase(const RtString& text);
-void UpperCaseInPlace(RtString& text);
-void LowerCaseInPlace(RtString& text);
+RtString LowerCase(const RtString& text);  // The text in small letters; see UpperCase.
+void UpperCaseInPlace(RtString& text);     // UpperCase on the variable itself.
+void LowerCaseInPlace(RtString& text);     // LowerCase on the variable itself.
 
 // Replaces every non-overlapping occurrence of find, scanning left to right and
 // resuming after each inserted replacement. An empty find leaves the text as

@@ -11,23 +11,27 @@
 
 // One item: a number, or a text when text is not null.
 struct DataItem {
-  double value;
-  const char* text;
+  double value;      // The number (0 for a text item).
+  const char* text;  // The text, or null for a number item.
 };
 
+// A number item for a table.
 constexpr DataItem DataNumber(double value) {
   return DataItem{value, nullptr};
 }
+// A text item for a table; the text must outlive the table.
 constexpr DataItem DataText(const char* text) {
   return DataItem{0, text};
 }
 
+// A table of items and the reading position in it.
 struct DataTable {
-  const DataItem* items;
-  int32_t size;
-  int32_t position;  // the next item to read
+  const DataItem* items;  // The items, in reading order.
+  int32_t size;           // How many items there are.
+  int32_t position;       // the next item to read
 };
 
+// A table over a static array of items, positioned at its first item.
 template <int32_t N>
 constexpr DataTable MakeDataTable(const DataItem (&items)[N]) {
   return DataTable{items, N, 0};

@@ -15,4 +15,4 @@ uint32_t WriteIntText(int value, char* out);
 
 // Reads the longest leading decimal number (see conversion.h).
 double TextToNumber(const char* text);
-int TextToInt(const char* text);
+int TextToInt(const char* text);  // See conversion.h.

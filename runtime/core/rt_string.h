@@ -15,6 +15,8 @@
 
 struct RtStringOps;
 
+// The runtime's text: bytes with a length, always NUL-terminated. Built from
+// C text, int, double or float, joined with + and compared with == and <.
 class RtString {
  public:
   RtString() noexcept;
@@ -31,17 +33,17 @@ class RtString {
   RtString(float value);
   ~RtString();
 
-  RtString& operator=(const RtString& other);
-  RtString& operator=(RtString&& other) noexcept;
+  RtString& operator=(const RtString& other);      // Copies the text.
+  RtString& operator=(RtString&& other) noexcept;  // Steals the storage, as the move constructor.
 
-  const char* c_str() const { return text_; }
-  uint32_t Length() const { return length_; }
-  uint32_t Capacity() const { return capacity_; }
+  const char* c_str() const { return text_; }      // The NUL-terminated text.
+  uint32_t Length() const { return length_; }      // Bytes before the terminating NUL.
+  uint32_t Capacity() const { return capacity_; }  // Bytes the storage holds, NUL included.
   // Writable only up to Capacity() bytes; nothing may be written while the
   // capacity is 0 (the shared empty text). After writing, set the length with
   // Truncate.
   char* Data() { return text_; }
-  const char* Data() const { return text_; }
+  const char* Data() const { return text_; }  // See the writable Data.
 
   // Makes room for n characters plus the NUL. Does nothing when n is 0 or the
   // capacity already suffices; otherwise the capacity becomes
@@ -49,6 +51,8 @@ class RtString {
   // block holds the empty text and the length is 0.
   void Reserve(uint32_t n, bool keep);
 
+  // Appends the other text, C text (up to its NUL), count bytes, or a
+  // number's text.
   void Append(const RtString& other);
   void Append(const char* text);
   void Append(const char* bytes, uint32_t count);
@@ -56,22 +60,27 @@ class RtString {
   void Append(double value);
   void Append(float value);
 
+  // Append, returning the text.
   RtString& operator+=(const RtString& other) {
     Append(other);
     return *this;
   }
+  // Append, returning the text.
   RtString& operator+=(const char* text) {
     Append(text);
     return *this;
   }
+  // Append, returning the text.
   RtString& operator+=(int value) {
     Append(value);
     return *this;
   }
+  // Append, returning the text.
   RtString& operator+=(double value) {
     Append(value);
     return *this;
   }
+  // Append, returning the text.
   RtString& operator+=(float value) {
     Append(value);
     return *this;
@@ -129,6 +138,8 @@ bool operator<=(const RtString& a, const RtString& b);
 bool operator>(const RtString& a, const RtString& b);
 bool operator>=(const RtString& a, const RtString& b);
 
+// Comparisons with C text, as between two RtStrings but without the length
+// rule: the bytes up to the first NUL decide.
 bool operator==(const RtString& a, const char* b);
 bool operator!=(const RtString& a, const char* b);
 bool operator<(const RtString& a, const char* b);
@@ -136,6 +147,7 @@ bool operator<=(const RtString& a, const char* b);
 bool operator>(const RtString& a, const char* b);
 bool operator>=(const RtString& a, const char* b);
 
+// C text against RtString; see the comparisons above.
 bool operator==(const char* a, const RtString& b);
 bool operator!=(const char* a, const RtString& b);
 bool operator<(const char* a, const RtString& b);

@@ -3,26 +3,33 @@
 // down, so nothing here depends on the layers above.
 #pragma once
 
-// Runtime error codes passed to SetRuntimeError before ExitProgram.
+// Runtime error codes passed to SetRuntimeError before ExitProgram. A fatal
+// error ends the program with its code as the exit status.
 enum RuntimeErrorCode {
-  kErrNone = 0,
-  kErrFileIo = 3,
-  kErrInvalidArgument = 7,
-  kErrAppendMultiDim = 8,
-  kErrIndexRange = 9,
-  kErrNoMoreData = 20,
+  kErrNone = 0,             // No error.
+  kErrFileIo = 3,           // A file could not be read or written.
+  kErrInvalidArgument = 7,  // A bad argument, or storage that cannot be had.
+  kErrAppendMultiDim = 8,   // Push on an array of more than one dimension.
+  kErrIndexRange = 9,       // An array index outside its extent.
+  kErrNoMoreData = 20,      // A data table read past its last item.
 };
 
 // The error state a program's end report reads.
 struct RuntimeErrorState {
-  double errorCode = 0;
-  double errorLine = 0;
-  double currentModule = 0;
-  double currentLine = 0;
+  double errorCode = 0;      // The latest recorded error (0: none).
+  double errorLine = 0;      // currentLine when it was recorded.
+  double currentModule = 0;  // The latest SetDebugLine module.
+  double currentLine = 0;    // The latest SetDebugLine line.
 };
+// The current error state: a command that records an error without ending
+// the program (IniPut, WriteFileLine) leaves its code here.
 const RuntimeErrorState& RuntimeErrors();
 
+// Records code as the current error (with the current debug line) and
+// returns it; the program goes on.
 double SetRuntimeError(double code);
+// Marks the module and line the program is at, for the end report in debug
+// mode.
 void SetDebugLine(int module, int line);
 // Programs start with a clean error state after EngineStart.
 void ClearRuntimeError();

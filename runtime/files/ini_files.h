@@ -48,6 +48,8 @@ std::string IniText(const IniCache& cache);
 
 // Writes back the open file when it holds changes, then loads name.
 void IniOpen(const RtString& name);
+// The value of key in section of the open file (both ignoring letter
+// case), or "NO_DATA".
 RtString IniGet(const RtString& section, const RtString& key);
 // Sets key in section (created at the end when missing); an empty value
 // deletes the key, an empty key deletes the section. A section name holding

@@ -16,12 +16,14 @@
 RtString ReadFileLine(const RtString& file, int line);
 // That line read as a number; 0 for anything that is not one.
 void ReadFileLineNumber(const RtString& file, int line, double& value);
+// That line read as an integer; 0 for anything that is not one.
 void ReadFileLineInt(const RtString& file, int line, int& value);
 // Stores text (at most 1023 bytes, up to its first NUL) as that line. A file
 // that does not exist yet is created when it is written back. Text holding
 // CR or LF is refused (nothing changes, runtime error 7 is recorded): it
 // would split the line and shift every later one.
 void WriteFileLine(const RtString& file, int line, const RtString& text);
+// Stores the number's text (10 significant digits) as that line.
 void WriteFileLineNumber(const RtString& file, int line, double value);
 
 // Makes name the cached file, writing back the previous one first when it

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+// How StartDeterministicRun runs the program.
 struct DeterministicRunOptions {
   // Milliseconds the clock advances per frame.
   double frameMs = 1000.0 / 60.0;
@@ -25,7 +26,7 @@ struct DeterministicRunOptions {
   // A replay in the input layer's format ("input-replay 1"), from a file or
   // given as text; both empty means keys come only from ScriptKey/ScriptTap.
   std::string replayFile;
-  std::string replayText;
+  std::string replayText;  // A replay given as text; see replayFile.
 };
 
 // False with the reason in error (nothing changed then) for a bad frame time
@@ -33,6 +34,7 @@ struct DeterministicRunOptions {
 bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* error);
 // Returns to the real clock, devices and sound (tests that run on after it).
 void EndDeterministicRun();
+// Whether a deterministic run is on.
 bool DeterministicRunActive();
 // Frames ended since the run started (after EngineStart when it started
 // before).
@@ -49,8 +51,8 @@ bool StartInputRecording(const std::string& file, std::string* error);
 // down until released; a tap reads as down once, on the next read of the key
 // (within the frame it was made in or the next one).
 void ScriptKey(int scanCode, bool down);
-void ScriptTap(int scanCode);
-void ScriptReleaseAllKeys();
+void ScriptTap(int scanCode);  // A press and release; see ScriptKey.
+void ScriptReleaseAllKeys();   // Releases every key the script holds.
 // Whether the script holds the key now; unlike KeyDown it consumes no tap.
 bool ScriptKeyHeld(int scanCode);
 // True once every line of the replay has been applied.
@@ -60,7 +62,7 @@ bool ScriptFinished();
 // a saved state) also makes the next frame time read one frame, and the
 // following frames advance from the new value.
 double DeterministicClockMs();
-void SetDeterministicClockMs(double ms);
+void SetDeterministicClockMs(double ms);  // See DeterministicClockMs.
 
 // Frames a sound of lengthMs (SoundFileLengthMs) reads as playing in a run
 // of frameMs frames, counting the frame it started in: on the next frame
@@ -69,19 +71,23 @@ long SoundFrames(double lengthMs, double frameMs);
 
 // What the program asked of the sound layer since the last frame ended.
 struct AudioRequest {
+  // A sound played or stopped, a piece of music started or stopped, or the
+  // music volume set.
   enum class Kind { kSound, kStopSound, kMusic, kMusicStop, kMusicVolume };
-  Kind kind = Kind::kSound;
-  int slot = -1;  // sounds: the slot and which of its copies played
-  int copy = -1;
-  int gainMb = 0;  // sounds: hundredths of a decibel; pan -10000..10000
-  int pan = 0;
-  int volume = 0;     // music volume 0..1000
-  std::string music;  // music: the file the piece was opened from
+  Kind kind = Kind::kSound;  // What was asked.
+  int slot = -1;             // sounds: the slot and which of its copies played
+  int copy = -1;             // sounds: the copy; see slot.
+  int gainMb = 0;            // sounds: hundredths of a decibel; pan -10000..10000
+  int pan = 0;               // sounds: -10000 left .. 10000 right.
+  int volume = 0;            // music volume 0..1000
+  std::string music;         // music: the file the piece was opened from
 };
+// The requests in the order they were made.
 std::vector<AudioRequest> AudioRequestedThisFrame();
 
-// Called by every EndFrame of the run: kDrawn first, while the screen still
+// The two points of a frame a frame observer is called at.
+enum class DeterministicFrameStep { kDrawn, kShown };
+// Installs the function every EndFrame of the run calls: kDrawn first, while the screen still
 // holds the finished frame and before the clock advances; kShown once the
 // frame is shown and the step is done. Empty removes it.
-enum class DeterministicFrameStep { kDrawn, kShown };
 void SetDeterministicFrameObserver(std::function<void(DeterministicFrameStep)> observer);

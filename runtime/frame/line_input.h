@@ -12,7 +12,7 @@
 void InputLine(RtString& text, int x, int y);
 // InputLine on an empty text, then the line as an integer or a number.
 void InputLineInt(int32_t& value, int x, int y);
-void InputLineNumber(double& value, int x, int y);
+void InputLineNumber(double& value, int x, int y);  // See InputLineInt.
 
 // The editing of one line, a frame at a time.
 class LineEditor {

@@ -16,4 +16,6 @@ void SelectSurface(int surface);
 // BMP, or PNG when the name ends in ".png" in any case. The file is written
 // under a temporary name and renamed, so a failure keeps the old file.
 bool ScreenToFile(const RtString& name);
+// Writes the slot's image as ScreenToFile writes the screen; false for an
+// empty slot or a failed write.
 bool SpriteToFile(const RtString& name, int slot);

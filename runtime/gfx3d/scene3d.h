@@ -9,6 +9,8 @@
 void BeginScene3D(double nearClip, double farClip, double fov);
 // Back to 2D drawing over the whole screen.
 void EndScene3D();
+// Puts the camera at (x, y, z) looking at the target, y up; the transforms
+// start over.
 void PlaceCamera(double x, double y, double z, double targetX, double targetY, double targetZ);
 // 0 off; positive: front faces clockwise; negative: counter-clockwise.
 void SetFaceCulling(double mode);
@@ -25,13 +27,26 @@ void SetLight(int n, int colour, double x, double y, double z, double dx, double
               double spot);
 // Sprite textures for the objects drawn next (-1: none).
 void SelectTextures3D(int slot, int secondSlot);
+// Nonzero: the textures of the objects drawn next are mipmapped (smoother
+// far away).
 void SetTextureMipmapping(int flag);
+// Draws key frame frame (from 0) of the object in slot object with the
+// current transform, lights and textures; an empty slot draws nothing.
 void PutObject(int object, int frame);
 // A blend between key frames: t (wrapped into 0..1) of the way from frame
 // from to frame to. A nonzero flag gives the blended normals unit length.
 void PutObjectBlended(int object, int from, int to, double t, int flag);
+// Opens a nested transform level that starts from the current one (up to
+// 64 deep), so the parts of a model can move with it.
 void PushTransform();
+// Back to the enclosing level.
 void PopTransform();
+// The level's translation; like SetObjectScaling it restarts the level from
+// the enclosing one, dropping its rotations. Objects are scaled, then turned,
+// then moved.
 void SetObjectTranslation(double x, double y, double z);
+// The level's scaling per axis; see SetObjectTranslation.
 void SetObjectScaling(double x, double y, double z);
+// Adds a turn by degrees about the axis (up to 16 a level); the turns act in
+// the order they were added.
 void AddObjectRotation(double degrees, double axisX, double axisY, double axisZ);

@@ -5,13 +5,14 @@
 
 #include "runtime/core/rt_string.h"
 
+// A function of the program that CallByName can call.
 using CallableFunction = void (*)();
 
 // One entry of the program's table of callable functions; the table ends
 // with an entry whose name is null.
 struct CallableEntry {
-  CallableFunction function;
-  const char* name;
+  CallableFunction function;  // The function.
+  const char* name;           // Its name, matched exactly.
 };
 
 // Installs the program's table (null: no callable functions). The table must

@@ -6,6 +6,7 @@
 
 namespace keys {
 
+// A key's scan code, for KeyDown and the replay files.
 inline constexpr int kEscape = 1;
 // The digit row.
 inline constexpr int k1 = 2;
@@ -100,7 +101,7 @@ inline constexpr int kF12 = 88;
 // Escape with the extended bit: some keyboards report their second escape
 // key this way.
 inline constexpr int kExtendedEscape = 0x80 | kEscape;
-// Extended keys.
+// An extended key's scan code (0x80 set), for KeyDown and the replay files.
 inline constexpr int kKeypadEnter = 156;
 inline constexpr int kRightControl = 157;
 inline constexpr int kKeypadDivide = 181;

@@ -10,7 +10,9 @@
 double KeyDown(double code);
 // The character being typed, once per press, or the empty text.
 RtString TypedChar();
-// While set, the frame step and the waits end the program on Escape.
+// While set (the default), EndFrame and the input waits end the program
+// when Escape is held; SetEscapeQuits(0) lets a program read Escape itself.
+// Alt+F4 and closing the window end the program either way.
 void SetEscapeQuits(int flag);
 
 // ---- shared with the rest of the input layer ----

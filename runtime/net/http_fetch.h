@@ -26,9 +26,9 @@
 
 #include "runtime/core/rt_string.h"
 
-inline constexpr int kHttpIdleTimeoutMs = 30000;
-inline constexpr int kHttpDeadlineMs = 3 * 60 * 1000;
-inline constexpr size_t kHttpHeaderLimit = 64 * 1024;
+inline constexpr int kHttpIdleTimeoutMs = 30000;       // Longest silence of a server, ms.
+inline constexpr int kHttpDeadlineMs = 3 * 60 * 1000;  // Longest fetch, ms.
+inline constexpr size_t kHttpHeaderLimit = 64 * 1024;  // Longest header block, bytes.
 inline constexpr size_t kHttpRequestLimit = 1024;
 
 // Stores the body in the file (replacing it). 1 when the server delivered the

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+// The number the host gives the first player.
 inline constexpr uint16_t kNetFirstPlayer = 101;
 // Player numbers with a meaning of their own.
 inline constexpr uint16_t kNetAwaitingAnnounce = 0xFFFE;

@@ -22,6 +22,7 @@
 #include "runtime/core/rt_string.h"
 #include "runtime/net/link_wire.h"
 
+// The port NetHost and NetJoin use for a port below 1.
 inline constexpr int kNetDefaultPort = 27910;
 // How long a command waits for the host (admission, query answers).
 inline constexpr int kNetReplyTimeoutMs = 5000;
@@ -122,23 +123,40 @@ void NetLinkShutdown();
 
 // ---- commands on the process's link ----
 
+// Leaves any game, then hosts one on the TCP port (below 1: 27910) of every
+// local address. 1 on success, 0 when the port cannot be opened.
 int NetHost(int port);
+// Leaves any game, then joins the one hosted at host (a name or dotted
+// address) and port (below 1: 27910). 1 when the host answered within
+// kNetReplyTimeoutMs, else 0.
 int NetJoin(const RtString& host, int port);
+// Leaves the game: closes the connection and forgets the local players.
 void NetLeave();
+// 1 while the link to the game runs, else 0 (also after the host went away).
 int NetIsConnected();
+// Host: nonzero (the default) admits new players, 0 turns them away.
 void NetAllowJoin(int flag);
 // The new player's number, or kNetNoNumber or above when the host did not
 // admit it. An empty name creates a hidden player named "query".
 int NetCreatePlayer(const RtString& name);
+// Removes a local player from the game; the player's number on success,
+// 0 (or below, for a number below 1) on failure.
 int NetRemovePlayer(int player);
 // target 0 sends to every other visible player.
 int NetSendMessage(int sender, int target, const RtString& text);
+// The oldest text message waiting for the local player, or the empty text.
 RtString NetReceiveMessage(int player);
+// The sender of the message NetReceiveMessage returned last (0 before any).
 int NetLastSender();
+// How many visible players the game has (asked of the host; 0 on no
+// answer).
 int NetPlayerCount();
 // The index-th visible player (0 is the first), 0 when none.
 int NetPlayerId(int index);
+// The player's name (asked of the host), or "NO_DATA".
 RtString NetPlayerName(int player);
+// Host: the number of a player that left since the last call (oldest
+// first), or 0.
 int NetPlayerLeft();
 
 // ---- the same on any link (several links live in one test process) ----

@@ -18,13 +18,14 @@
 
 #include "runtime/core/rt_string.h"
 
+// How many socket slots there are (0 to kSocketSlotCount - 1).
 inline constexpr int kSocketSlotCount = 1024;
 
-inline constexpr int kNetErrNoSlot = 8;
-inline constexpr int kNetErrWouldBlock = 10035;
-inline constexpr int kNetErrConnReset = 10054;
-inline constexpr int kNetErrNotStarted = 10093;
-inline constexpr int kNetErrHostNotFound = 11001;
+inline constexpr int kNetErrNoSlot = 8;            // Every slot is in use.
+inline constexpr int kNetErrWouldBlock = 10035;    // Nothing to do without waiting.
+inline constexpr int kNetErrConnReset = 10054;     // The peer reset the connection.
+inline constexpr int kNetErrNotStarted = 10093;    // SockInit has not been called.
+inline constexpr int kNetErrHostNotFound = 11001;  // The name did not resolve.
 
 // 1 when the layer is started (or already was); counts the start.
 int SockInit();
@@ -57,6 +58,7 @@ int SockClose(int slot);
 
 // IP number of a host name or dotted address (empty: this machine), or -1.
 int32_t HostToIp(const RtString& host);
+// The dotted text of an IP number ("127.0.0.1").
 RtString IpToText(int32_t ip);
 // This machine's IPv4 addresses without loopback, joined by "|".
 RtString GetLocalIps();
