@@ -133,8 +133,6 @@ void HarnessIo::WriteTraceLine() {
 }
 
 void HarnessIo::FrameDrawn() {
-  auto shot = shots_.find(frame_);
-  if (shot != shots_.end()) GameIo::ScreenToFile(shot->second.c_str());
   WriteTraceLine();
   workEnd_ = SteadyMs();
   sounds_.clear();
@@ -186,7 +184,9 @@ void HarnessIo::StopMusic() {
 
 bool ParseHarnessOptions(const std::string& commandLine, HarnessOptions& options,
                          std::string* error) {
-  const std::vector<std::string> words = Split(commandLine, ' ');
+  std::string line = commandLine;
+  if (!TakeStandardOptions(line, options.standard, error)) return false;
+  const std::vector<std::string> words = Split(line, ' ');
   auto fail = [error](const std::string& why) {
     if (error) *error = why;
     return false;
@@ -194,23 +194,12 @@ bool ParseHarnessOptions(const std::string& commandLine, HarnessOptions& options
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
     const bool hasValue = i + 1 < words.size();
-    if (w == "--unpaced") {
-      options.unpaced = true;
-    } else if (w == "--replay" && hasValue) {
-      options.replay = words[++i];
-    } else if (w == "--trace" && hasValue) {
+    if (w == "--trace" && hasValue) {
       options.trace = words[++i];
     } else if (w == "--timing" && hasValue) {
       options.timing = words[++i];
     } else if (w == "--atlas" && hasValue) {
       options.atlas = words[++i];
-    } else if (w == "--frames" && hasValue) {
-      options.frames = std::strtol(words[++i].c_str(), nullptr, 10);
-      if (options.frames <= 0) return fail("--frames needs a positive count");
-    } else if (w == "--shot" && i + 2 < words.size()) {
-      const long frame = std::strtol(words[i + 1].c_str(), nullptr, 10);
-      options.shots.emplace_back(frame, words[i + 2]);
-      i += 2;
     } else {
       return fail("unknown or incomplete option: " + w);
     }

@@ -158,6 +158,10 @@ void SetHiscoreLocations(const std::string& gameFile, const std::string& userFol
   g_gameFolderRefused = false;
 }
 
+void KeepHiscoresInUserFolder() {
+  g_gameFolderRefused = true;
+}
+
 void LoadHiscores(int count) {
   std::string bytes;
   if (!ReadWholeFile(HiscorePath(), bytes)) {
