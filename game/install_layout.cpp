@@ -19,7 +19,7 @@ std::string ProgramFolder() {
 std::string InstalledDataFolder(const std::string& programFolder) {
   if (programFolder.empty()) return "";
   const std::filesystem::path bin(programFolder);
-  if (bin.filename() != "bin") return "";
+  if (bin.filename() != "bin" && bin.filename() != "games") return "";
   const std::filesystem::path data = bin.parent_path() / "share" / "zelvo2";
   std::error_code ignored;
   if (!std::filesystem::is_directory(data, ignored)) return "";

@@ -12,7 +12,7 @@ namespace zelvo {
 // empty when the system does not say.
 std::string ProgramFolder();
 // The data folder of an installed copy (PREFIX/share/zelvo2 beside the
-// program's PREFIX/bin), or empty for a program that keeps its data beside
+// program's PREFIX/games or PREFIX/bin), or empty for a program that keeps its data beside
 // itself.
 std::string InstalledDataFolder(const std::string& programFolder);
 // The folder the game reads its data from: the installed data folder when

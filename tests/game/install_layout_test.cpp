@@ -26,6 +26,10 @@ TEST_F(InstallLayoutTest, AnInstalledCopyReadsShareBesideItsBinFolder) {
   fs::create_directories(root / "usr" / "share" / "zelvo2");
   EXPECT_EQ(InstalledDataFolder((root / "usr" / "bin").string()),
             (root / "usr" / "share" / "zelvo2").string());
+  // Debian's place for games.
+  fs::create_directories(root / "usr" / "games");
+  EXPECT_EQ(InstalledDataFolder((root / "usr" / "games").string()),
+            (root / "usr" / "share" / "zelvo2").string());
 }
 
 TEST_F(InstallLayoutTest, AProgramOutsideAnInstalledLayoutKeepsItsDataBesideItself) {
