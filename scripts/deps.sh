@@ -10,6 +10,7 @@ packages=(
   libgl-dev libgl1-mesa-dri libegl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils xfonts-base openbox
+  python3 dpkg-dev lintian
 )
 
 missing=()
