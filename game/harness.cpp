@@ -149,12 +149,6 @@ void HarnessIo::WriteTraceLine() {
 }
 
 void HarnessIo::FrameDrawn() {
-  auto shot = shots_.find(frame_);
-  if (shot != shots_.end() && !GameIo::ScreenToFile(shot->second.c_str())) {
-    // A run asked for a picture must not end as if it had one.
-    StdErr(RtString(("zelvo2: --shot: cannot write " + shot->second + "\n").c_str()));
-    FatalRuntimeError(kErrFileIo);
-  }
   WriteTraceLine();
   workEnd_ = SteadyMs();
   sounds_.clear();
@@ -206,7 +200,9 @@ void HarnessIo::StopMusic() {
 
 bool ParseHarnessOptions(const std::string& commandLine, HarnessOptions& options,
                          std::string* error) {
-  const std::vector<std::string> words = Split(commandLine, ' ');
+  std::string line = commandLine;
+  if (!TakeStandardOptions(line, options.standard, error)) return false;
+  const std::vector<std::string> words = Split(line, ' ');
   auto fail = [error](const std::string& why) {
     if (error) *error = why;
     return false;
@@ -216,31 +212,13 @@ bool ParseHarnessOptions(const std::string& commandLine, HarnessOptions& options
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
     const bool hasValue = i + 1 < words.size();
-    long long number = 0;
-    if (w == "--unpaced") {
-      options.unpaced = true;
-    } else if (w == "--replay" && hasValue) {
-      options.replay = UserPath(words[++i]);
-    } else if (w == "--trace" && hasValue) {
+    if (w == "--trace" && hasValue) {
       options.trace = UserPath(words[++i]);
     } else if (w == "--timing" && hasValue) {
       options.timing = UserPath(words[++i]);
     } else if (w == "--atlas" && hasValue) {
       options.atlas = UserPath(words[++i]);
       if (!IsFolder(options.atlas)) return fail("--atlas: " + options.atlas + " is no folder");
-    } else if (w == "--frames" && hasValue) {
-      if (!ParseWholeInteger(words[++i], 1, kMostFrames, &number)) {
-        return fail("--frames needs a positive whole count, not \"" + words[i] + "\"");
-      }
-      options.frames = static_cast<long>(number);
-    } else if (w == "--shot" && i + 2 < words.size()) {
-      if (!ParseWholeInteger(words[i + 1], 0, kMostFrames, &number)) {
-        return fail("--shot needs a frame number, not \"" + words[i + 1] + "\"");
-      }
-      const std::string file = UserPath(words[i + 2]);
-      if (!IsFolder(FolderOf(file))) return fail("--shot: no folder for " + file);
-      options.shots.emplace_back(static_cast<long>(number), file);
-      i += 2;
     } else {
       return fail("unknown or incomplete option: " + w);
     }

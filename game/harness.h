@@ -39,8 +39,6 @@ class HarnessIo final : public GameIo {
   bool OpenTiming(const std::string& path);
   // Ends the run after this many frames (0: never).
   void SetFrameLimit(long frames) { frameLimit_ = frames; }
-  // Writes the screen to file just before frame `frame` is presented.
-  void AddScreenshot(long frame, const std::string& file) { shots_[frame] = file; }
   // What ends the run (frame limit, Escape); the runtime's End by default.
   void SetRunEnd(std::function<void()> end) { runEnd_ = std::move(end); }
   // Exactly these keys held from the next key read on (a key that becomes
@@ -69,7 +67,6 @@ class HarnessIo final : public GameIo {
 
   long frame_ = 0;
   long frameLimit_ = 0;
-  std::map<long, std::string> shots_;
   std::map<long, std::vector<int>> heldFrom_;
   std::FILE* trace_ = nullptr;
   std::FILE* timing_ = nullptr;
@@ -82,16 +79,16 @@ class HarnessIo final : public GameIo {
   std::vector<std::string> music_;
 };
 
-// The program's command line: --replay FILE, --trace FILE, --unpaced,
-// --frames N, --shot FRAME FILE (repeatable), --atlas DIR, --timing FILE.
+// The program's command line: the runtime's standard options (--replay,
+// --unpaced, --frames, --shot, --record-input; the runtime takes the
+// screenshots and ends the run at the frame limit) and the game's own
+// --trace FILE, --atlas DIR, --timing FILE.
 struct HarnessOptions {
-  std::string replay, trace, atlas, timing;
-  bool unpaced = false;
-  long frames = 0;
-  std::vector<std::pair<long, std::string>> shots;
+  StandardOptions standard;
+  std::string trace, atlas, timing;
+  // Whether the game runs as a deterministic run.
   bool Active() const {
-    return !replay.empty() || !trace.empty() || unpaced || frames > 0 || !shots.empty() ||
-           !timing.empty();
+    return standard.Deterministic() || !trace.empty() || !timing.empty() || !atlas.empty();
   }
 };
 // False with the reason in error for an unknown or incomplete option.

@@ -162,6 +162,10 @@ void SetHiscoreLocations(const std::string& gameFile, const std::string& userFol
   g_gameFolderRefused = false;
 }
 
+void KeepHiscoresInUserFolder() {
+  g_gameFolderRefused = true;
+}
+
 void LoadHiscores(int count) {
   std::string bytes;
   const std::string path = HiscorePath();

@@ -51,6 +51,10 @@ std::string UserDataFolder();
 // Tests: the file in the game's folder and the user's data folder to use
 // instead (empty strings restore the defaults).
 void SetHiscoreLocations(const std::string& gameFile, const std::string& userFolder);
+// An installed copy keeps the table in the user's data folder even where
+// its own folder happens to be writable (a package unpacked by hand), so
+// that the table follows the user, not the copy.
+void KeepHiscoresInUserFolder();
 
 void DrawHiscoreTable();
 

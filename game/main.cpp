@@ -1,13 +1,15 @@
 // The paper-plane game's start: settings, the engine, then the game's main
-// function, which never returns. The harness options (--replay, --trace,
-// --unpaced, --frames, --shot, --atlas, --timing) run the game as the
-// runtime's deterministic run: a scripted player and a virtual clock; see
-// README.md.
+// function, which never returns. The runtime's standard options (--replay,
+// --unpaced, --frames, --shot, --record-input) and the game's own (--trace,
+// --atlas, --timing) run the game as the runtime's deterministic run: a
+// scripted player and a virtual clock; see README.md.
 #include <string>
 
 #include "game/autopilot.h"
 #include "game/game_io.h"
 #include "game/harness.h"
+#include "game/hiscores.h"
+#include "game/install_layout.h"
 #include "game/screens.h"
 #include "game/startup.h"
 #include "runtime/runtime.h"
@@ -23,14 +25,18 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     StdErr(RtString(("zelvo2: " + error + "\n").c_str()));
     FatalRuntimeError(kErrInvalidArgument);
   }
+  const std::string dataFolder = zelvo::DataFolder();
   if (autopilot) {
-    if (!options.replay.empty()) {
+    if (!options.standard.replay.empty()) {
       StdErr(RtString("zelvo2: --autopilot flies its own replay, not --replay's\n"));
       FatalRuntimeError(kErrInvalidArgument);
     }
-    // Read after the engine's start, which makes the run directory current.
-    options.replay = zelvo::kAutopilotScript;
+    options.standard.replay = dataFolder + "/" + zelvo::kAutopilotScript;
   }
+  // The atlas draws every room at once: no frame waits.
+  if (!options.atlas.empty()) options.standard.unpaced = true;
+  const bool installed = !zelvo::InstalledDataFolder(zelvo::ProgramFolder()).empty();
+  if (installed) zelvo::KeepHiscoresInUserFolder();
 
   ProjectSettings settings;
   settings.screenWidth = 320;
@@ -39,17 +45,21 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   settings.frameRate = 60;
   SetProjectSettings(settings);
   SetProgramBuildStamp(__DATE__, __TIME__);
-  const bool scripted = options.Active() || !options.atlas.empty();
-  if (scripted) {
-    // Before the engine starts, so that no sound device is opened and frame
-    // 0 of the replay is the game's first frame.
+  const bool scripted = options.Active();
+  // Before the engine starts, so that no sound device is opened and frame 0
+  // of the replay is the game's first frame. A trace or timing alone still
+  // needs the deterministic run, at the real pace.
+  if (scripted && !options.standard.Deterministic()) {
     DeterministicRunOptions run;
-    run.paced = !options.unpaced && options.atlas.empty();
-    run.replayFile = options.replay;
+    run.paced = true;
     if (!StartDeterministicRun(run, &error)) {
-      StdErr(RtString(("zelvo2: --replay: " + error + "\n").c_str()));
+      StdErr(RtString(("zelvo2: " + error + "\n").c_str()));
       FatalRuntimeError(kErrFileIo);
     }
+  }
+  if (!StartStandardOptions(options.standard, &error)) {
+    StdErr(RtString(("zelvo2: " + error + "\n").c_str()));
+    FatalRuntimeError(kErrFileIo);
   }
   EngineStart(instance, previousInstance, commandLine, showCommand, "Zelvo2");
   if (!MainWindowHandle()) {
@@ -57,6 +67,12 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     FatalRuntimeError(kErrInvalidArgument);
   }
   ClearRuntimeError();
+  // The engine starts in the program's folder; an installed copy reads its
+  // data from share/zelvo2.
+  if (installed && !SetCurrentDir(RtString(dataFolder.c_str()))) {
+    StdErr(RtString(("zelvo2: cannot enter the data folder " + dataFolder + "\n").c_str()));
+    FatalRuntimeError(kErrFileIo);
+  }
 
   zelvo::SetIo(&zelvo::RuntimeIo());
   static zelvo::HarnessIo harness;
@@ -70,8 +86,6 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
       StdErr(RtString(("zelvo2: --timing: cannot write " + options.timing + "\n").c_str()));
       FatalRuntimeError(kErrFileIo);
     }
-    harness.SetFrameLimit(options.frames);
-    for (const auto& [frame, file] : options.shots) harness.AddScreenshot(frame, file);
     zelvo::SetIo(&harness);
     // A scripted run must not stop when its window loses the focus.
     SetAutoPause(0);

@@ -30,6 +30,7 @@
 #include "runtime/frame/program_end.h"
 #include "runtime/frame/project_settings.h"
 #include "runtime/frame/screen_fade.h"
+#include "runtime/frame/standard_options.h"
 #include "runtime/frame/startup.h"
 #include "runtime/gfx2d/fonts.h"
 #include "runtime/gfx2d/primitives.h"

@@ -11,7 +11,7 @@ packages=(
   libgl-dev libgl1-mesa-dri libegl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils xfonts-base openbox
-  python3 doxygen
+  python3 doxygen dpkg-dev lintian
 )
 
 missing=()

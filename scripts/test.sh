@@ -41,6 +41,10 @@ run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
 echo "== whole binaries build"
 scripts/whole_binaries.sh build || status=1
 
+# The runtime as an SDK: install, a new program built against it, the
+# Debian packages unpacked and run (a few minutes, on the plain build).
+echo "== sdk and packages"
+scripts/sdk_check.sh build || status=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON || status=1
 
 # ThreadSanitizer over the subsystems that run threads of their own: the

@@ -1,16 +1,20 @@
 #include "runtime/frame/deterministic_run.h"
 
 #include <cmath>
+#include <map>
 #include <memory>
 #include <utility>
 
 #include "runtime/audio/audio_state.h"
 #include "runtime/core/random.h"
+#include "runtime/core/runtime_error.h"
 #include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/lifecycle.h"
 #include "runtime/input/input_service.h"
+#include "runtime/frame/program_end.h"
+#include "runtime/gfx2d/surfaces.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/input_devices.h"
 #include "runtime/platform/sound_mixer_recorder.h"
@@ -32,6 +36,8 @@ struct DeterministicRun {
   long long framesAtStart = 0;
   std::string lastMusic;
   std::function<void(DeterministicFrameStep)> observer;
+  long frameLimit = 0;
+  std::map<long, std::string> shots;
 };
 
 DeterministicRun g_run;
@@ -85,6 +91,8 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
 
   if (g_run.active) EndDeterministicRun();
   g_run.active = true;
+  g_run.frameLimit = 0;
+  g_run.shots.clear();
   g_run.devices = std::move(devices);
   g_run.lastMusic.clear();
   g_run.clock = std::make_unique<plat::SteppedClock>(options.frameMs, options.paced);
@@ -149,6 +157,8 @@ void EndDeterministicRun() {
   const double elapsed = ElapsedTime();
   g_run.active = false;
   g_run.observer = nullptr;
+  g_run.frameLimit = 0;
+  g_run.shots.clear();
   plat::InstallInputDevices(nullptr);
   InputBackendChanged();
   plat::InstallClock(nullptr);
@@ -260,8 +270,23 @@ void SetDeterministicFrameObserver(std::function<void(DeterministicFrameStep)> o
   g_run.observer = std::move(observer);
 }
 
+void SetDeterministicFrameLimit(long frames) {
+  g_run.frameLimit = frames > 0 ? frames : 0;
+}
+
+void AddDeterministicScreenshot(long frame, const std::string& file) {
+  g_run.shots[frame] = file;
+}
+
 void BeginDeterministicFrame() {
   if (!g_run.active) return;
+  // Frames shown while EngineStart still runs are not the program's.
+  auto shot = g_run.waitsForEngine ? g_run.shots.end()
+                                   : g_run.shots.find(static_cast<long>(DeterministicFrame()));
+  if (shot != g_run.shots.end() && !ScreenToFile(RtString(shot->second.c_str()))) {
+    // A script that asked for a picture must learn that there is none.
+    StdErr(RtString(("cannot write the screenshot " + shot->second + "\n").c_str()));
+  }
   if (g_run.observer) g_run.observer(DeterministicFrameStep::kDrawn);
   if (plat::RecordingSoundMixer* r = Recorder()) {
     // The music opened last is remembered across frames so that a loop's
@@ -276,4 +301,8 @@ void BeginDeterministicFrame() {
 
 void EndDeterministicFrame() {
   if (g_run.active && g_run.observer) g_run.observer(DeterministicFrameStep::kShown);
+  if (g_run.active && !g_run.waitsForEngine && g_run.frameLimit > 0 &&
+      DeterministicFrame() >= g_run.frameLimit) {
+    End();
+  }
 }

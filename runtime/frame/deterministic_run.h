@@ -91,3 +91,11 @@ enum class DeterministicFrameStep { kDrawn, kShown };
 // holds the finished frame and before the clock advances; kShown once the
 // frame is shown and the step is done. Empty removes it.
 void SetDeterministicFrameObserver(std::function<void(DeterministicFrameStep)> observer);
+
+// Ends the program (End) once this many frames have been shown; 0 never.
+// Both this and the screenshots below belong to the current run: starting
+// or ending a run forgets them.
+void SetDeterministicFrameLimit(long frames);
+// Writes the screen to file (ScreenToFile) just before frame `frame` is
+// shown; one file per frame, a later call for the same frame replaces it.
+void AddDeterministicScreenshot(long frame, const std::string& file);

@@ -189,6 +189,18 @@ TEST_F(HiscoresTest, ANameThatIsALoneCarriageReturnKeepsItsBytes) {
   EXPECT_EQ(ReadBytes(gameFile), table);
 }
 
+TEST_F(HiscoresTest, AnInstalledCopyKeepsTheTableInTheUserFolderThoughItCouldWriteItsOwn) {
+  KeepHiscoresInUserFolder();
+  LoadHiscores(6);
+  RecordArrayAt(Hiscores(), 0).score = 700;
+  ASSERT_TRUE(SaveHiscores(6));
+  EXPECT_FALSE(fs::exists(gameFile));
+  LoadDefaultHiscores();
+  LoadHiscores(6);
+  EXPECT_EQ(RecordArrayAt(Hiscores(), 1).score, 700);
+  EXPECT_EQ(HiscorePath(), (userFolder / "Hiscores.dat").string());
+}
+
 TEST_F(HiscoresTest, SavingLeavesNoTemporaryFileBehind) {
   ASSERT_TRUE(SaveHiscores(6));
   ASSERT_TRUE(SaveHiscores(6));

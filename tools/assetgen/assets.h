@@ -23,6 +23,11 @@ ImageList MakeSprites();         // obstacles, pickups, wind columns, animations
 ImageList MakeFonts();           // gfx/font/*.png
 ImageList MakeScreens();         // full-screen pictures, menu sheets, overlays
 ImageList MakeRooms(int world);  // gfx/level<world>/*.png, world 1..5
+// Pictures of the packages rather than the game: the game's desktop icon
+// (opaque, 64 x 64) and the sprite the program template ships (transparent
+// pixels left clear for the writer to key).
+Canvas AppIcon();
+Canvas TemplateSprite();
 
 struct SoundOut {
   std::string path;

@@ -1,6 +1,8 @@
 // assetgen: writes the game's art, fonts, sound effects and music.
 //
 //   assetgen --out RUN_DIR --music MUSIC_DIR [--sheets DIR] [--jobs N] [--no-music]
+//   assetgen --sdk DIR     the game's desktop icon and the program template's
+//                          sprite, for the packages
 //
 // Pictures, fonts and sounds go below RUN_DIR ("gfx/...", "sound/..."); the
 // MP3 pieces go to MUSIC_DIR, from where they are packed into the music
@@ -28,7 +30,7 @@ namespace {
 using namespace assetgen;
 
 struct Options {
-  std::string out, music, sheets;
+  std::string out, music, sheets, sdk;
   int jobs = 2;
   bool with_music = true;
 };
@@ -51,13 +53,34 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       std::string n;
       if (!value(n)) return false;
       o.jobs = std::max(1, std::atoi(n.c_str()));
+    } else if (a == "--sdk") {
+      if (!value(o.sdk)) return false;
     } else if (a == "--no-music") {
       o.with_music = false;
     } else {
       return false;
     }
   }
+  if (!o.sdk.empty()) return o.out.empty() && o.music.empty() && o.sheets.empty();
   return !o.out.empty() && (!o.with_music || !o.music.empty());
+}
+
+// The game's icon and the template's sprite. The template's program draws
+// with the runtime's default colour key, 0x8000FF packed as red | green << 8
+// | blue << 16, so its clear pixels are written as red 255, green 0, blue 128.
+void WriteSdkPictures(const std::string& dir) {
+  WritePng(dir + "/zelvo2.png", AppIcon().ToImage(), PngKind::kOpaque);
+  Image sprite = TemplateSprite().ToImage();
+  for (size_t i = 0; i + 3 < sprite.rgba.size(); i += 4) {
+    uint8_t* p = &sprite.rgba[i];
+    if (p[3] == 0) {
+      p[0] = 255;
+      p[1] = 0;
+      p[2] = 128;
+      p[3] = 255;
+    }
+  }
+  WritePng(dir + "/sprite.png", sprite, PngKind::kOpaque);
 }
 
 class Collector {
@@ -154,8 +177,18 @@ int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, opt)) {
     std::fprintf(stderr,
                  "usage: assetgen --out RUN_DIR --music MUSIC_DIR [--sheets DIR] [--jobs N] "
-                 "[--no-music]\n");
+                 "[--no-music]\n"
+                 "       assetgen --sdk DIR\n");
     return 2;
+  }
+  if (!opt.sdk.empty()) {
+    try {
+      WriteSdkPictures(opt.sdk);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "assetgen: %s\n", e.what());
+      return 1;
+    }
+    return 0;
   }
   const auto t0 = std::chrono::steady_clock::now();
   Collector sheet;

@@ -793,4 +793,23 @@ ImageList MakeSprites() {
   return out;
 }
 
+Canvas AppIcon() {
+  Canvas c(64, 64);
+  c.GradientV(0, 0, 64, 64, Hex(0x5AA8E8), Hex(0xC8E8FA));
+  c.Ellipse(20, 48, 22, 9, Hex(0xFFFFFF));
+  c.Ellipse(46, 52, 18, 7, Hex(0xF0F6FC));
+  Canvas plane(25, 12);
+  PaperDart(plane, 0, 0, 25, 12, kPaper, kPaperShade, kPaperFold);
+  plane.Outline(kInk);
+  c.BlitScaled(plane, 7, 14, 2);
+  return c;
+}
+
+Canvas TemplateSprite() {
+  Canvas c(50, 24);
+  PaperDart(c, 0, 0, 50, 24, kPaper, kPaperShade, kPaperFold);
+  c.Outline(kInk);
+  return c;
+}
+
 }  // namespace assetgen

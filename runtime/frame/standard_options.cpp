@@ -1,0 +1,141 @@
+#include "runtime/frame/standard_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "runtime/core/command_values.h"
+#include "runtime/core/runtime_error.h"
+#include "runtime/frame/deterministic_run.h"
+#include "runtime/frame/engine_state.h"
+#include "runtime/frame/program_end.h"
+#include "runtime/frame/standard_options_internal.h"
+#include "runtime/platform/input_devices.h"
+
+namespace {
+
+// The recorder lives for the process: the input layer may poll it until
+// the very end.
+std::unique_ptr<plat::RecordingInputDevices> g_recorder;
+bool g_recorderWaitsForEngine = false;
+
+// EngineStart changes to the program's folder; the user meant the folder
+// the program was started in.
+std::string FromStartFolder(const std::string& name) { return UserPath(name); }
+
+// The whole word is the number: "12abc" or " 12" is refused, not read as 12.
+bool PositiveCount(const std::string& word, long& value) {
+  long long v = 0;
+  if (!ParseWholeInteger(word, 1, 2147483647, &v)) return false;
+  value = static_cast<long>(v);
+  return true;
+}
+
+bool FrameNumber(const std::string& word, long& value) {
+  if (word == "0") {
+    value = 0;
+    return true;
+  }
+  return PositiveCount(word, value);
+}
+
+}  // namespace
+
+bool TakeStandardOptions(std::string& commandLine, StandardOptions& options, std::string* error) {
+  auto fail = [error](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  std::vector<std::string> words;
+  {
+    std::istringstream in(commandLine);
+    std::string word;
+    while (in >> word) words.push_back(word);
+  }
+  StandardOptions taken = options;
+  std::string rest;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    const bool hasValue = i + 1 < words.size();
+    if (w == "--unpaced") {
+      taken.unpaced = true;
+    } else if (w == "--replay" || w == "--record-input") {
+      if (!hasValue) return fail(w + " needs a file name");
+      (w == "--replay" ? taken.replay : taken.recordInput) = FromStartFolder(words[++i]);
+    } else if (w == "--frames") {
+      if (!hasValue || !PositiveCount(words[i + 1], taken.frames)) {
+        return fail("--frames needs a positive count");
+      }
+      ++i;
+    } else if (w == "--shot") {
+      long frame = 0;
+      if (i + 2 >= words.size() || !FrameNumber(words[i + 1], frame)) {
+        return fail("--shot needs a frame number (0 or more) and a file name");
+      }
+      taken.shots.emplace_back(frame, FromStartFolder(words[i + 2]));
+      i += 2;
+    } else {
+      if (!rest.empty()) rest += ' ';
+      rest += w;
+    }
+  }
+  if (!taken.recordInput.empty() && taken.Deterministic()) {
+    return fail(
+        "--record-input records a person playing; it does not go with --replay, --unpaced, "
+        "--frames or --shot");
+  }
+  options = std::move(taken);
+  commandLine = rest;
+  return true;
+}
+
+bool StartStandardOptions(const StandardOptions& options, std::string* error) {
+  std::unique_ptr<plat::RecordingInputDevices> recorder;
+  if (!options.recordInput.empty()) {
+    recorder =
+        std::make_unique<plat::RecordingInputDevices>(plat::SdlInputDevices(), options.recordInput);
+    if (!recorder->ok()) {
+      if (error) *error = "cannot write " + options.recordInput;
+      return false;
+    }
+  }
+  if (options.Deterministic()) {
+    DeterministicRunOptions run;
+    run.paced = !options.unpaced;
+    run.replayFile = options.replay;
+    if (!StartDeterministicRun(run, error)) return false;
+    SetDeterministicFrameLimit(options.frames);
+    for (const auto& [frame, file] : options.shots) AddDeterministicScreenshot(frame, file);
+  }
+  if (recorder) {
+    if (g_recorder) plat::InstallInputDevices(nullptr);
+    g_recorder = std::move(recorder);
+    g_recorderWaitsForEngine = !g_engine.started;
+    if (g_engine.started) plat::InstallInputDevices(g_recorder.get());
+  }
+  return true;
+}
+
+void FinishInputRecordingStart() {
+  if (!g_recorder || !g_recorderWaitsForEngine) return;
+  g_recorderWaitsForEngine = false;
+  plat::InstallInputDevices(g_recorder.get());
+}
+
+std::string UseStandardOptions(const char* commandLine, const char* programName) {
+  std::string line = commandLine ? commandLine : "";
+  StandardOptions options;
+  std::string error;
+  const std::string name = programName && *programName ? programName : "program";
+  if (!TakeStandardOptions(line, options, &error)) {
+    StdErr(RtString((name + ": " + error + "\n").c_str()));
+    FatalRuntimeError(kErrInvalidArgument);
+  }
+  if (!StartStandardOptions(options, &error)) {
+    StdErr(RtString((name + ": " + error + "\n").c_str()));
+    FatalRuntimeError(kErrFileIo);
+  }
+  return line;
+}

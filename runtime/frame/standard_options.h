@@ -1,0 +1,56 @@
+// The options every program of the runtime understands, so that any program
+// can be replayed, run without a display and photographed by a script:
+//
+//   --replay FILE        keys (and mouse, sticks) from a replay file in the
+//                        input layer's format ("input-replay 1")
+//   --unpaced            no frame wait: frames as fast as the machine allows
+//   --frames N           ends the program (End) after N frames
+//   --shot FRAME FILE    writes the screen just before frame FRAME is shown
+//                        (PNG or BMP by the name's ending); repeatable
+//   --record-input FILE  writes what the keyboard, mouse and sticks did as a
+//                        replay file that --replay plays back
+//
+// Any of the first four makes the run a deterministic run (see
+// deterministic_run.h): a virtual clock that advances one frame time per
+// frame, no sound device, keys from the replay only. Frame numbers count the
+// frames ended after EngineStart; frame 0 is the program's first frame.
+// Relative file names are taken from the folder the program was started in
+// (EngineStart later changes to the program's own folder).
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct StandardOptions {
+  std::string replay;
+  std::string recordInput;
+  bool unpaced = false;
+  long frames = 0;
+  std::vector<std::pair<long, std::string>> shots;
+
+  // Whether the options ask for a deterministic run.
+  bool Deterministic() const { return !replay.empty() || unpaced || frames > 0 || !shots.empty(); }
+};
+
+// Removes the standard options from commandLine (words separated by blanks)
+// and fills options; the program's own words stay in commandLine, in order.
+// False with the reason in error, and commandLine unchanged, for a standard
+// option without its value, a count that is not a positive number, or
+// --record-input together with an option of the deterministic run (a
+// recording is of a person playing).
+bool TakeStandardOptions(std::string& commandLine, StandardOptions& options, std::string* error);
+
+// Puts the options into effect. Call before EngineStart: the deterministic
+// run starts then (no sound device is opened), and the input recording
+// begins with the program's first frame. False with the reason in error
+// (nothing started) for a replay that cannot be read or a recording file
+// that cannot be written.
+bool StartStandardOptions(const StandardOptions& options, std::string* error);
+
+// Both in one call, for a program that wants the standard options and has
+// none of its own to mix in: takes and starts them, and returns the rest of
+// the command line. On a bad option it writes "PROGRAM: reason" to standard
+// error and ends the program with kErrInvalidArgument (kErrFileIo for a
+// file it cannot read or write). Call before EngineStart.
+std::string UseStandardOptions(const char* commandLine, const char* programName);
