@@ -161,7 +161,9 @@ cat >"$work/one.cpp" <<'CPP'
 
 void ProgramStart(void* instance, void* previous, const char* commandLine, int show) {
   const std::string rest = UseStandardOptions(commandLine, "one");
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(instance, previous, rest.c_str(), show, "one");
   if (!MainWindowHandle()) FatalRuntimeError(kErrInvalidArgument);
   for (int frame = 0;; ++frame) {

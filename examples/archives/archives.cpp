@@ -195,9 +195,11 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     if (word == "--packer") args >> packer;
     if (word == "--shot") args >> shot;
   }
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Files and archives");
   if (!MainWindowHandle()) End();
 

@@ -41,9 +41,11 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   const bool shot = std::strncmp(commandLine, "--shot ", 7) == 0;
   SetProgramBuildStamp(__DATE__, __TIME__);
   SetCallableFunctionTable(kCallable);
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Host services");
   if (!MainWindowHandle()) End();
 

@@ -77,9 +77,11 @@ void Marker(int cellX, int cellY, int colour) {
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
   const bool shot = std::strncmp(commandLine, "--shot ", 7) == 0;
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Path search");
   if (!MainWindowHandle()) End();
 

@@ -23,7 +23,9 @@ bool g_recorderWaitsForEngine = false;
 
 // EngineStart changes to the program's folder; the user meant the folder
 // the program was started in.
-std::string FromStartFolder(const std::string& name) { return UserPath(name); }
+std::string FromStartFolder(const std::string& name) {
+  return UserPath(name);
+}
 
 // The whole word is the number: "12abc" or " 12" is refused, not read as 12.
 bool PositiveCount(const std::string& word, long& value) {

@@ -2,7 +2,7 @@
 // Colours are packed red | green << 8 | blue << 16 (0x0000FF is red); a
 // primitive in the sprite key colour is invisible while blending is on.
 // Positions are pixels from the draw area's top-left corner; the draw area
-// is the whole logical screen (g_settings.screenWidth x screenHeight, however
+// is the whole logical screen (the settings' screenWidth x screenHeight, however
 // large the window) or the selected surface unless SetDrawArea narrowed it.
 #pragma once
 

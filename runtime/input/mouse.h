@@ -10,7 +10,7 @@ double MouseReading(double kind);
 void MouseState(double& x, double& y, double& left, double& right);
 void MouseStateInt(int32_t& x, int32_t& y, int32_t& left, int32_t& right);  // See MouseState.
 // Shows (nonzero) or hides the cursor over the window. It shows from the
-// start unless g_settings.exclusiveMouse is set; while hidden the mouse
+// start unless the settings' exclusiveMouse is set; while hidden the mouse
 // reports motion without leaving the window.
 void ShowMouse(int flag);
 // Sets the stored position only; the cursor does not move.

@@ -24,10 +24,12 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   const std::string ownOptions = UseStandardOptions(commandLine, kName);
   SetCommandLine(RtString(ownOptions.c_str()));
 
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
-  g_settings.frameRate = 60;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  settings.frameRate = 60;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, ownOptions.c_str(), showCommand, kName);
   if (!MainWindowHandle()) {
     StdErr(RtString((std::string(kName) + ": no window could be opened\n").c_str()));

@@ -40,9 +40,11 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     std::exit(2);
   }
 
-  g_settings.screenWidth = 320;
-  g_settings.screenHeight = 240;
-  g_settings.fullScreen = 0;
+  ProjectSettings settings;
+  settings.screenWidth = 320;
+  settings.screenHeight = 240;
+  settings.fullScreen = 0;
+  SetProjectSettings(settings);
   EngineStart(instance, previousInstance, commandLine, showCommand, "Newcomer");
   if (!MainWindowHandle()) std::exit(3);
 

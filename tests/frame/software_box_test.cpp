@@ -111,8 +111,9 @@ TEST_F(SoftwareBox, AHeadlessStartShowsNoBoxAndPrintsNothing) {
         const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd < 0 || dup2(fd, 1) < 0) std::_Exit(3);
         testenv::InstallProgramEnd();
-        g_settings = ProjectSettings{};
-        g_settings.fullScreen = 0;
+        ProjectSettings settings;
+        settings.fullScreen = 0;
+        SetProjectSettings(settings);
         EngineStart(nullptr, nullptr, "", 1, "Headless");
         EndFrame();
         EndFrame();
