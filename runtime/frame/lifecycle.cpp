@@ -22,7 +22,6 @@
 #include "runtime/frame/program_end.h"
 #include "runtime/frame/renderer.h"
 #include "runtime/frame/screen_mode.h"
-#include "runtime/frame/standard_options_internal.h"
 #include "runtime/frame/startup.h"
 #include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/gfx3d/gfx3d_service.h"
@@ -124,7 +123,6 @@ void EngineStart(void* instance, void*, const char*, int showCommand, const char
   EnsureFilesWrittenBackAtExit();
   g_engine.started = true;
   FinishDeterministicRunStart();
-  FinishInputRecordingStart();
   AppendErrorLog("Init Finalized");
 }
 

@@ -1,9 +1,6 @@
 #include "runtime/frame/standard_options.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
 #include <sstream>
 
 #include "runtime/core/command_values.h"
@@ -11,15 +8,8 @@
 #include "runtime/frame/deterministic_run.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/program_end.h"
-#include "runtime/frame/standard_options_internal.h"
-#include "runtime/platform/input_devices.h"
 
 namespace {
-
-// The recorder lives for the process: the input layer may poll it until
-// the very end.
-std::unique_ptr<plat::RecordingInputDevices> g_recorder;
-bool g_recorderWaitsForEngine = false;
 
 // EngineStart changes to the program's folder; the user meant the folder
 // the program was started in.
@@ -94,14 +84,10 @@ bool TakeStandardOptions(std::string& commandLine, StandardOptions& options, std
 }
 
 bool StartStandardOptions(const StandardOptions& options, std::string* error) {
-  std::unique_ptr<plat::RecordingInputDevices> recorder;
-  if (!options.recordInput.empty()) {
-    recorder =
-        std::make_unique<plat::RecordingInputDevices>(plat::SdlInputDevices(), options.recordInput);
-    if (!recorder->ok()) {
-      if (error) *error = "cannot write " + options.recordInput;
-      return false;
-    }
+  // The recording starts with the engine, so its frame 0 is the program's
+  // first frame, as a replay's is.
+  if (!options.recordInput.empty() && !StartInputRecording(options.recordInput, error)) {
+    return false;
   }
   if (options.Deterministic()) {
     DeterministicRunOptions run;
@@ -111,19 +97,7 @@ bool StartStandardOptions(const StandardOptions& options, std::string* error) {
     SetDeterministicFrameLimit(options.frames);
     for (const auto& [frame, file] : options.shots) AddDeterministicScreenshot(frame, file);
   }
-  if (recorder) {
-    if (g_recorder) plat::InstallInputDevices(nullptr);
-    g_recorder = std::move(recorder);
-    g_recorderWaitsForEngine = !g_engine.started;
-    if (g_engine.started) plat::InstallInputDevices(g_recorder.get());
-  }
   return true;
-}
-
-void FinishInputRecordingStart() {
-  if (!g_recorder || !g_recorderWaitsForEngine) return;
-  g_recorderWaitsForEngine = false;
-  plat::InstallInputDevices(g_recorder.get());
 }
 
 std::string UseStandardOptions(const char* commandLine, const char* programName) {

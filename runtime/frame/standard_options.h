@@ -22,11 +22,17 @@
 #include <utility>
 #include <vector>
 
+// The standard options a command line asked for.
 struct StandardOptions {
+  // --replay FILE: the keys come from this replay file.
   std::string replay;
+  // --record-input FILE: what a person presses is written to this file.
   std::string recordInput;
+  // --unpaced: frames run as fast as they are drawn, not at 60 a second.
   bool unpaced = false;
+  // --frames N: the program ends after frame N (0: no limit).
   long frames = 0;
+  // --shot FRAME FILE: a screenshot of that frame into that PNG file.
   std::vector<std::pair<long, std::string>> shots;
 
   // Whether the options ask for a deterministic run.

@@ -42,7 +42,7 @@ struct PngResult {
 };
 
 // Returns false on any failure. rows is sized here and filled by libpng.
-bool ReadPngRows(PngSource* src, int maxSide, std::vector<uint8_t>* rows,
+bool ReadPngRows(PngSource* src, const char* name, int maxSide, std::vector<uint8_t>* rows,
                  std::vector<png_bytep>* rowPointers, PngResult* result) {
   png_structp png =
       png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);
@@ -128,7 +128,7 @@ bool DecodePng(const uint8_t* data, size_t size, const char* /*name*/, int32_t k
   std::vector<uint8_t> rows;
   std::vector<png_bytep> rowPointers;
   PngResult r;
-  if (!ReadPngRows(&src, maxSide, &rows, &rowPointers, &r)) return false;
+  if (!ReadPngRows(&src, name ? name : "", maxSide, &rows, &rowPointers, &r)) return false;
   if (r.width <= 0 || r.height <= 0) return false;
 
   try {

@@ -15,6 +15,7 @@ constexpr int Rgb(int red, int green, int blue) {
 
 namespace colours {
 
+// Named colours, packed as Rgb packs them.
 inline constexpr int kBlack = Rgb(0, 0, 0);
 inline constexpr int kWhite = Rgb(255, 255, 255);
 inline constexpr int kGrey = Rgb(128, 128, 128);

@@ -125,7 +125,9 @@ inline constexpr int kMenu = 221;
 
 // A named key: its code and its name without the "k".
 struct NamedKey {
+  // The key's scan code.
   int code;
+  // Its name, e.g. "Escape" or "F1".
   const char* name;
 };
 

@@ -71,7 +71,7 @@ def declared_functions(text, excluded):
         if c == "{":
             m = re.match(r"\s*(?:inline\s+)?namespace\s*(\w*)\s*$", stmt)
             if m:
-                ns_stack.append(m.group(1) in excluded or (ns_stack and ns_stack[-1]))
+                ns_stack.append(m.group(1) in excluded or bool(ns_stack and ns_stack[-1]))
                 stmt = ""
                 i += 1
                 continue
