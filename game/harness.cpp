@@ -52,18 +52,9 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
-// The longest run the options accept: days of frames, well inside a long.
-constexpr long long kMostFrames = 2147483647;
-
 bool IsFolder(const std::string& path) {
   struct stat st;
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace

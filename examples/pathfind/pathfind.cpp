@@ -18,10 +18,6 @@ constexpr int kCell = 16;
 constexpr int kWidth = 20, kHeight = 14;  // the last 16 pixels hold the status line
 constexpr double kWall = 0, kGrass = 1, kMud = 4;
 
-int Rgb(int r, int g, int b) {
-  return r | g << 8 | b << 16;
-}
-
 // A fixed landscape: a wall with two gaps, a mud pond in the short way and
 // a few pillars, so the cheapest and the greedy path differ.
 void MakeMap(NumberArray& map) {

@@ -121,7 +121,7 @@ bool ReadPngRows(PngSource* src, const char* name, int maxSide, std::vector<uint
 
 }  // namespace
 
-bool DecodePng(const uint8_t* data, size_t size, const char* /*name*/, int32_t key, int maxSide,
+bool DecodePng(const uint8_t* data, size_t size, const char* name, int32_t key, int maxSide,
                ImageBuffer& image) {
   if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return false;
   PngSource src{data, size, 0};
