@@ -193,6 +193,9 @@ TEST(Pause, DeactivationHoldsEndFrameUntilTheWindowIsActiveAgain) {
   Renderer* r = testenv::SharedEngine();
   FakeClock clock;
   clock.Install();
+  // The first frame of the shared engine shows start-up's pending box and
+  // lifts any pause the box caused; the pause looked at here comes after.
+  EndFrame();
   SetAutoPause(1);
   plat::PostEvent(Event(plat::WindowEvent::kDeactivated));
   PumpMessages(r);

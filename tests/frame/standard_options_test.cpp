@@ -7,12 +7,15 @@
 #include <fstream>
 
 #include "engine_fixture.h"
+#include "runtime/core/command_values.h"
 #include "runtime/platform/input_devices.h"
 
 namespace {
 
+// Relative names are the user's: taken from the folder the program was
+// started in, whatever folder is current when the options are read.
 std::string Absolute(const std::string& name) {
-  return std::filesystem::absolute(name).string();
+  return StartDirectory() + "/" + name;
 }
 
 TEST(StandardOptions, TakesItsOwnWordsAndLeavesTheProgramsInOrder) {
