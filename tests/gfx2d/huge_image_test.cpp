@@ -20,7 +20,7 @@ namespace {
 
 // A width x height grey PNG of zeros, written row by row so the rows never
 // exist in memory at once.
-std::vector<uint8_t> ZeroPng(int width, int height) {
+[[maybe_unused]] std::vector<uint8_t> ZeroPng(int width, int height) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -49,7 +49,7 @@ std::vector<uint8_t> ZeroPng(int width, int height) {
   return out;
 }
 
-size_t AddressSpaceInUse() {
+[[maybe_unused]] size_t AddressSpaceInUse() {
   unsigned long pages = 0;
   if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
     if (std::fscanf(f, "%lu", &pages) != 1) pages = 0;
