@@ -82,6 +82,17 @@ install(FILES ${CMAKE_BINARY_DIR}/sdk/brakmor.pc DESTINATION lib/pkgconfig COMPO
 
 install(TARGETS sbxpack objconv RUNTIME DESTINATION bin COMPONENT sdk)
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/sdk/brakmor-new DESTINATION bin COMPONENT sdk)
+# Manual pages of the tools, compressed as Debian keeps them.
+foreach(page sbxpack objconv brakmor-new)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/sdk/${page}.1.gz
+    COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/sdk/man/${page}.1 > ${CMAKE_BINARY_DIR}/sdk/${page}.1.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/sdk/man/${page}.1
+    COMMENT "Compressing the manual page of ${page}")
+  list(APPEND sdk_manuals ${CMAKE_BINARY_DIR}/sdk/${page}.1.gz)
+endforeach()
+add_custom_target(sdk_manuals ALL DEPENDS ${sdk_manuals})
+install(FILES ${sdk_manuals} DESTINATION share/man/man1 COMPONENT sdk)
 
 # The template, with the sprite the asset generator draws for it.
 set(SDK_PICTURES ${CMAKE_BINARY_DIR}/sdk/pictures)
