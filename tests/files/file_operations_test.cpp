@@ -118,7 +118,7 @@ namespace {
 // Every loader reads its file whole through these. A named pipe nobody
 // writes used to hold the program for ever, and a device such as /dev/zero
 // was read until memory ran out; both, and folders, now fail at once (the
-// loaders above the file layer: tests/frame/special_files_test.cpp).
+// loaders above the file layer: tests/frame/pipes_and_devices_test.cpp).
 TEST_F(FileOps, LoadersRefusePipesDevicesAndFoldersAtOnce) {
   ASSERT_EQ(mkfifo("pipe", 0600), 0);
   ASSERT_EQ(mkdir("folder", 0700), 0);

@@ -356,7 +356,7 @@ TEST_F(HttpFetchReplace, EndlessHeaderIsCut) {
   EXPECT_EQ(HttpGetText(kLocal, RtString("/"), again.port(), 100), "");
 }
 
-TEST_F(HttpFetchReplace, SpecialFilesAtTheTargetAreNeverReplaced) {
+TEST_F(HttpFetchReplace, PipesLinksAndDevicesAtTheTargetAreNeverReplaced) {
   const std::string fifo = dir_ + "/pipe";
   const std::string link = dir_ + "/link";
   const std::string folder = dir_ + "/folder";

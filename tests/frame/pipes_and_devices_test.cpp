@@ -16,8 +16,8 @@
 
 namespace {
 
-TEST(SpecialFiles, ImageSoundAndObjectLoadersRefuseThemAtOnce) {
-  char pattern[] = "/tmp/rt_special_XXXXXX";
+TEST(PipesAndDevices, ImageSoundAndObjectLoadersRefuseThemAtOnce) {
+  char pattern[] = "/tmp/rt_pipes_XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string dir = pattern;
   const std::string pipe = dir + "/pipe";
