@@ -15,48 +15,23 @@ cp "$build/run/zelvo2" "$work/game/"
 for asset in gfx sound sound.sbx; do ln -s "$build/run/$asset" "$work/game/$asset"; done
 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$work/game/zelvo2" --unpaced \
   --atlas "$work/rooms" >/dev/null
-python3 - "$work/rooms" "$out" <<'EOF'
+python3 - "$work/rooms" "$out" "$root/scripts" <<'EOF'
 import struct, sys, zlib
 
-def read_png(path):
-    data = open(path, "rb").read()
-    pos, idat, w = 8, b"", 0
-    while pos < len(data):
-        n, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + n]
-        if kind == b"IHDR":
-            w, h, depth, colour = struct.unpack(">IIBB", body[:10])
-            channels = {2: 3, 6: 4}[colour]
-            assert depth == 8
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + n
-    raw = zlib.decompress(idat)
-    stride = w * channels
-    rows, prev = [], bytearray(stride)
-    for y in range(h):
-        f = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - channels] if i >= channels else 0
-            b = prev[i]
-            c = prev[i - channels] if i >= channels else 0
-            if f == 1: line[i] = (line[i] + a) & 255
-            elif f == 2: line[i] = (line[i] + b) & 255
-            elif f == 3: line[i] = (line[i] + (a + b) // 2) & 255
-            elif f == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + pred) & 255
-        rows.append(bytes(line) if channels == 3 else
-                    bytes(v for j, v in enumerate(line) if j % 4 != 3))
-        prev = line
+sys.path.insert(0, sys.argv[3])
+from png_rows import read_png
+
+
+def rgb_rows(path):
+    w, h, channels, rows = read_png(path)
+    if channels == 4:
+        rows = [bytes(v for j, v in enumerate(r) if j % 4 != 3) for r in rows]
     return w, h, rows
+
 
 folder, out = sys.argv[1], sys.argv[2]
 columns, gap = 8, 4
-rooms = [read_png(f"{folder}/room_{r:02d}.png") for r in range(52)]
+rooms = [rgb_rows(f"{folder}/room_{r:02d}.png") for r in range(52)]
 w, h = rooms[0][0], rooms[0][1]
 rows_count = (len(rooms) + columns - 1) // columns
 W, H = columns * (w + gap) + gap, rows_count * (h + gap) + gap

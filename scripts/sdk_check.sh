@@ -16,6 +16,7 @@
 #     template builds against the unpacked SDK; lintian finds no error.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
+scripts=$PWD/scripts
 build=$(cd "${1:-build}" && pwd) || { echo "sdk: no build folder ${1:-build}"; exit 1; }
 work=$(mktemp -d /tmp/brakmor_sdk_XXXXXX)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
@@ -40,38 +41,12 @@ quiet() {
 # Distinct colours of a PNG (8-bit RGB or RGBA, not interlaced): one means
 # a blank picture.
 png_colours() {
-  python3 - "$1" <<'PY'
-import struct, sys, zlib
-data = open(sys.argv[1], "rb").read()
-assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
-pos, idat = 8, b""
-while pos < len(data):
-    length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-    body = data[pos + 8:pos + 8 + length]
-    if kind == b"IHDR":
-        width, height, depth, colour = struct.unpack(">IIBB", body[:10])
-    elif kind == b"IDAT":
-        idat += body
-    pos += 12 + length
-channels = {2: 3, 6: 4}[colour]
-assert depth == 8
-raw, stride = zlib.decompress(idat), width * channels
-rows, prev = [], bytearray(stride)
-for y in range(height):
-    f, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-    for i in range(stride):
-        a = line[i - channels] if i >= channels else 0
-        b, c = prev[i], prev[i - channels] if i >= channels else 0
-        if f == 1: line[i] = (line[i] + a) & 255
-        elif f == 2: line[i] = (line[i] + b) & 255
-        elif f == 3: line[i] = (line[i] + (a + b) // 2) & 255
-        elif f == 4:
-            p = a + b - c
-            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-            line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-    rows.append(bytes(line))
-    prev = line
-print(len({r[i:i + channels] for r in rows for i in range(0, stride, channels)}))
+  python3 - "$1" "$scripts" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[2])
+from png_rows import read_png
+width, height, channels, rows = read_png(sys.argv[1])
+print(len({r[i:i + channels] for r in rows for i in range(0, width * channels, channels)}))
 PY
 }
 

@@ -87,34 +87,11 @@ grep -qx "OpenGL Software Emulation" <<<"$log" || fail "the software renderer we
 # The ship scaled 3x about its centre (48,48, from the unscaled top-left
 # 40,40) has its yellow middle over 36..59, and the background shows where
 # its key colour was.
-python3 - "$E2E_WORK/shot.png" <<'PY' || fail "the sprite is not drawn keyed"
-import struct, sys, zlib
-data = open(sys.argv[1], "rb").read()
-w, h, depth, kind = struct.unpack(">IIBB", data[16:26])
-pos, idat = 8, b""
-while pos < len(data):
-    n, tag = struct.unpack(">I4s", data[pos:pos + 8])
-    if tag == b"IDAT":
-        idat += data[pos + 8:pos + 8 + n]
-    pos += 12 + n
-raw = zlib.decompress(idat)
-channels = {2: 3, 6: 4}[kind]
-stride = w * channels + 1
-rows, prev = [], bytearray(w * channels)
-for y in range(h):
-    f, line = raw[y * stride], bytearray(raw[y * stride + 1:(y + 1) * stride])
-    for i in range(len(line)):
-        a = line[i - channels] if i >= channels else 0
-        b, c = prev[i], prev[i - channels] if i >= channels else 0
-        if f == 1: line[i] = (line[i] + a) & 255
-        elif f == 2: line[i] = (line[i] + b) & 255
-        elif f == 3: line[i] = (line[i] + (a + b) // 2) & 255
-        elif f == 4:
-            p = a + b - c
-            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-            line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-    rows.append(line)
-    prev = line
+python3 - "$E2E_WORK/shot.png" "$here/../../scripts" <<'PY' || fail "the sprite is not drawn keyed"
+import sys
+sys.path.insert(0, sys.argv[2])
+from png_rows import read_png
+w, h, channels, rows = read_png(sys.argv[1])
 def at(x, y):
     return tuple(rows[y][x * channels:x * channels + 3])
 inside, corner = at(40, 40), at(20, 20)
