@@ -41,13 +41,7 @@ TEST(ImageFuzzRegressions, PicturesWithTextChunksStillLoad) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   ASSERT_EQ(setjmp(png_jmpbuf(png)), 0);
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, png_size_t n) {
-        auto* o = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        o->insert(o->end(), data, data + n);
-      },
-      nullptr);
+  testimg::WritePngInto(png, &out);
   png_set_IHDR(png, info, 2, 1, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   char key[] = "Comment", plain[] = "plain text", zipped[] = "zipped text", intl[] = "intl";

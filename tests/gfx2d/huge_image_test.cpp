@@ -28,13 +28,7 @@ namespace {
     png_destroy_write_struct(&png, &info);
     return {};
   }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, png_size_t n) {
-        auto* o = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        o->insert(o->end(), data, data + n);
-      },
-      nullptr);
+  testimg::WritePngInto(png, &out);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   // Runs of zeros: the quickest way through zlib for a picture this size.

@@ -93,6 +93,17 @@ struct PngFields {
   std::vector<uint8_t> transparency;  // tRNS alphas for a palette image
 };
 
+// Points libpng's writer at out: every byte it writes is appended.
+inline void WritePngInto(png_structp png, std::vector<uint8_t>* out) {
+  png_set_write_fn(
+      png, out,
+      [](png_structp p, png_bytep data, png_size_t n) {
+        auto* o = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+        o->insert(o->end(), data, data + n);
+      },
+      nullptr);
+}
+
 inline std::vector<uint8_t> MakePng(const PngFields& s) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -101,13 +112,7 @@ inline std::vector<uint8_t> MakePng(const PngFields& s) {
     png_destroy_write_struct(&png, &info);
     return {};
   }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, png_size_t n) {
-        auto* o = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        o->insert(o->end(), data, data + n);
-      },
-      nullptr);
+  WritePngInto(png, &out);
   png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colourType,
                s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

@@ -9,20 +9,15 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
+#include "test_env.h"
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using testenv::ReadFile;
 
 const char* kTriangle = "mtllib t.mtl\nusemtl red\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
@@ -45,7 +40,7 @@ class ObjConvCommand : public ::testing::Test {
     args.insert(args.begin(), OBJCONV_EXE);
     return testchild::Wait(testchild::Spawn(args, Path("stdout.txt"), Path("stderr.txt")), 30);
   }
-  std::string Errors() const { return Slurp(Path("stderr.txt")); }
+  std::string Errors() const { return ReadFile(Path("stderr.txt")); }
 
   // Only the files the test made and objconv's results: no temporary file
   // left beside an output.
@@ -67,13 +62,13 @@ TEST_F(ObjConvCommand, AFailedConversionLeavesTheOldOutputAlone) {
   std::ofstream(Path("out.dda")) << "a good model";
   chmod(Path("out.dda").c_str(), 0640);
   EXPECT_EQ(Run({"-o", Path("out.dda"), Path("bad.obj")}), 1);
-  EXPECT_EQ(Slurp(Path("out.dda")), "a good model");
+  EXPECT_EQ(ReadFile(Path("out.dda")), "a good model");
   EXPECT_EQ(Listing(), (std::vector<std::string>{"bad.obj", "out.dda", "stderr.txt", "stdout.txt",
                                                  "t.mtl", "t.obj"}));
 
   // A successful one replaces it, keeping its permissions.
   ASSERT_EQ(Run({"-o", Path("out.dda"), Path("t.obj")}), 0) << Errors();
-  EXPECT_NE(Slurp(Path("out.dda")), "a good model");
+  EXPECT_NE(ReadFile(Path("out.dda")), "a good model");
   struct stat st;
   ASSERT_EQ(stat(Path("out.dda").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -81,16 +76,16 @@ TEST_F(ObjConvCommand, AFailedConversionLeavesTheOldOutputAlone) {
 }
 
 TEST_F(ObjConvCommand, RefusesToWriteOverItsOwnInputs) {
-  const std::string model = Slurp(Path("t.obj"));
-  const std::string library = Slurp(Path("t.mtl"));
+  const std::string model = ReadFile(Path("t.obj"));
+  const std::string library = ReadFile(Path("t.mtl"));
   // The model itself, under its own name and under another (a link).
   ASSERT_EQ(link(Path("t.obj").c_str(), Path("alias.obj").c_str()), 0);
   for (const std::string& output : {Path("t.obj"), Path("alias.obj"), Path("t.mtl")}) {
     EXPECT_EQ(Run({"-o", output, Path("t.obj")}), 1) << output;
     EXPECT_NE(Errors().find("own inputs"), std::string::npos) << Errors();
   }
-  EXPECT_EQ(Slurp(Path("t.obj")), model);
-  EXPECT_EQ(Slurp(Path("t.mtl")), library);
+  EXPECT_EQ(ReadFile(Path("t.obj")), model);
+  EXPECT_EQ(ReadFile(Path("t.mtl")), library);
 }
 
 TEST_F(ObjConvCommand, PipesAndDevicesAreRefusedAtOnce) {
