@@ -145,14 +145,9 @@ bool Relay() {
 
 bool Http() {
   constexpr size_t kBody = 100 * 1000 * 1000;
-  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  ::listen(listener, 1);
-  socklen_t len = sizeof a;
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+  int port = 0;
+  const int listener = nettest::ListenOnLoopback(1, &port);
+  if (listener < 0) return false;
   std::thread server([listener] {
     const int fd = ::accept(listener, nullptr, nullptr);
     if (fd < 0) return;
@@ -171,8 +166,8 @@ bool Http() {
   });
   const std::string path = "/tmp/bench_net_http_" + std::to_string(::getpid());
   const long long start = NowNs();
-  const int result = HttpGetFile(RtString("127.0.0.1"), RtString("/big"), ntohs(a.sin_port),
-                                 RtString(path.c_str()));
+  const int result =
+      HttpGetFile(RtString("127.0.0.1"), RtString("/big"), port, RtString(path.c_str()));
   const double seconds = static_cast<double>(NowNs() - start) / 1e9;
   server.join();
   ::close(listener);
@@ -202,15 +197,8 @@ long ResidentKiB() {
 // A raw client that joins, then broadcasts 1 KiB texts whenever its socket
 // has room and throws away whatever it is sent.
 void Flooder(int port, std::atomic<bool>& stop, std::atomic<long long>& sentBytes) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-    ::close(fd);
-    return;
-  }
+  const int fd = nettest::ConnectToLoopback(port);
+  if (fd < 0) return;
   NetPlayerRecord record;
   std::snprintf(record.name, sizeof record.name, "flooder");
   NetWireMessage join;

@@ -369,13 +369,8 @@ TEST_F(HttpFetchReplace, PipesLinksAndDevicesAtTheTargetAreNeverReplaced) {
     // server's wait.
     EXPECT_EQ(HttpGetFile(kLocal, RtString("/"), server.port(), RtString(target.c_str())), 0)
         << target;
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(server.port()));
-    ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::close(fd);
+    const int fd = nettest::ConnectToLoopback(server.port());
+    if (fd >= 0) ::close(fd);
   }
   struct stat st;
   ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);

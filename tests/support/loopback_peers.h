@@ -18,6 +18,43 @@
 
 namespace nettest {
 
+// The loopback address at port (0: any free port, for bind).
+inline sockaddr_in Loopback(int port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return a;
+}
+
+// A socket listening on a free loopback port with the given backlog; the
+// port in *port. -1 when none could be had.
+inline int ListenOnLoopback(int backlog, int* port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a = Loopback(0);
+  socklen_t len = sizeof a;
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      ::listen(fd, backlog) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    if (fd >= 0) ::close(fd);
+    return -1;
+  }
+  *port = ntohs(a.sin_port);
+  return fd;
+}
+
+// Connects a new socket (of type, e.g. SOCK_STREAM | SOCK_NONBLOCK) to the
+// loopback port; the socket, or -1 when a blocking connect failed.
+inline int ConnectToLoopback(int port, int type = SOCK_STREAM) {
+  const int fd = ::socket(AF_INET, type, 0);
+  const sockaddr_in a = Loopback(port);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0 &&
+      !(type & SOCK_NONBLOCK)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 // Hosts on a random high port (tests run in parallel processes); the port,
 // or 0 when none could be had.
 inline int HostSomewhere(NetLink& link) {
@@ -71,11 +108,8 @@ class RawPeer {
     if (receiveBuffer > 0) {
       ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     }
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    const sockaddr_in a = Loopback(port);
+    connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
   }
   ~RawPeer() { Close(); }
   bool connected() const { return connected_; }
@@ -146,17 +180,9 @@ inline std::string JoinRequest(const char* name) {
 class SilentListener {
  public:
   SilentListener() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(listener_, 0);
-    socklen_t len = sizeof a;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    filler_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    filled_ = ::connect(filler_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    listener_ = ListenOnLoopback(0, &port_);
+    filler_ = ConnectToLoopback(port_);
+    filled_ = listener_ >= 0 && filler_ >= 0;
   }
   ~SilentListener() {
     ::close(filler_);
@@ -166,12 +192,7 @@ class SilentListener {
   bool filled() const { return filled_; }
   // Whether a plain connect really goes unanswered for a while.
   bool Unanswered() const {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port_));
-    ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    const int fd = ConnectToLoopback(port_, SOCK_STREAM | SOCK_NONBLOCK);
     pollfd p{fd, POLLOUT, 0};
     const bool silent = ::poll(&p, 1, 300) == 0;
     ::close(fd);
