@@ -2,6 +2,7 @@
 // what it must refuse it refuses without touching its output.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,6 +139,8 @@ TEST_F(Packer, RefusesInputsTheRuntimeCouldNotFindAgain) {
   Spill(Path("a/shot.wav"), "one");
   Spill(Path("b/SHOT.wav"), "two");
   Spill(Path("keep.sbx"), "previous contents");
+  // A named pipe nobody writes once held the packer at its open for ever.
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
   const std::string longName = Path(std::string(256, 'n'));
   const struct {
     std::string args;
@@ -147,6 +150,7 @@ TEST_F(Packer, RefusesInputsTheRuntimeCouldNotFindAgain) {
       {Quote(Path("a/shot.wav")) + " " + Quote(longName), "1 to 255 bytes"},
       {Quote(Path("missing.txt")), "cannot read"},
       {Quote(Path("a")), "not a file"},
+      {Quote(Path("pipe")), "not a file"},
   };
   for (const auto& c : cases) {
     // Forced, so the refusal comes from the inputs, not from keep.sbx.

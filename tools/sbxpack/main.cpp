@@ -50,9 +50,12 @@ int Usage() {
 // oversized input is refused at once rather than after gigabytes of reads.
 bool ReadWholeFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>* bytes,
                    std::string* error) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without waiting: a named pipe nobody writes would otherwise hold
+  // the open for ever before fstat could say it is no file.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     *error = "cannot read \"" + path + "\": " + (fd < 0 ? std::strerror(errno) : "not a file");
     if (fd >= 0) close(fd);
     return false;
