@@ -9,7 +9,9 @@
 #
 # The corpus each run grows is kept in build-fuzz/campaign/TARGET and is the
 # starting point of the next run; the seeds come from fuzz_seeds at build
-# time. FUZZ_BUILD_DIR picks another build folder.
+# time. FUZZ_BUILD_DIR picks another build folder. FUZZ_RUNS=N also ends each
+# target after N executions, so a campaign can ask for "a million runs or
+# SECONDS, whichever comes first".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-1800}
@@ -60,7 +62,9 @@ for t in "${targets[@]}"; do
   stamp=$dir/logs/$t.started
   touch "$stamp"
   # Standard output closed: the parsers' own messages would slow the run.
-  "$bin" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  runs=()
+  [ -n "${FUZZ_RUNS:-}" ] && runs=(-runs="$FUZZ_RUNS")
+  "$bin" "${dict[@]}" "${runs[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -malloc_limit_mb=2048 -close_fd_mask=1 -print_final_stats=1 -artifact_prefix="$findings/" \
     "$corpus" "$dir/corpus/$t" >"$log" 2>&1
   rc=$?
