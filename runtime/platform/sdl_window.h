@@ -8,4 +8,8 @@
 
 struct plat::Window {
   SDL_Window* sdl = nullptr;
+  // Full screen placed by the runtime itself (no window manager took the
+  // request): the windowed position and size to go back to.
+  bool coveredByHand = false;
+  int windowedX = 0, windowedY = 0, windowedW = 0, windowedH = 0;
 };

@@ -11,11 +11,18 @@
 #include <ctime>
 #include <deque>
 #include <fstream>
+#include <vector>
 
 #include "runtime/platform/keymap.h"
 #include "runtime/platform/sdl_window.h"
 #include "runtime/platform/test_backend.h"
 #include "runtime/platform/window.h"
+
+// Last: Xlib's macros (None, Bool, Status...) must not reach the headers
+// above.
+#include <SDL_syswm.h>
+// X.h's screen-saver constant has the name of a platform function.
+#undef DisableScreenSaver
 
 namespace plat {
 namespace {
@@ -76,6 +83,106 @@ void PinGlLibrariesForLeakChecker() {
                         // Mesa's software driver, loaded by the libraries above.
                         "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"};
   for (const char* lib : libs) dlopen(lib, RTLD_NOW | RTLD_NODELETE | RTLD_GLOBAL);
+#endif
+}
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// The few Xlib calls the full-screen check needs, taken from the libX11 that
+// SDL's X11 driver has already loaded, so the runtime and every program
+// built on it link no window-system library of their own.
+struct XlibCalls {
+  Atom (*internAtom)(Display*, const char*, Bool) = nullptr;
+  int (*getWindowProperty)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*,
+                           unsigned long*, unsigned long*, unsigned char**) = nullptr;
+  int (*free)(void*) = nullptr;
+  int (*sync)(Display*, Bool) = nullptr;
+  XErrorHandler (*setErrorHandler)(XErrorHandler) = nullptr;
+  bool ok = false;
+};
+
+const XlibCalls& Xlib() {
+  static const XlibCalls calls = [] {
+    XlibCalls c;
+    void* lib = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (!lib) return c;
+    c.internAtom = reinterpret_cast<decltype(c.internAtom)>(dlsym(lib, "XInternAtom"));
+    c.getWindowProperty =
+        reinterpret_cast<decltype(c.getWindowProperty)>(dlsym(lib, "XGetWindowProperty"));
+    c.free = reinterpret_cast<decltype(c.free)>(dlsym(lib, "XFree"));
+    c.sync = reinterpret_cast<decltype(c.sync)>(dlsym(lib, "XSync"));
+    c.setErrorHandler =
+        reinterpret_cast<decltype(c.setErrorHandler)>(dlsym(lib, "XSetErrorHandler"));
+    c.ok = c.internAtom && c.getWindowProperty && c.free && c.sync && c.setErrorHandler;
+    // The handle stays open: SDL holds the library for the life of the video
+    // subsystem, and the pointers above must not outlive it.
+    return c;
+  }();
+  return calls;
+}
+
+bool g_xRequestFailed = false;
+int RecordXError(Display*, XErrorEvent*) {
+  g_xRequestFailed = true;
+  return 0;
+}
+
+// Reads up to maxItems 32-bit items of a window property of the given type;
+// empty when it is missing or the window is gone.
+std::vector<unsigned long> ReadProperty(Display* d, ::Window win, const char* name, Atom type,
+                                        long maxItems) {
+  const XlibCalls& x = Xlib();
+  std::vector<unsigned long> out;
+  const Atom prop = x.internAtom(d, name, True);
+  if (prop == None) return out;
+  // A window named by a property may be gone (a window manager that quit
+  // leaves its check window's id behind); Xlib's default answer to that is
+  // to end the process.
+  x.sync(d, False);
+  g_xRequestFailed = false;
+  XErrorHandler previous = x.setErrorHandler(RecordXError);
+  Atom actualType = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const int status = x.getWindowProperty(d, win, prop, 0, maxItems, False, type, &actualType,
+                                         &format, &count, &after, &data);
+  x.sync(d, False);
+  x.setErrorHandler(previous);
+  if (status == Success && !g_xRequestFailed && data && actualType == type && format == 32) {
+    // Xlib hands 32-bit items over as longs.
+    const auto* items = reinterpret_cast<const unsigned long*>(data);
+    out.assign(items, items + count);
+  }
+  if (data) x.free(data);
+  return out;
+}
+#endif
+
+// Whether something will act on the window's full-screen request: an X11
+// window manager that says it does full screen. Without one the request is
+// lost, while SDL goes on reporting the display's size as the window's.
+// Other video drivers do it themselves.
+bool FullScreenHandledForUs(Window* w) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(w->sdl, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+  if (!Xlib().ok) return true;
+  Display* d = info.info.x11.display;
+  const ::Window root = DefaultRootWindow(d);
+  const auto check = ReadProperty(d, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1);
+  if (check.empty()) return false;
+  // A live window manager's check window names itself.
+  const auto self = ReadProperty(d, check[0], "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1);
+  if (self.empty() || self[0] != check[0]) return false;
+  const Atom fullScreen = Xlib().internAtom(d, "_NET_WM_STATE_FULLSCREEN", True);
+  if (fullScreen == None) return false;
+  for (unsigned long atom : ReadProperty(d, root, "_NET_SUPPORTED", XA_ATOM, 4096))
+    if (atom == fullScreen) return true;
+  return false;
+#else
+  (void)w;
+  return true;
 #endif
 }
 
@@ -170,7 +277,37 @@ void GetDrawableSize(Window* w, int* cw, int* ch) {
 
 bool SetFullScreen(Window* w, bool on) {
   if (!w) return false;
-  return SDL_SetWindowFullscreen(w->sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+  if (!on) {
+    const bool ok = SDL_SetWindowFullscreen(w->sdl, 0) == 0;
+    if (w->coveredByHand) {
+      w->coveredByHand = false;
+      SDL_SetWindowSize(w->sdl, w->windowedW, w->windowedH);
+      SDL_SetWindowPosition(w->sdl, w->windowedX, w->windowedY);
+    }
+    return ok;
+  }
+  if (IsWindowFullScreen(w)) return true;
+  if (!FullScreenHandledForUs(w)) {
+    // Nobody will act on the request: cover the display with the window
+    // first, while SDL still moves and sizes it, so that the size SDL
+    // reports in full screen is the window's real one.
+    SDL_GetWindowPosition(w->sdl, &w->windowedX, &w->windowedY);
+    SDL_GetWindowSize(w->sdl, &w->windowedW, &w->windowedH);
+    int display = SDL_GetWindowDisplayIndex(w->sdl);
+    SDL_Rect bounds;
+    if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
+      display = 0;
+      if (SDL_GetDisplayBounds(0, &bounds) != 0) return false;
+    }
+    w->coveredByHand = true;
+    SDL_SetWindowPosition(w->sdl, bounds.x, bounds.y);
+    SDL_SetWindowSize(w->sdl, bounds.w, bounds.h);
+  }
+  if (SDL_SetWindowFullscreen(w->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    SetFullScreen(w, false);
+    return false;
+  }
+  return true;
 }
 
 bool IsWindowFullScreen(Window* w) {
