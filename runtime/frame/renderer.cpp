@@ -167,6 +167,13 @@ void DestroyRenderer(Renderer* r) {
   if (r->window && r->fullScreen) plat::SetFullScreen(r->window, false);
   r->fullScreen = 0;
   DestroyScreenBuffer();
+  // Releasing the context flushes what the last frame drew, and nothing
+  // waits for that work: Mesa's llvmpipe can then still hold it queued when
+  // closing the X connection stops its rasteriser threads, and one thread
+  // starts the work while the other quits, so closing waits forever (seen
+  // in SDL_Quit, when a quit key ended a frame half drawn). Waiting for it
+  // here leaves the threads idle.
+  FinishDrawing();
   plat::ReleaseCurrent();
   plat::DestroyWindow(r->window);
   r->window = nullptr;

@@ -109,6 +109,11 @@ void DestroyScreenBuffer() {
   s.direct = false;
 }
 
+void FinishDrawing() {
+  render::FlushBatch();
+  if (plat::HasGLContext()) glFinish();
+}
+
 void BindScreen() {
   render::FlushBatch();
   const ScreenBuffer& s = g_screen;

@@ -44,6 +44,9 @@ ScreenBuffer& LogicalScreen();
 // objects are missing or incomplete.
 bool CreateScreenBuffer(int width, int height);
 void DestroyScreenBuffer();
+// Returns once the GL has carried out every command given so far, so that
+// nothing is left for a software rasteriser's threads to work on.
+void FinishDrawing();
 // Makes the logical screen the drawing target with a viewport covering it.
 void BindScreen();
 // The framebuffer drawing "to the screen" lands in: the screen's own, or 0,
