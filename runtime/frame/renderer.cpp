@@ -14,6 +14,7 @@
 #include "runtime/frame/deterministic_run.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_clock.h"
+#include "runtime/input/input_service.h"
 #include "runtime/input/key_codes.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/input_devices.h"
@@ -202,7 +203,12 @@ void HandleWindowEvent(const plat::WindowEvent& e) {
       ExitProgram();
     case plat::WindowEvent::kKeyDown:
       // Alt+Enter: the switch every player tries first.
-      if (e.key == keys::kReturn && e.alt && !e.repeat) g_engine.modeToggleRequested = true;
+      if (e.key == keys::kReturn && e.alt && !e.repeat) {
+        g_engine.modeToggleRequested = true;
+        // The switch's Return is not the program's: at a menu it would
+        // confirm whatever is chosen.
+        InputWithholdKey(keys::kReturn);
+      }
       return;
     default:
       return;

@@ -18,6 +18,9 @@ void InputFrame();
 // counted and the press and motion totals taken from it, as start-up does,
 // so a run installed after start-up reads as one installed before.
 void InputBackendChanged();
+// The key pressed is the runtime's (Return of the Alt+Enter mode switch):
+// the program does not see it, held or tapped, until it has been released.
+void InputWithholdKey(int code);
 // Escape (or key 129) while escape-quits is set, or left Alt with F4.
 bool QuitKeysHeld();
 // Shows the cursor at the stored position and releases the devices.

@@ -29,6 +29,9 @@ struct InputState {
   std::array<uint32_t, 256> presses{};
   std::array<uint32_t, 256> pressesSeen{};
   std::array<uint32_t, 256> pressesAtFrame{};
+  // Keys the runtime took for itself (the Return of Alt+Enter): they read
+  // as up, and their presses as read, until they are let go.
+  std::array<bool, 256> withheld{};
 
   plat::Window* window = nullptr;
   uint8_t cursorVisible = 0;

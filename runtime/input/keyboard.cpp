@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/input/input_service.h"
 #include "runtime/input/input_state.h"
 #include "runtime/platform/input_devices.h"
 
@@ -130,9 +131,24 @@ void SampleKeyboard() {
     if (s.presses[i] < in.pressesSeen[i]) in.pressesSeen[i] = s.presses[i];
     if (s.presses[i] < in.pressesAtFrame[i]) in.pressesAtFrame[i] = s.presses[i];
     in.presses[i] = s.presses[i];
+    if (in.withheld[i]) {
+      // Its press, and any tap of it, belong to the runtime.
+      in.pressesSeen[i] = in.pressesAtFrame[i] = s.presses[i];
+      in.keys[i] = 0;
+      if (!s.keys[i]) in.withheld[i] = false;
+      continue;
+    }
     const bool tapped = s.presses[i] > in.pressesSeen[i];
     in.keys[i] = (s.keys[i] || tapped) ? 0x80 : 0;
   }
+}
+
+void InputWithholdKey(int code) {
+  const int i = StateIndex(code);
+  if (i < 0) return;
+  InputState& in = Input();
+  in.withheld[i] = true;
+  in.keys[i] = 0;
 }
 
 void ExpireStaleTaps() {

@@ -177,4 +177,36 @@ TEST_F(Keyboard, QuitKeysFollowEscapeQuits) {
   EXPECT_TRUE(QuitKeysHeld());
 }
 
+TEST_F(Keyboard, WithheldKeyStaysHiddenUntilReleased) {
+  Start();
+  // Held through several frames: neither held, tapped nor typed.
+  dev.SetKey(56, true);
+  dev.SetKey(28, true);
+  InputWithholdKey(28);
+  for (int frame = 0; frame < 3; ++frame) {
+    InputFrame();
+    EXPECT_EQ(KeyDown(28), 0);
+  }
+  EXPECT_EQ(KeyDown(56), 1);  // only the withheld key is hidden
+  dev.SetKey(28, false);
+  InputFrame();
+  EXPECT_EQ(KeyDown(28), 0);
+  // The next press is the program's again.
+  dev.SetKey(28, true);
+  InputFrame();
+  EXPECT_EQ(KeyDown(28), 1);
+  dev.ReleaseAllKeys();
+
+  // A press shorter than a frame leaves no tap behind either.
+  dev.Tap(28);
+  InputWithholdKey(28);
+  InputFrame();
+  EXPECT_EQ(KeyDown(28), 0);
+  InputFrame();
+  EXPECT_EQ(KeyDown(28), 0);
+  dev.Tap(28);
+  InputFrame();
+  EXPECT_EQ(KeyDown(28), 1);
+}
+
 }  // namespace
