@@ -13,6 +13,11 @@ Viewport DrawAreaViewport() {
                   g.drawHeight};
 }
 
+Viewport DrawAreaPixels() {
+  const gfx2d::Gfx2dState& g = gfx2d::Gfx2d();
+  return Viewport{g.drawX, g.drawY, g.drawWidth, g.drawHeight};
+}
+
 void ReturnTo2D() {
   gfx2d::ResetDrawArea(0, 0, 0, 0);
 }

@@ -11,6 +11,9 @@ struct Viewport {
   int x = 0, y = 0, width = 0, height = 0;
 };
 Viewport DrawAreaViewport();
+// The same area in the target's pixels with the origin at the top left, as
+// 2D drawing and the mouse count them.
+Viewport DrawAreaPixels();
 // The 2D state for the whole target again.
 void ReturnTo2D();
 // Binds sprite textures for 3D drawing (slot < 0: texturing off). With a

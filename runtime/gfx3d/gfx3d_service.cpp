@@ -14,11 +14,16 @@ void Gfx3dStart() {
   g.lightsInUse = 0;
   g.environmentMapping = false;
   g.shadowPassActive = false;
+  g.sceneOpen = false;
+  g.frustumCulling = true;
+  g.build = ObjectBuild{};
   g.textureSlot = g.secondTextureSlot = -1;
   ResetShaderSlots();
 }
 
 void Gfx3dFrame() {
+  // The frame's end returns to 2D, whose projection culling knows nothing of.
+  Gfx3d().sceneOpen = false;
   EndShadowPass();
   SelectShader(-1);
 }

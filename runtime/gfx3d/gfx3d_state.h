@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/gfx3d/frustum.h"
 #include "runtime/gfx3d/matrix.h"
 #include "runtime/gfx3d/mesh.h"
 #include "runtime/gfx3d/transform_stack.h"
@@ -33,6 +34,19 @@ struct ObjectSlot {
   // A world's textures (0 where an image did not load) and meshes.
   std::vector<uint32_t> worldTextures;
   std::vector<WorldObject> worldObjects;
+  // Bounds for culling and ray tests, made on first use (SlotBounds).
+  std::vector<MeshBounds> bounds;
+  bool boundsMade = false;
+};
+
+// An object being built in code: its vertices and, three per triangle, the
+// vertex numbers of its corners (built_objects.cpp).
+struct ObjectBuild {
+  bool open = false;
+  std::vector<MeshVertex> vertices;
+  std::vector<int64_t> corners;
+  // The first thing wrong with what was added; the end refuses the object.
+  std::string fault;
 };
 
 struct ShaderSlot {
@@ -82,6 +96,17 @@ struct Gfx3dState {
 
   // Blended key frames are built here; reused and only grown.
   std::vector<MeshVertex> blendVertices;
+
+  // The planes of the last scene's view; objects are culled against them
+  // only while a scene is open (frustum.cpp).
+  ViewFrustum frustum;
+  bool sceneOpen = false;
+  bool frustumCulling = true;
+  uint32_t objectsDrawn = 0, objectsCulled = 0;
+  // The scene's area in the target's pixels, origin at the top left, which
+  // screen points are read against (picking.cpp).
+  int32_t sceneX = 0, sceneY = 0, sceneWidth = 0, sceneHeight = 0;
+  ObjectBuild build;
 };
 
 Gfx3dState& Gfx3d();

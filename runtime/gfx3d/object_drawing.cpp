@@ -72,17 +72,24 @@ void DrawObject(int object, int from, int to, double t, bool unitNormals) {
   ObjectSlot* slot = DrawableObject(object);
   if (!slot) return;
   if (!slot->isWorld) {
-    DrawMeshBlend(slot->mesh, from, to, t, unitNormals);
+    const bool shows = MeshMayShow(*slot, 0);
+    CountObject(shows);
+    if (shows) DrawMeshBlend(slot->mesh, from, to, t, unitNormals);
     return;
   }
   Gfx3dState& g = Gfx3d();
   const int textures = static_cast<int>(slot->worldTextures.size());
-  for (WorldObject& object : slot->worldObjects) {
+  bool anyShown = false;
+  for (size_t i = 0; i < slot->worldObjects.size(); ++i) {
+    if (!MeshMayShow(*slot, i)) continue;
+    anyShown = true;
+    WorldObject& object = slot->worldObjects[i];
     const int a = object.textureA >= 0 && object.textureA < textures ? object.textureA : -1;
     const int b = object.textureB >= 0 && object.textureB < textures ? object.textureB : -1;
     BindTextures(a >= 0 ? a : b, a >= 0 ? b : -1, false, slot->worldTextures.data());
     DrawMeshBlend(object.mesh, from, to, t, unitNormals);
   }
+  CountObject(anyShown);
   BindTextures(g.textureSlot, g.secondTextureSlot, g.mipmapped, nullptr);
 }
 

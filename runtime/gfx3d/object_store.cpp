@@ -40,6 +40,8 @@ void FreeObjectSlot(ObjectSlot& slot) {
   slot.worldObjects.clear();
   ReleaseMeshBuffers(slot.mesh);
   slot.mesh.Clear();
+  slot.bounds.clear();
+  slot.boundsMade = false;
   slot.inUse = false;
   slot.isWorld = false;
 }

@@ -91,9 +91,19 @@ void BeginScene3D(double nearClip, double farClip, double fov) {
   const float origin[3] = {0, 0, 0}, ahead[3] = {0, 0, -1};
   std::copy(origin, origin + 3, g.cameraPosition);
   std::copy(ahead, ahead + 3, g.cameraTarget);
+
+  const Viewport pixels = DrawAreaPixels();
+  g.sceneX = pixels.x;
+  g.sceneY = pixels.y;
+  g.sceneWidth = pixels.width;
+  g.sceneHeight = pixels.height;
+  g.sceneOpen = true;
+  g.objectsDrawn = g.objectsCulled = 0;
+  UpdateFrustum();
 }
 
 void EndScene3D() {
+  Gfx3d().sceneOpen = false;
   EndShadowPass();
   ReturnTo2D();
 }
@@ -109,6 +119,7 @@ void PlaceCamera(double x, double y, double z, double targetX, double targetY, d
   g.view = LookAt(g.cameraPosition, g.cameraTarget, g.cameraUp);
   g.transforms.Reset();
   LoadView();
+  UpdateFrustum();
 }
 
 void SetFaceCulling(double mode) {

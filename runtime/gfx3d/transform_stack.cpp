@@ -1,5 +1,6 @@
 #include "runtime/gfx3d/transform_stack.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace gfx3d {
@@ -34,7 +35,17 @@ void TransformStack::Restart() {
   Level& level = levels_.back();
   level.base = levels_.size() > 1 ? MatrixOf(levels_[levels_.size() - 2]) : Identity();
   level.rotationCount = 0;
+  level.hasOwn = false;
   level.changed = true;
+}
+
+void TransformStack::SetMatrix(const Matrix& m) {
+  Restart();
+  Level& level = levels_.back();
+  std::fill(level.translation, level.translation + 3, 0.0f);
+  std::fill(level.scaling, level.scaling + 3, 1.0f);
+  level.own = m;
+  level.hasOwn = true;
 }
 
 void TransformStack::SetTranslation(float x, float y, float z) {
@@ -70,6 +81,7 @@ const Matrix& TransformStack::Current() {
 const Matrix& TransformStack::MatrixOf(Level& level) {
   if (!level.changed) return level.matrix;
   Matrix m = level.base;
+  if (level.hasOwn) m = Multiply(m, level.own);
   const float* t = level.translation;
   if (t[0] != 0 || t[1] != 0 || t[2] != 0) m = Multiply(m, Translation(t[0], t[1], t[2]));
   // The last rotation added sits next to the translation, so the first one

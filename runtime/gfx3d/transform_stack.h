@@ -27,6 +27,10 @@ class TransformStack {
   // and keeps the other of the two.
   void SetTranslation(float x, float y, float z);
   void SetScaling(float x, float y, float z);
+  // The level becomes exactly m on top of the enclosing level: translation,
+  // scaling and rotations start over, and rotations added later act before
+  // m. The next translation or scaling restarts the level without it.
+  void SetMatrix(const Matrix& m);
   // Ignored past 16 rotations and for axes of length 0.0001 or less.
   void AddRotation(double degrees, float x, float y, float z);
   // The current level's matrix, computed once per change.
@@ -41,6 +45,9 @@ class TransformStack {
     Matrix base;
     float translation[3] = {0, 0, 0};
     float scaling[3] = {1, 1, 1};
+    // Set directly, applied before the translation.
+    Matrix own;
+    bool hasOwn = false;
     Turn rotations[kMaxRotations];
     int rotationCount = 0;
     Matrix matrix;

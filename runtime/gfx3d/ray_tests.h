@@ -1,0 +1,43 @@
+// Rays against boxes, triangles and meshes, in double precision.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "runtime/gfx3d/matrix.h"
+#include "runtime/gfx3d/mesh.h"
+
+namespace gfx3d {
+
+struct Ray {
+  double origin[3] = {0, 0, 0};
+  // Unit length.
+  double direction[3] = {0, 0, -1};
+};
+
+// False for a direction without length or with NaN in it.
+bool MakeRay(const double origin[3], const double direction[3], Ray& ray);
+// Slab test against an axis-aligned box: the ray parameter where it enters
+// (0 when the origin is inside). The direction need not be unit length.
+bool RayHitsBox(const double origin[3], const double direction[3], const double lo[3],
+                const double hi[3], double& entry);
+// Both faces; edges and corners belong to the triangle.
+bool RayHitsTriangle(const Ray& ray, const double a[3], const double b[3], const double c[3],
+                     double& distance);
+// The ray in the object's coordinates, for an affine transform; false when
+// the transform has no inverse. The parameter along it matches the world
+// ray's.
+bool RayIntoObject(const Ray& world, const Matrix& transform, double origin[3],
+                   double direction[3]);
+
+struct RayHit {
+  double distance = -1;
+  int triangle = -1;
+};
+// The nearest triangle of key frame `frame` (clamped) of the meshes, each
+// transformed into world space, hit by the ray; triangles count on from one
+// mesh to the next.
+bool NearestTriangleHit(const std::vector<const Mesh*>& meshes, int frame, const Matrix& transform,
+                        const Ray& ray, RayHit& hit);
+
+}  // namespace gfx3d
