@@ -141,6 +141,8 @@ const std::vector<MeshBounds>& SlotBounds(ObjectSlot& slot) {
 bool MeshMayShow(ObjectSlot& slot, size_t mesh) {
   Gfx3dState& g = Gfx3d();
   if (!g.sceneOpen || !g.frustumCulling) return true;
+  // An object outside the view may still throw its shadow into it.
+  if (g.shadowPassActive) return true;
   const std::vector<MeshBounds>& bounds = SlotBounds(slot);
   if (mesh >= bounds.size()) return true;
   const MeshBounds& b = bounds[mesh];

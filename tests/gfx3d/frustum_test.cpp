@@ -165,6 +165,15 @@ TEST_F(SceneFrustum, OnlyAnOpenSceneCulls) {
   PutObject(1, 0);
   EXPECT_EQ(ObjectsCulled(), 1);
   EXPECT_EQ(ObjectsDrawn(), 2);
+
+  // While a shadow pass is open an object outside the view may still throw
+  // its shadow into it: nothing is left out.
+  BeginScene3D(1, 100, 45);
+  SetLight(-3, 0, 0, 10, 0, 0, 0, 0, 90);
+  SetObjectTranslation(0, 0, 5);
+  PutObject(1, 0);
+  EXPECT_EQ(ObjectsCulled(), 0);
+  EXPECT_EQ(ObjectsDrawn(), 1);
 }
 
 }  // namespace
