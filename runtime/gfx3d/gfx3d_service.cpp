@@ -10,22 +10,22 @@ using namespace gfx3d;
 
 void Gfx3dStart() {
   Gfx3dState& g = Gfx3d();
+  g.sceneOpen = false;
+  g.frustumCulling = true;
+  g.build = ObjectBuild{};
   g.transforms.Reset();
   g.lightsInUse = 0;
   g.environmentMapping = false;
   g.shadowPassActive = false;
-  g.sceneOpen = false;
-  g.frustumCulling = true;
-  g.build = ObjectBuild{};
   g.textureSlot = g.secondTextureSlot = -1;
   ResetShaderSlots();
 }
 
 void Gfx3dFrame() {
-  // The frame's end returns to 2D, whose projection culling knows nothing of.
-  Gfx3d().sceneOpen = false;
   EndShadowPass();
   SelectShader(-1);
+  // The frame's end returns to 2D, whose projection culling knows nothing of.
+  Gfx3d().sceneOpen = false;
 }
 
 void Gfx3dShutdown() {

@@ -90,13 +90,6 @@ struct Gfx3dState {
   bool shadowPassActive = false;
   TransformStack transforms;
 
-  int32_t textureSlot = -1;
-  int32_t secondTextureSlot = -1;
-  bool mipmapped = false;
-
-  // Blended key frames are built here; reused and only grown.
-  std::vector<MeshVertex> blendVertices;
-
   // The planes of the last scene's view; objects are culled against them
   // only while a scene is open (frustum.cpp).
   ViewFrustum frustum;
@@ -107,6 +100,13 @@ struct Gfx3dState {
   // screen points are read against (picking.cpp).
   int32_t sceneX = 0, sceneY = 0, sceneWidth = 0, sceneHeight = 0;
   ObjectBuild build;
+
+  int32_t textureSlot = -1;
+  int32_t secondTextureSlot = -1;
+  bool mipmapped = false;
+
+  // Blended key frames are built here; reused and only grown.
+  std::vector<MeshVertex> blendVertices;
 };
 
 Gfx3dState& Gfx3d();

@@ -1,6 +1,7 @@
 // Picking: screen rays and rays against objects' boxes and triangles.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "runtime/gfx3d/gfx3d_state.h"
 #include "runtime/gfx3d/object_store.h"
@@ -11,6 +12,11 @@ namespace gfx3d {
 namespace {
 
 using Vec = double[3];
+
+struct RayHit {
+  double distance = -1;
+  int triangle = -1;
+};
 
 double Dot(const double* a, const double* b) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
@@ -245,11 +251,6 @@ bool RayIntoObject(const Ray& world, const Matrix& transform, double origin[3],
     if (!std::isfinite(origin[k]) || !std::isfinite(direction[k])) return false;
   }
   return true;
-}
-
-bool NearestTriangleHit(const std::vector<const Mesh*>& meshes, int frame, const Matrix& transform,
-                        const Ray& ray, RayHit& hit) {
-  return NearestHitIn(meshes, nullptr, frame, transform, ray, hit);
 }
 
 }  // namespace gfx3d

@@ -1,11 +1,7 @@
-// Rays against boxes, triangles and meshes, in double precision.
+// Rays against boxes and triangles, in double precision.
 #pragma once
 
-#include <cstddef>
-#include <vector>
-
 #include "runtime/gfx3d/matrix.h"
-#include "runtime/gfx3d/mesh.h"
 
 namespace gfx3d {
 
@@ -29,15 +25,5 @@ bool RayHitsTriangle(const Ray& ray, const double a[3], const double b[3], const
 // ray's.
 bool RayIntoObject(const Ray& world, const Matrix& transform, double origin[3],
                    double direction[3]);
-
-struct RayHit {
-  double distance = -1;
-  int triangle = -1;
-};
-// The nearest triangle of key frame `frame` (clamped) of the meshes, each
-// transformed into world space, hit by the ray; triangles count on from one
-// mesh to the next.
-bool NearestTriangleHit(const std::vector<const Mesh*>& meshes, int frame, const Matrix& transform,
-                        const Ray& ray, RayHit& hit);
 
 }  // namespace gfx3d
