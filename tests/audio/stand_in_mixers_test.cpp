@@ -24,6 +24,66 @@ std::string Wave200Ms(const std::string& name) {
   return WriteFile(name, b.Bytes());
 }
 
+// SDL keeps its audio subsystem up once it started, so only a new process
+// meets a driver that cannot open. The checks run there and report the
+// first one that failed.
+TEST(NoSoundDevice, SoundsKeepTheirLengthOnTheClockWithoutBeingHeard) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+        double now = 5000;
+        plat::SetTestClock([&now] { return now; }, [&now](double ms) { now += ms; });
+        TestDir();  // the log goes to the test's own temporary folder
+        std::remove(ErrorLogPath().c_str());
+        AudioStart();
+        std::string failed;
+        auto check = [&failed](bool ok, const char* what) {
+          if (!ok && failed.empty()) failed = what;
+        };
+        check(Audio().mixer != nullptr && Audio().noDevice, "no silent mixer stands in");
+        LoadSound(Wave200Ms("nodev.wav").c_str(), 2, 1);
+        const int id = PlaySound(2, 0, 1);
+        check(id == 2 * 256, "the sound did not start");
+        check(SoundPlaying(id) == 1, "the sound is not playing once started");
+        check(PlaySound(2, 0, 1) == -1, "a single copy restarted while it plays");
+        now += 199.9;
+        check(SoundPlaying(id) == 1, "the sound ended before its length");
+        now += 0.1;
+        check(SoundPlaying(id) == 0, "the sound plays on after its length");
+        check(PlaySound(2, 0, 1) == id, "the sound cannot play again once it ended");
+
+        // Copies overlap as on a device: the second starts while the first
+        // plays, and each ends after its own length.
+        LoadSound(Wave200Ms("nodev4.wav").c_str(), 3, 4);
+        const int first = PlaySound(3, 0, 1);
+        now += 100;
+        const int second = PlaySound(3, 0, 1);
+        check(first == 3 * 256 && second == 3 * 256 + 1, "copies did not take turns");
+        now += 100;
+        check(SoundPlaying(first) == 0 && SoundPlaying(second) == 1, "copies share one end");
+        StopAllSounds();
+        check(SoundPlaying(second) == 0, "StopAllSounds left a sound playing");
+
+        // Music cannot be timed without a device: it does not play.
+        PlayMusic(RtString(Wave200Ms("nodev_music.wav").c_str()), 0);
+        check(MusicPlaying() == 0, "music plays without a device");
+        std::ifstream log(ErrorLogPath());
+        std::stringstream text;
+        text << log.rdbuf();
+        check(text.str().find("No sound device") != std::string::npos,
+              "the error log does not say that no device opened");
+        check(text.str().find("no sound device is open") != std::string::npos,
+              "the music's failure does not name the missing device");
+        const auto* recorder = dynamic_cast<plat::RecordingSoundMixer*>(Audio().mixer.get());
+        check(recorder && recorder->events.empty(), "the stand-in keeps what it was asked");
+        AudioShutdown();
+        std::fprintf(stderr, "%s\n", failed.c_str());
+        std::_Exit(failed.empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 // A recorder that plays through to a device: the device (here a second
 // recorder) gets everything, the answers stay the recorder's.
 TEST(PlayThrough, TheDeviceHearsEverythingWhileTheRecorderKeepsTime) {
