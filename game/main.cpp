@@ -46,9 +46,9 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   SetProjectSettings(settings);
   SetProgramBuildStamp(__DATE__, __TIME__);
   const bool scripted = options.Active();
-  // Before the engine starts, so that no sound device is opened and frame 0
-  // of the replay is the game's first frame. A trace or timing alone still
-  // needs the deterministic run, at the real pace.
+  // Before the engine starts, so that the sound layer starts on the run's
+  // recorder and frame 0 of the replay is the game's first frame. A trace or
+  // timing alone still needs the deterministic run, at the real pace.
   if (scripted && !options.standard.Deterministic()) {
     DeterministicRunOptions run;
     run.paced = true;
