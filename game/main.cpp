@@ -11,6 +11,7 @@
 #include "game/hiscores.h"
 #include "game/install_layout.h"
 #include "game/screens.h"
+#include "game/settings_file.h"
 #include "game/startup.h"
 #include "runtime/runtime.h"
 
@@ -46,9 +47,9 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   SetProjectSettings(settings);
   SetProgramBuildStamp(__DATE__, __TIME__);
   const bool scripted = options.Active();
-  // Before the engine starts, so that no sound device is opened and frame 0
-  // of the replay is the game's first frame. A trace or timing alone still
-  // needs the deterministic run, at the real pace.
+  // Before the engine starts, so that the sound layer starts on the run's
+  // recorder and frame 0 of the replay is the game's first frame. A trace or
+  // timing alone still needs the deterministic run, at the real pace.
   if (scripted && !options.standard.Deterministic()) {
     DeterministicRunOptions run;
     run.paced = true;
@@ -75,6 +76,13 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   }
 
   zelvo::SetIo(&zelvo::RuntimeIo());
+  // A player's volumes and speed are remembered; a scripted run starts from
+  // the defaults, as its script was made from them, and changes nothing.
+  if (!scripted) {
+    const std::string settingsFile = zelvo::SettingsFilePath();
+    if (!settingsFile.empty()) zelvo::Game().settings = zelvo::LoadSettingsFile(settingsFile);
+    zelvo::KeepSettingsIn(settingsFile, zelvo::Game().settings);
+  }
   static zelvo::HarnessIo harness;
   if (scripted) {
     harness.Attach();

@@ -4,6 +4,7 @@
 #include "game/game_io.h"
 #include "game/hiscores.h"
 #include "game/play.h"
+#include "game/settings_file.h"
 #include "game/startup.h"
 
 namespace zelvo {
@@ -224,6 +225,7 @@ void HandleOptionKeys() {
   s.effectsLevel = Clamp(s.effectsLevel, 0, 2);
   s.musicLevel = Clamp(s.musicLevel, 0, 1);
   s.gameSpeed = Clamp(s.gameSpeed, 0.5, 1.5);
+  SaveSettingsIfChanged();
 }
 
 void RunOptions() {

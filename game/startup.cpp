@@ -7,6 +7,7 @@
 #include "game/course.h"
 #include "game/game_io.h"
 #include "game/hiscores.h"
+#include "game/settings_file.h"
 
 namespace zelvo {
 
@@ -56,6 +57,7 @@ GameState& Game() {
 
 void ResetGame() {
   g_game = GameState();
+  KeepSettingsIn("", g_game.settings);
 }
 
 double EffectVolume() {
@@ -124,6 +126,7 @@ void HandleVolumeKeys() {
   if (HotkeyReleased(key::kE, latch[kELatch])) s.musicLevel += 0.01;
   if (HotkeyReleased(key::kR, latch[kRLatch])) s.musicLevel -= 0.01;
   s.musicLevel = Clamp(s.musicLevel, 0, 1);
+  SaveSettingsIfChanged();
 }
 
 void LoadAssets() {

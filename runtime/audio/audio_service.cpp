@@ -4,6 +4,9 @@
 #include "runtime/audio/music.h"
 #include "runtime/audio/sound_effects.h"
 #include "runtime/audio/sound_slots.h"
+#include "runtime/core/error_log.h"
+#include "runtime/platform/clock.h"
+#include "runtime/platform/sound_mixer_recorder.h"
 
 namespace {
 // Every copy of every slot a command can reach has its own channel.
@@ -16,13 +19,25 @@ AudioState& Audio() {
 }
 
 void AudioStart() {
-  AudioStartWith(plat::OpenSdlSoundMixer(kMixerChannels));
+  std::unique_ptr<plat::SoundMixer> mixer = plat::OpenSdlSoundMixer(kMixerChannels);
+  if (mixer) {
+    AudioStartWith(std::move(mixer));
+    return;
+  }
+  // A program that waits for a sound to end (a menu holding its confirm
+  // sound) must behave the same on a machine without sound: otherwise a
+  // key still held when the wait ends at once is seen by the next screen.
+  AppendErrorLog("No sound device");
+  AudioStartWith(
+      plat::SilentSoundMixer(kMixerChannels, [] { return plat::ActiveClock().NowMs(); }));
+  Audio().noDevice = true;
 }
 
 void AudioStartWith(std::unique_ptr<plat::SoundMixer> mixer) {
   AudioShutdown();
   AudioState& a = Audio();
   a.mixer = std::move(mixer);
+  a.noDevice = a.mixer == nullptr;
   a.slots.assign(AudioState::kSlotRecords, SoundSlot{});
 }
 

@@ -8,8 +8,10 @@
 
 #include "runtime/render/window_change.h"
 
-// Opens the sound device (no device: sound stays silent, nothing fails) and
-// makes the slot table.
+// Opens the sound device and makes the slot table. Without a device sound
+// is silent but keeps its time: every sound counts as playing for its
+// length on the program's clock, so waits on sounds last as long as with a
+// device; music does not play. Nothing fails.
 void AudioStart();
 // The same with a given mixer (tests, and programs that bring their own);
 // null means no device.

@@ -25,9 +25,12 @@ struct AudioState {
   static constexpr int kLastCommandSlot = 127;
   static constexpr int kMaxCopies = 4;
 
-  // Null when no sound device could be opened: loads leave slots empty and
-  // plays return -1.
+  // Null when the sound layer has no mixer at all (a program's own choice):
+  // loads leave slots empty and plays return -1. A missing device gets a
+  // silent mixer that keeps the sounds' time instead (AudioStart).
   std::unique_ptr<plat::SoundMixer> mixer;
+  // No sound device is behind the mixer (silent, or none at all).
+  bool noDevice = false;
   std::vector<SoundSlot> slots;
 
   // ---- music ----

@@ -75,7 +75,7 @@ void PlayMusic(const RtString& name, int loop) {
   if (!a.mixer || !a.mixer->OpenMusic(resolved)) {
     DeleteMusicTempFile();
     ReportLoadFailure("PlayMusic", a.musicName.c_str(),
-                      a.mixer ? "the music player cannot open it" : "no sound device is open");
+                      a.noDevice ? "no sound device is open" : "the music player cannot open it");
     return;
   }
   if (!a.mixer->StartMusic()) {

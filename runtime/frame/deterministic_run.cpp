@@ -1,11 +1,13 @@
 #include "runtime/frame/deterministic_run.h"
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
 #include <utility>
 
 #include "runtime/audio/audio_state.h"
+#include "runtime/core/error_log.h"
 #include "runtime/core/random.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/frame/deterministic_run_internal.h"
@@ -15,6 +17,8 @@
 #include "runtime/frame/program_end.h"
 #include "runtime/gfx2d/surfaces.h"
 #include "runtime/input/input_service.h"
+#include "runtime/input/input_state.h"
+#include "runtime/input/key_codes.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/input_devices.h"
 #include "runtime/platform/sound_mixer_recorder.h"
@@ -38,9 +42,15 @@ struct DeterministicRun {
   std::function<void(DeterministicFrameStep)> observer;
   long frameLimit = 0;
   std::map<long, std::string> shots;
+  bool watched = false;
+  // The keyboard of the person watching, and its key-down counts as last
+  // read, so that a quick tap between two reads still counts.
+  plat::InputDevices* watcherKeyboard = nullptr;
+  std::array<uint32_t, 256> watcherPresses{};
 };
 
 DeterministicRun g_run;
+plat::InputDevices* g_watcherKeyboardForTests = nullptr;
 
 // A recording waits for the engine as a run does, so that its frame 0 is
 // the frame a replay of it starts on. Lives until the process ends: the
@@ -62,6 +72,12 @@ plat::RecordingSoundMixer* Recorder() {
   return g_run.mixer;
 }
 
+// Presses made before now were not meant to end the run.
+void TakeWatcherBaseline() {
+  if (!g_run.watched || !g_run.watcherKeyboard) return;
+  g_run.watcherPresses = g_run.watcherKeyboard->Poll().presses;
+}
+
 // The frame times read one frame from here on, as they would after a frame.
 void RestartFrameTimes(double startMs) {
   FrameClock& c = FrameClockState();
@@ -80,6 +96,9 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
   if (!(options.frameMs > 0) || !std::isfinite(options.frameMs)) {
     return fail("the frame time must be a positive number of milliseconds");
   }
+  if (options.watched && !options.paced) {
+    return fail("a watched run is shown at its real pace; it cannot be unpaced");
+  }
   auto devices = std::make_unique<plat::ScriptedInputDevices>();
   std::string why;
   if (!options.replayFile.empty() && !devices->LoadReplay(options.replayFile, &why)) {
@@ -95,6 +114,9 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
   g_run.shots.clear();
   g_run.devices = std::move(devices);
   g_run.lastMusic.clear();
+  g_run.watched = options.watched;
+  g_run.watcherKeyboard =
+      g_watcherKeyboardForTests ? g_watcherKeyboardForTests : &plat::SdlInputDevices();
   g_run.clock = std::make_unique<plat::SteppedClock>(options.frameMs, options.paced);
   plat::InstallClock(g_run.clock.get());
 
@@ -106,6 +128,7 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
   if (g_engine.started) {
     RestartSound();
     FinishDeterministicRunStart();
+    TakeWatcherBaseline();
     RestartFrameTimes(TimerNow());
     // The start-up seeded from the real clock.
     RandomSeed(0);
@@ -117,7 +140,40 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
 
 std::unique_ptr<plat::SoundMixer> TakeDeterministicMixer() {
   if (!g_run.active || !g_run.pendingMixer) return nullptr;
+  if (g_run.watched) {
+    // Heard as a normal start is; without a device the run is silent and
+    // keeps its time all the same.
+    if (auto device = plat::OpenSdlSoundMixer(kMixerChannels)) {
+      g_run.pendingMixer->PlayThrough(std::move(device));
+    } else {
+      AppendErrorLog("No sound device");
+    }
+  }
   return std::move(g_run.pendingMixer);
+}
+
+bool WatcherQuitKeysPressed() {
+  if (!g_run.active || !g_run.watched || g_run.waitsForEngine || !g_run.watcherKeyboard) {
+    return false;
+  }
+  const plat::InputSnapshot& s = g_run.watcherKeyboard->Poll();
+  auto pressed = [&s](int code) {
+    const size_t i = static_cast<size_t>(code);
+    const bool tapped = s.presses[i] != g_run.watcherPresses[i];
+    g_run.watcherPresses[i] = s.presses[i];
+    return (s.keys[i] & 0x80) != 0 || tapped;
+  };
+  // Every key is read, so that a tap is not left over for a later call.
+  const bool escape = pressed(keys::kEscape) | pressed(keys::kExtendedEscape);
+  const bool alt = pressed(keys::kLeftAlt);
+  const bool f4 = pressed(keys::kF4);
+  // Keys typed into another window were not meant for this one.
+  if (!s.focused) return false;
+  return (escape && Input().escapeQuits) || (alt && f4);
+}
+
+void SetWatcherKeyboardForTests(plat::InputDevices* devices) {
+  g_watcherKeyboardForTests = devices;
 }
 
 bool StartInputRecording(const std::string& file, std::string* error) {
@@ -146,6 +202,7 @@ void FinishDeterministicRunStart() {
   g_run.waitsForEngine = false;
   plat::InstallInputDevices(g_run.devices.get());
   InputBackendChanged();
+  TakeWatcherBaseline();
   g_run.framesAtStart = g_run.clock->Frames();
   FrameClock& clock = FrameClockState();
   clock.frameTimePrev = clock.frameTimeNow - g_run.clock->FrameMs();
@@ -156,6 +213,7 @@ void EndDeterministicRun() {
   if (!g_run.active) return;
   const double elapsed = ElapsedTime();
   g_run.active = false;
+  g_run.watched = false;
   g_run.observer = nullptr;
   g_run.frameLimit = 0;
   g_run.shots.clear();
@@ -175,6 +233,10 @@ void EndDeterministicRun() {
 
 bool DeterministicRunActive() {
   return g_run.active;
+}
+
+bool DeterministicRunWatched() {
+  return g_run.active && g_run.watched;
 }
 
 long long DeterministicFrame() {

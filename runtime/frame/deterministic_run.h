@@ -1,14 +1,15 @@
 // A deterministic run: the program driven by scripted keys instead of a
 // player, on a virtual clock that advances a fixed frame time per frame, with
-// sounds that play silently and end after their length on that clock. Two
-// runs with the same script see the same keys, times and sound ends frame for
-// frame, which is what replays, traces and solvers need.
+// sounds that end after their length on that clock (silent, unless the run
+// is watched). Two runs with the same script see the same keys, times and
+// sound ends frame for frame, which is what replays, traces and solvers need.
 //
 // Start the run before EngineStart (the usual place: the sound device is
-// never opened then), or after it before any sound is loaded (the sound
-// layer restarts on the recorder and forgets what it held). Replay frame
-// numbers count the frames ended after EngineStart (or after this call, when
-// the engine is already up): frame 0 is the program's first frame.
+// opened only for a watched run then), or after it before any sound is
+// loaded (the sound layer restarts on the recorder and forgets what it
+// held). Replay frame numbers count the frames ended after EngineStart (or
+// after this call, when the engine is already up): frame 0 is the
+// program's first frame.
 #pragma once
 
 #include <functional>
@@ -23,19 +24,29 @@ struct DeterministicRunOptions {
   // True: frames are still shown on the real-time schedule, for a run that
   // someone watches or times; the program still reads the virtual clock.
   bool paced = false;
+  // True: a run shown to a person (a demo, a replay watched at its real
+  // pace). The sound device opens as in a normal start, so what the program
+  // plays is heard, while whether a sound still plays stays the run's answer
+  // on its clock, so the run repeats exactly. The person's own keyboard
+  // keeps the keys that end any program (Escape while EscapeQuits allows
+  // it, Alt+F4); the program still reads only the script's keys. Only
+  // with paced.
+  bool watched = false;
   // A replay in the input layer's format ("input-replay 1"), from a file or
   // given as text; both empty means keys come only from ScriptKey/ScriptTap.
   std::string replayFile;
   std::string replayText;  // A replay given as text; see replayFile.
 };
 
-// False with the reason in error (nothing changed then) for a bad frame time
-// or a replay that cannot be read.
+// False with the reason in error (nothing changed then) for a bad frame time,
+// a watched run that is not paced, or a replay that cannot be read.
 bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* error);
 // Returns to the real clock, devices and sound (tests that run on after it).
 void EndDeterministicRun();
 // Whether a deterministic run is on.
 bool DeterministicRunActive();
+// Whether the run on is a watched one (see DeterministicRunOptions).
+bool DeterministicRunWatched();
 // Frames ended since the run started (after EngineStart when it started
 // before).
 long long DeterministicFrame();

@@ -2,6 +2,7 @@
 
 #include "runtime/audio/audio_service.h"
 #include "runtime/core/runtime_error.h"
+#include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/input/input_service.h"
@@ -25,6 +26,8 @@ void KeepServicesRunning() {
 
 void EndOnEscape() {
   if (Input().escapeQuits && (KeyHeld(keys::kEscape) || KeyHeld(keys::kExtendedEscape))) End();
+  // The person watching a scripted run still ends it from the keyboard.
+  if (WatcherQuitKeysPressed()) End();
 }
 
 // One step of a wait that polls: services, then the pause.

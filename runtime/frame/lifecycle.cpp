@@ -144,7 +144,7 @@ void SubsystemsWindowChanged(const WindowChange& change) {
 
 void SubsystemFramesBeforePresent() {
   InputFrame();
-  if (QuitKeysHeld()) End();
+  if (QuitKeysHeld() || WatcherQuitKeysPressed()) End();
   Gfx3dFrame();
   AudioFrame();
 }

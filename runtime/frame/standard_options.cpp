@@ -92,6 +92,9 @@ bool StartStandardOptions(const StandardOptions& options, std::string* error) {
   if (options.Deterministic()) {
     DeterministicRunOptions run;
     run.paced = !options.unpaced;
+    // A replay at its real pace is one someone watches: heard, and ended
+    // from the keyboard like any program.
+    run.watched = run.paced && !options.replay.empty();
     run.replayFile = options.replay;
     if (!StartDeterministicRun(run, error)) return false;
     SetDeterministicFrameLimit(options.frames);

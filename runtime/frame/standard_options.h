@@ -12,7 +12,10 @@
 //
 // Any of the first four makes the run a deterministic run (see
 // deterministic_run.h): a virtual clock that advances one frame time per
-// frame, no sound device, keys from the replay only. Frame numbers count the
+// frame, keys from the replay only, sounds that end after their length on
+// that clock. A replay without --unpaced is watched: the sound device opens
+// so it is heard, and Escape or Alt+F4 on the real keyboard end it; other
+// deterministic runs open no sound device. Frame numbers count the
 // frames ended after EngineStart; frame 0 is the program's first frame.
 // Relative file names are taken from the folder the program was started in
 // (EngineStart later changes to the program's own folder).
@@ -48,7 +51,7 @@ struct StandardOptions {
 bool TakeStandardOptions(std::string& commandLine, StandardOptions& options, std::string* error);
 
 // Puts the options into effect. Call before EngineStart: the deterministic
-// run starts then (no sound device is opened), and the input recording
+// run starts then (before the sound device would open), and the input recording
 // begins with the program's first frame. False with the reason in error
 // (nothing started) for a replay that cannot be read or a recording file
 // that cannot be written.

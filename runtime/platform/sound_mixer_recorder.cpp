@@ -29,9 +29,32 @@ int RecordingSoundMixer::LiveChunks() const {
   return n;
 }
 
+void RecordingSoundMixer::Record(const Event& e) {
+  if (keepEvents) events.push_back(e);
+}
+
+void RecordingSoundMixer::PlayThrough(std::unique_ptr<SoundMixer> device) {
+  if (device_) {
+    for (Chunk& c : chunks_) {
+      if (c.deviceChunk >= 0) device_->FreeChunk(c.deviceChunk);
+      c.deviceChunk = -1;
+    }
+    if (deviceMusicOpen_) device_->CloseMusic();
+  }
+  deviceMusicOpen_ = false;
+  device_ = std::move(device);
+  if (!device_) return;
+  // Sounds loaded before are heard too.
+  for (Chunk& c : chunks_) {
+    if (c.live) c.deviceChunk = device_->AddChunk(c.samples);
+  }
+}
+
 int RecordingSoundMixer::AddChunk(std::vector<uint8_t> samples) {
   if (samples.empty()) return -1;
-  chunks_.push_back({std::move(samples), true});
+  // A device that refuses the samples only means this sound is not heard.
+  const int deviceChunk = device_ ? device_->AddChunk(samples) : -1;
+  chunks_.push_back({std::move(samples), true, deviceChunk});
   return static_cast<int>(chunks_.size() - 1);
 }
 
@@ -40,7 +63,9 @@ void RecordingSoundMixer::FreeChunk(int chunk) {
   for (int ch = 0; ch < channelCount_; ++ch) {
     if (channelChunk_[static_cast<size_t>(ch)] == chunk) playing_.erase(ch);
   }
-  chunks_[static_cast<size_t>(chunk)] = Chunk{};
+  Chunk& c = chunks_[static_cast<size_t>(chunk)];
+  if (device_ && c.deviceChunk >= 0) device_->FreeChunk(c.deviceChunk);
+  c = Chunk{};
 }
 
 bool RecordingSoundMixer::Play(int channel, int chunk, int gainMb, int pan) {
@@ -50,7 +75,11 @@ bool RecordingSoundMixer::Play(int channel, int chunk, int gainMb, int pan) {
   e.chunk = chunk;
   e.gainMb = gainMb;
   e.pan = pan;
-  events.push_back(e);
+  Record(e);
+  const int deviceChunk = chunks_[static_cast<size_t>(chunk)].deviceChunk;
+  if (device_ && deviceChunk >= 0 && channel < device_->ChannelCount()) {
+    device_->Play(channel, deviceChunk, gainMb, pan);
+  }
   channelChunk_[static_cast<size_t>(channel)] = chunk;
   playing_.insert(channel);
   if (clock_) {
@@ -79,7 +108,8 @@ bool RecordingSoundMixer::Playing(int channel) {
 void RecordingSoundMixer::Stop(int channel) {
   Event e(Event::kStop);
   e.channel = channel;
-  events.push_back(e);
+  Record(e);
+  if (device_ && channel >= 0 && channel < device_->ChannelCount()) device_->Stop(channel);
   playing_.erase(channel);
 }
 
@@ -87,35 +117,69 @@ bool RecordingSoundMixer::OpenMusic(const std::string& path) {
   CloseMusic();
   Event e(Event::kOpenMusic);
   e.path = path;
-  events.push_back(e);
+  Record(e);
   // Like a real player, a file that is not there cannot be opened.
   const int fd = OpenRegularFile(path);
   if (fd >= 0) ::close(fd);
   musicOpen_ = fd >= 0 && !musicOpenFails;
   musicStarted_ = false;
+  // The device's own refusal leaves the piece unheard, not unopened: what
+  // the program is told must not depend on the device.
+  if (musicOpen_ && device_) deviceMusicOpen_ = device_->OpenMusic(path);
   return musicOpen_;
 }
 
 void RecordingSoundMixer::CloseMusic() {
   if (!musicOpen_) return;
-  events.push_back(Event(Event::kCloseMusic));
+  Record(Event(Event::kCloseMusic));
+  if (DeviceHasMusic()) device_->CloseMusic();
+  deviceMusicOpen_ = false;
   musicOpen_ = false;
   musicStarted_ = false;
 }
 
 bool RecordingSoundMixer::StartMusic() {
   if (!musicOpen_) return false;
-  events.push_back(Event(Event::kStartMusic));
+  Record(Event(Event::kStartMusic));
+  if (DeviceHasMusic()) device_->StartMusic();
   musicStarted_ = true;
   musicAtEnd = false;
   musicPositionMs = 0;
   return true;
 }
 
+double RecordingSoundMixer::MusicLengthMs() {
+  if (!musicOpen_) return -1;
+  return DeviceHasMusic() ? device_->MusicLengthMs() : musicLengthMs;
+}
+
+double RecordingSoundMixer::MusicPositionMs() {
+  if (!musicOpen_) return 0;
+  return DeviceHasMusic() ? device_->MusicPositionMs() : musicPositionMs;
+}
+
+bool RecordingSoundMixer::MusicActive() {
+  if (!musicOpen_ || !musicStarted_) return false;
+  return DeviceHasMusic() ? device_->MusicActive() : !musicAtEnd;
+}
+
 void RecordingSoundMixer::SetMusicVolume(int volume) {
   Event e(Event::kMusicVolume);
   e.value = volume;
-  events.push_back(e);
+  Record(e);
+  if (device_) device_->SetMusicVolume(volume);
+}
+
+void RecordingSoundMixer::SetOutputObserver(OutputObserver observer) {
+  if (device_) device_->SetOutputObserver(std::move(observer));
+}
+
+std::unique_ptr<RecordingSoundMixer> SilentSoundMixer(int channels, std::function<double()> nowMs) {
+  auto mixer = std::make_unique<RecordingSoundMixer>(channels);
+  mixer->keepEvents = false;
+  mixer->musicOpenFails = true;
+  mixer->EndSoundsByClock(std::move(nowMs));
+  return mixer;
 }
 
 }  // namespace plat

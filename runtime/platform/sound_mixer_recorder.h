@@ -1,12 +1,15 @@
-// A sound mixer that plays nothing and remembers everything it was asked to
-// do, for tests and for machines without a sound device. Channels keep
+// A sound mixer that remembers everything it was asked to do, for tests,
+// deterministic runs and machines without a sound device. Channels keep
 // "playing" until the owner finishes them, or, given a clock, until their
 // length has passed on it; music reports the length, the position and the
-// end the owner scripts.
+// end the owner scripts. It plays nothing itself, but can pass everything
+// on to a real mixer so that a run is heard while its answers stay the
+// recorder's.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +36,9 @@ class RecordingSoundMixer final : public SoundMixer {
 
   // ---- what was sent ----
   std::vector<Event> events;
+  // False: nothing is appended to events (a mixer that only stands in for a
+  // missing device would otherwise grow for as long as the program runs).
+  bool keepEvents = true;
   std::vector<Event> EventsOf(Event::Kind kind) const;
   // Sample bytes of a live chunk (empty when freed or unknown).
   const std::vector<uint8_t>& ChunkSamples(int chunk) const;
@@ -57,6 +63,14 @@ class RecordingSoundMixer final : public SoundMixer {
   double musicPositionMs = 0;
   bool musicAtEnd = false;
 
+  // Everything played from now on is also played on device, so it is
+  // heard. Whether a sound still plays stays the recorder's answer (its
+  // clock decides, however the device keeps time); the music's length,
+  // position and end are the device's while it has the piece open, since
+  // only it knows them. Null stops passing things on.
+  void PlayThrough(std::unique_ptr<SoundMixer> device);
+  bool PlaysThrough() const { return device_ != nullptr; }
+
   int ChannelCount() const override { return channelCount_; }
   int AddChunk(std::vector<uint8_t> samples) override;
   void FreeChunk(int chunk) override;
@@ -67,18 +81,22 @@ class RecordingSoundMixer final : public SoundMixer {
   bool OpenMusic(const std::string& path) override;
   void CloseMusic() override;
   bool StartMusic() override;
-  double MusicLengthMs() override { return musicOpen_ ? musicLengthMs : -1; }
-  double MusicPositionMs() override { return musicOpen_ ? musicPositionMs : 0; }
-  bool MusicActive() override { return musicOpen_ && musicStarted_ && !musicAtEnd; }
+  double MusicLengthMs() override;
+  double MusicPositionMs() override;
+  bool MusicActive() override;
   void SetMusicVolume(int volume) override;
-  // Nothing is mixed, so there is nothing to observe.
-  void SetOutputObserver(OutputObserver) override {}
+  // Only a device played through mixes anything to observe.
+  void SetOutputObserver(OutputObserver observer) override;
 
  private:
   struct Chunk {
     std::vector<uint8_t> samples;
     bool live = false;
+    int deviceChunk = -1;  // the same samples on the device played through
   };
+  void Record(const Event& e);
+  bool DeviceHasMusic() const { return device_ && deviceMusicOpen_; }
+
   int channelCount_;
   std::vector<Chunk> chunks_;
   std::vector<int> channelChunk_ = std::vector<int>(static_cast<size_t>(channelCount_), -1);
@@ -87,6 +105,14 @@ class RecordingSoundMixer final : public SoundMixer {
   std::map<int, double> endsAt_;  // clock time a channel's sound runs out
   bool musicOpen_ = false;
   bool musicStarted_ = false;
+  std::unique_ptr<SoundMixer> device_;
+  bool deviceMusicOpen_ = false;
 };
+
+// What stands in for a sound device that did not open: nothing is heard,
+// but every sound plays for its length on nowMs, so a program that waits
+// for a sound waits as long as it would with a device. No music opens
+// (nothing here could tell its length), and no events are kept.
+std::unique_ptr<RecordingSoundMixer> SilentSoundMixer(int channels, std::function<double()> nowMs);
 
 }  // namespace plat

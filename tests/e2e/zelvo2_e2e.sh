@@ -4,8 +4,8 @@
 # table, walks the menu, changes every bar on the Options screen, starts a
 # game, flies right into room 1, loses every plane, enters a name, sees it
 # in the table and quits with Escape; then starts again and finds the name
-# kept. Takes a screenshot at each screen into SHOT_DIR (default: a
-# temporary folder that is removed).
+# and the Options values kept. Takes a screenshot at each screen into
+# SHOT_DIR (default: a temporary folder that is removed).
 #
 #   zelvo2_e2e.sh BINARY [SHOT_DIR]
 set -uo pipefail
@@ -26,6 +26,9 @@ mkdir -p "$shots"
 tmp=$E2E_WORK/tmp
 game=$E2E_WORK/game
 mkdir -p "$tmp" "$game"
+# The settings go to a config folder of the test's own, never the user's.
+export XDG_CONFIG_HOME=$E2E_WORK/config
+settings=$XDG_CONFIG_HOME/zelvo2/settings.ini
 # A folder of its own with the assets, so the hiscore file starts absent.
 cp "$binary" "$game/"
 for asset in gfx sound sound.sbx; do ln -s "$run_dir/$asset" "$game/$asset"; done
@@ -99,6 +102,13 @@ key Right
 key Down
 shot 03_options_after
 key Tab 1
+# Each bar's step was remembered as it was made.
+setting() { sed -n "s/^$1=//p" "$settings"; }
+near() { python3 -c "import sys; sys.exit(abs(float(sys.argv[1]) - float(sys.argv[2])) > 1e-9)" "$@"; }
+for expected in masterVolume=0.6 musicLevel=0.4 effectsLevel=1.81 gameSpeed=1.1; do
+  value=$(setting "${expected%%=*}")
+  near "${value:-x}" "${expected#*=}" 2>/dev/null || fail "settings.ini has ${expected%%=*}=$value"
+done
 
 # A table whose lowest row any run beats, so this run enters its name; the
 # game re-reads the file at every change of screen.
@@ -155,6 +165,10 @@ key Down
 key Down
 key Return 1.5
 shot 11_hiscores_again
+# Page Down takes a tenth off the master volume the first run left.
+key Next 0.5
+near "$(setting masterVolume)" 0.5 2>/dev/null ||
+  fail "the master volume was not restored: $(setting masterVolume) after Page Down"
 press "$main" Escape
 wait_exit "$E2E_APP" 10
 [ "$E2E_STATUS" = 0 ] || fail "Escape ended the second run with status $E2E_STATUS"

@@ -6,7 +6,10 @@
 #include <fstream>
 
 #include "engine_fixture.h"
+#include "runtime/audio/audio_state.h"
+#include "runtime/frame/deterministic_run_internal.h"
 #include "runtime/platform/clock.h"
+#include "runtime/platform/sound_mixer_recorder.h"
 
 namespace {
 
@@ -267,6 +270,94 @@ TEST_F(DeterministicRunTest, SoundFramesIsHowLongASoundPlaysOnTheRunsClock) {
   }
   EXPECT_EQ(SoundFrames(-1, 10), 0);
   EXPECT_EQ(SoundFrames(100, 0), 0);
+}
+
+// A run someone watches is heard through the device, yet its sounds end
+// on the run's clock exactly as in a run nobody hears.
+TEST_F(DeterministicRunTest, AWatchedRunIsHeardAndKeepsItsSoundsTime) {
+  DeterministicRunOptions options;
+  options.watched = true;
+  std::string error;
+  EXPECT_FALSE(StartDeterministicRun(options, &error)) << "a watched run must be paced";
+  EXPECT_FALSE(DeterministicRunActive());
+
+  const std::string wave = WriteWave("det_watched.wav", 4410);  // 200 ms: 12 frames
+  for (bool watched : {false, true}) {
+    options.paced = true;
+    options.watched = watched;
+    Start(options);
+    EXPECT_EQ(DeterministicRunWatched(), watched);
+    const auto* recorder = dynamic_cast<plat::RecordingSoundMixer*>(Audio().mixer.get());
+    ASSERT_NE(recorder, nullptr);
+    EXPECT_EQ(recorder->PlaysThrough(), watched) << "the dummy device opens for a watched run";
+    LoadSound(RtString(wave.c_str()), 3, 1);
+    EndFrame();
+    const int channel = PlaySound(3, 0, 0.5);
+    ASSERT_GE(channel, 0);
+    int frames = 0;
+    while (SoundPlaying(channel) && frames < 100) {
+      EndFrame();
+      ++frames;
+    }
+    EXPECT_EQ(frames, 12) << (watched ? "watched" : "unwatched");
+    EndDeterministicRun();
+  }
+  EXPECT_FALSE(DeterministicRunWatched());
+  EXPECT_EQ(dynamic_cast<plat::RecordingSoundMixer*>(Audio().mixer.get()), nullptr)
+      << "the device again after the run";
+  std::remove(wave.c_str());
+}
+
+// The program reads only the script; the person's keyboard only ends the
+// run, with the keys that end any program.
+TEST_F(DeterministicRunTest, ThePersonWatchingEndsTheRunWithTheQuitKeys) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  plat::ScriptedInputDevices watcher;
+  SetWatcherKeyboardForTests(&watcher);
+  SetEscapeQuits(1);
+  DeterministicRunOptions options;
+  options.paced = true;
+  // Nobody watches an unwatched run: its real keys are not read.
+  Start(options);
+  watcher.Tap(keys::kEscape);
+  EndFrame();
+  EXPECT_TRUE(DeterministicRunActive());
+  EndDeterministicRun();
+
+  options.watched = true;
+  EXPECT_EXIT(
+      {
+        Start(options);
+        watcher.SetKey(keys::kRight, true);
+        EndFrame();
+        std::fprintf(stderr, "right=%d\n", static_cast<int>(KeyDown(keys::kRight)));
+        SetEscapeQuits(0);
+        watcher.Tap(keys::kEscape);
+        EndFrame();
+        std::fprintf(stderr, "escape turned off\n");
+        SetEscapeQuits(1);
+        watcher.SetFocus(false);
+        watcher.Tap(keys::kEscape);
+        EndFrame();
+        std::fprintf(stderr, "another window's\n");
+        watcher.SetFocus(true);
+        watcher.Tap(keys::kEscape);
+        EndFrame();
+        std::fprintf(stderr, "still running\n");
+        std::_Exit(3);
+      },
+      ::testing::ExitedWithCode(0), "right=0\nescape turned off\nanother window's\n$");
+  EXPECT_EXIT(
+      {
+        Start(options);
+        SetEscapeQuits(0);
+        watcher.SetKey(keys::kLeftAlt, true);
+        watcher.Tap(keys::kF4);
+        EndFrame();
+        std::_Exit(3);
+      },
+      ::testing::ExitedWithCode(0), "");
+  SetWatcherKeyboardForTests(nullptr);
 }
 
 TEST_F(DeterministicRunTest, SoundFileLengthIsMinusOneForWhatCannotBeLoaded) {

@@ -187,6 +187,27 @@ TEST_F(StandardOptionsRun, ARecordingIsAReplayThatPlaysBack) {
   EXPECT_TRUE(StartStandardOptions(replay, &error)) << error;
 }
 
+TEST_F(StandardOptionsRun, OnlyAReplayAtItsRealPaceIsWatched) {
+  const std::string replay = Temp("watched.txt");
+  std::ofstream(replay) << "input-replay 1\n";
+  std::string error;
+  for (bool unpaced : {false, true}) {
+    StandardOptions o;
+    o.replay = replay;
+    o.unpaced = unpaced;
+    ASSERT_TRUE(StartStandardOptions(o, &error)) << error;
+    EXPECT_EQ(DeterministicRunWatched(), !unpaced);
+    EndDeterministicRun();
+  }
+  // A frame limit alone is a script measuring the program, not a demo.
+  StandardOptions limited;
+  limited.frames = 100;
+  ASSERT_TRUE(StartStandardOptions(limited, &error)) << error;
+  EXPECT_TRUE(DeterministicRunActive());
+  EXPECT_FALSE(DeterministicRunWatched());
+  std::remove(replay.c_str());
+}
+
 TEST_F(StandardOptionsRun, UseStandardOptionsEndsTheProgramOnABadOption) {
   EXPECT_EXIT(UseStandardOptions("--frames none", "demo"),
               ::testing::ExitedWithCode(kErrInvalidArgument),
