@@ -47,7 +47,15 @@ Batch& Stream() {
 float* Append(Run run, size_t n) {
   Batch& b = Stream();
   if (b.run != run || b.count + n > kMaxVertices) {
-    FlushBatch();
+    // Drawing the stream out here changes neither the binding nor the
+    // filter, so the filter the caller just set stays known: forgetting it
+    // would make the next sprite's filter call draw the stream again, one
+    // draw per sprite. An empty stream needs no draw at all.
+    if (b.count > 0) {
+      const bool filterKnown = Render().filterKnown;
+      FlushBatch();
+      Render().filterKnown = filterKnown;
+    }
     b.run = run;
   }
   const size_t needed = (b.count + n) * kFloats;
