@@ -177,6 +177,12 @@ void FlushBatch() {
       }
       break;
     case Run::Fans:
+      if (Render().unit0Enabled == 0) {
+        // Filled rectangles sample nothing; each wrap change would cost
+        // the driver a revalidation of its texture state.
+        DrawFans(b);
+        break;
+      }
       // Clamped so filtering does not wrap round to the opposite edge; the
       // other draws expect repeat.
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
