@@ -47,6 +47,13 @@ const SpriteSlot* Drawable(int slot) {
   return s.Empty() ? nullptr : &s;
 }
 
+// Whether texture coordinates of whole texels divided by the padded sizes
+// come out exact in floating point, as drawing texels one to one needs.
+bool ExactTexelCoordinates(const SpriteSlot& s) {
+  auto powerOfTwo = [](int n) { return n > 0 && (n & (n - 1)) == 0; };
+  return powerOfTwo(s.paddedWidth) && powerOfTwo(s.paddedHeight);
+}
+
 // Texture rectangle of one animation frame; false when the slot has no
 // frames or the frame lies outside the image.
 struct FrameRect {
@@ -100,7 +107,7 @@ void PutSprite(int slot, int x, int y) {
   SelectFilter();
   const float uw = static_cast<float>(s->width) / s->paddedWidth;
   const float vh = static_cast<float>(s->height) / s->paddedHeight;
-  render::DrawPixelQuad(x, y, s->width, s->height, 0, uw, 0, vh);
+  render::DrawPixelQuad(x, y, s->width, s->height, 0, uw, 0, vh, ExactTexelCoordinates(*s));
 }
 
 void PutSpriteInRect(int slot, int x, int y, int w, int h) {
@@ -160,7 +167,7 @@ void PutAnimationFrame(int slot, int frame, int x, int y) {
   if (!s || !FrameOf(*s, frame, f)) return;
   BindSpriteTexture(slot);
   SelectFilter();
-  render::DrawPixelQuad(x, y, f.fw, f.fh, f.u0, f.u1, f.vb, f.vt);
+  render::DrawPixelQuad(x, y, f.fw, f.fh, f.u0, f.u1, f.vb, f.vt, ExactTexelCoordinates(*s));
 }
 
 void PutAnimationFrameInRect(int slot, int frame, int x, int y, int w, int h) {

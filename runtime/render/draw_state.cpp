@@ -1,4 +1,6 @@
 #include "runtime/render/draw_state.h"
+
+#include "runtime/render/render_state.h"
 #include "runtime/render/submit.h"
 
 #include <GL/gl.h>
@@ -27,6 +29,9 @@ void Reset2DState() {
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.05f);
   glColor4f(1, 1, 1, 1);
+  Render().colourOpaqueWhite = true;
+  // Code past the render calls (between frames, say) finds the default.
+  UseModulatingEnvironment();
   glClearColor(0, 0, 0, 1);
   for (GLenum cap :
        {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_STENCIL_TEST, GL_NORMALIZE, GL_LIGHTING,
@@ -48,6 +53,7 @@ void Reset3DState(float alpha, int lightCount) {
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.05f);
   glColor4f(1, 1, 1, alpha);
+  Render().colourOpaqueWhite = alpha == 1;
   glClearColor(0, 0, 0, 1);
   for (GLenum cap : {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
                      GL_POLYGON_OFFSET_LINE, GL_AUTO_NORMAL, GL_STENCIL_TEST, GL_NORMALIZE,
@@ -82,11 +88,13 @@ void SetAlphaTest(bool on) {
 void SetColour(float r, float g, float b, float a) {
   FlushBatch();
   glColor4f(r, g, b, a);
+  Render().colourOpaqueWhite = r == 1 && g == 1 && b == 1 && a == 1;
 }
 
 void SetColourBytes(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
   FlushBatch();
   glColor4ub(r, g, b, a);
+  Render().colourOpaqueWhite = (r & g & b & a) == 255;
 }
 
 void SetFrontFaceClockwise(bool clockwise) {
@@ -130,6 +138,7 @@ void ClearDepth() {
 void SetViewport(int x, int y, int width, int height) {
   FlushBatch();
   glViewport(x, y, width, height);
+  NoteViewport(width, height);
 }
 
 void LoadPixelProjection(int width, int height) {
@@ -139,18 +148,30 @@ void LoadPixelProjection(int width, int height) {
   glOrtho(0, width, height, 0, -1, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+  RenderState& r = Render();
+  r.pixelProjection = true;
+  r.projectionWidth = width;
+  r.projectionHeight = height;
+}
+
+bool UnitsArePixels() {
+  const RenderState& r = Render();
+  return r.pixelProjection && r.placements == 0 && r.projectionWidth == r.viewportWidth &&
+         r.projectionHeight == r.viewportHeight;
 }
 
 void LoadProjection(const float* matrix) {
   FlushBatch();
   glMatrixMode(GL_PROJECTION);
   glLoadMatrixf(matrix);
+  Render().pixelProjection = false;
 }
 
 void LoadView(const float* matrix) {
   FlushBatch();
   glMatrixMode(GL_MODELVIEW);
   glLoadMatrixf(matrix);
+  Render().pixelProjection = false;
 }
 
 void PushPlacement(float x, float y, float degrees) {
@@ -159,11 +180,15 @@ void PushPlacement(float x, float y, float degrees) {
   glPushMatrix();
   glTranslatef(x, y, 0);
   glRotatef(degrees, 0, 0, -1);
+  ++Render().placements;
 }
 
 void PopPlacement() {
   FlushBatch();
   glPopMatrix();
+  // A push without its pop leaves the count up: units are then never taken
+  // for pixels, which only costs speed.
+  if (Render().placements > 0) --Render().placements;
 }
 
 void PushPixelCentreOffset() {
@@ -171,6 +196,7 @@ void PushPixelCentreOffset() {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glTranslatef(0.375f, 0.375f, 0);
+  ++Render().placements;
 }
 
 void PopPixelCentreOffset() {
@@ -178,6 +204,7 @@ void PopPixelCentreOffset() {
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
+  if (Render().placements > 0) --Render().placements;
 }
 
 }  // namespace render

@@ -39,6 +39,11 @@ void SetViewport(int x, int y, int width, int height);
 // One unit per pixel of a w x h area, origin top-left, y downwards; the
 // object matrix back to identity.
 void LoadPixelProjection(int width, int height);
+// Whether that projection is in force over the whole viewport with nothing
+// placed or offset on top: a quad with whole-number corners then covers
+// whole pixels, and one of as many texels as pixels samples each texel at
+// its centre.
+bool UnitsArePixels();
 // Column-major 4 x 4 matrices.
 void LoadProjection(const float* matrix);
 void LoadView(const float* matrix);

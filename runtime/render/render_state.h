@@ -22,8 +22,25 @@ struct RenderState {
   // again, which must not cut the stream.
   bool filterKnown = false;
   int filter = 0;
+  // Whether the current colour is opaque white, under which the stream's
+  // textured draws replace instead of modulating (the same bytes, less
+  // work a pixel for a software rasteriser), and which of the two texture
+  // environments unit 0 has (-1: unknown).
+  bool colourOpaqueWhite = false;
+  int8_t replaceEnvironment = -1;
+  // Whether one unit of the projection is one pixel of the viewport with
+  // nothing placed on top, so whole-number corners lie on pixel edges.
+  bool pixelProjection = false;
+  int viewportWidth = 0, viewportHeight = 0;
+  int projectionWidth = -1, projectionHeight = -1;
+  int placements = 0;
 };
 
 RenderState& Render();
+// After any glViewport call.
+inline void NoteViewport(int width, int height) {
+  Render().viewportWidth = width;
+  Render().viewportHeight = height;
+}
 
 }  // namespace render

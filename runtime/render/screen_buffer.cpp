@@ -8,6 +8,7 @@
 
 #include "runtime/platform/window.h"
 #include "runtime/render/gl_extensions.h"
+#include "runtime/render/render_state.h"
 
 using namespace ext;
 
@@ -119,6 +120,7 @@ void BindScreen() {
   const ScreenBuffer& s = g_screen;
   if (glBindFramebuffer) glBindFramebuffer(GL_FRAMEBUFFER, ScreenDrawFramebuffer());
   glViewport(0, 0, s.width, s.height);
+  render::NoteViewport(s.width, s.height);
 }
 
 uint32_t ScreenDrawFramebuffer() {
@@ -201,6 +203,7 @@ void ClearWindow(int dw, int dh) {
   glDisable(GL_SCISSOR_TEST);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glViewport(0, 0, dw, dh);
+  render::NoteViewport(dw, dh);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   glClearColor(clear[0], clear[1], clear[2], clear[3]);

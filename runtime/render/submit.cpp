@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "runtime/render/draw_state.h"
 #include "runtime/render/gl_extensions.h"
 #include "runtime/render/render_state.h"
 
@@ -29,9 +30,19 @@ constexpr int kFloats = 5;
 // nothing measurable.
 constexpr size_t kMaxVertices = 16384;
 
+// Pixels a run of texel-for-pixel quads must cover before it is drawn with
+// nearest filtering in place of linear: the two filter changes around the
+// draw cost about as much as bilinear filtering of a few hundred pixels on a
+// software rasteriser.
+constexpr int64_t kNearestStandInPixels = 4096;
+
 struct Batch {
   Run run = Run::None;
   size_t count = 0;
+  // Whether every quad of the run maps its texels one to one onto whole
+  // pixels, and how many pixels they cover.
+  bool texelExact = true;
+  int64_t texelExactPixels = 0;
   std::vector<float> vertices;
   std::vector<GLint> fanFirsts;
   std::vector<GLsizei> fanCounts;
@@ -47,8 +58,18 @@ Batch& Stream() {
 float* Append(Run run, size_t n) {
   Batch& b = Stream();
   if (b.run != run || b.count + n > kMaxVertices) {
-    FlushBatch();
+    // Drawing the stream out here changes neither the binding nor the
+    // filter, so the filter the caller just set stays known: forgetting it
+    // would make the next sprite's filter call draw the stream again, one
+    // draw per sprite. An empty stream needs no draw at all.
+    if (b.count > 0) {
+      const bool filterKnown = Render().filterKnown;
+      FlushBatch();
+      Render().filterKnown = filterKnown;
+    }
     b.run = run;
+    b.texelExact = true;
+    b.texelExactPixels = 0;
   }
   const size_t needed = (b.count + n) * kFloats;
   if (b.vertices.size() < needed)
@@ -85,7 +106,40 @@ void DrawFans(const Batch& b) {
   }
 }
 
+// Replace hands the texel on as it is; modulate multiplies it by the
+// fragment's colour first. Under opaque white both give the same bytes, but
+// a software rasteriser pays for the multiply on every pixel. The setting
+// stays until another draw needs the other one, so a frame of sprites
+// switches it once.
+void UseTextureEnvironment(bool replace) {
+  RenderState& r = Render();
+  if (r.replaceEnvironment == (replace ? 1 : 0)) return;
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, replace ? GL_REPLACE : GL_MODULATE);
+  r.replaceEnvironment = replace ? 1 : 0;
+}
+
+// Lighting makes the fragment's colour from the lights, not the current
+// colour, so only unlit draws may skip it.
+bool ColourIsOpaqueWhite() {
+  return Render().colourOpaqueWhite && !glIsEnabled(GL_LIGHTING);
+}
+
+bool NearestStandsInForLinear(const Batch& b) {
+  const RenderState& r = Render();
+  return b.texelExact && b.texelExactPixels >= kNearestStandInPixels && r.filterKnown &&
+         r.filter == static_cast<int>(Filter::Linear) && r.unit0Enabled == 1 && UnitsArePixels();
+}
+
+void SetTextureFilter(GLint filter) {
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+}
+
 }  // namespace
+
+void UseModulatingEnvironment() {
+  UseTextureEnvironment(false);
+}
 
 bool BatchPending() {
   return Stream().count > 0;
@@ -93,6 +147,7 @@ bool BatchPending() {
 
 void FlushBatch() {
   Batch& b = Stream();
+  const bool nearestStandIn = b.run == Run::Quads && NearestStandsInForLinear(b);
   // State set while primitives waited is only known to be in force until
   // they are drawn; past that, anything may have changed it.
   Render().filterKnown = false;
@@ -103,13 +158,31 @@ void FlushBatch() {
   if (textured) {
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, kFloats * sizeof(float), b.vertices.data() + 3);
+    // With texturing off (a filled rectangle) the environment plays no
+    // part and stays as it is, so fills between sprites switch nothing.
+    if (Render().unit0Enabled != 0) UseTextureEnvironment(ColourIsOpaqueWhite());
   }
   const GLsizei count = static_cast<GLsizei>(b.count);
   switch (b.run) {
     case Run::Quads:
-      glDrawArrays(GL_QUADS, 0, count);
+      if (nearestStandIn) {
+        // Every pixel centre falls on a texel centre, where linear
+        // filtering reads that one texel: nearest gives the same bytes for
+        // a quarter of the texel reads. The texture keeps its filter.
+        SetTextureFilter(GL_NEAREST);
+        glDrawArrays(GL_QUADS, 0, count);
+        SetTextureFilter(GL_LINEAR);
+      } else {
+        glDrawArrays(GL_QUADS, 0, count);
+      }
       break;
     case Run::Fans:
+      if (Render().unit0Enabled == 0) {
+        // Filled rectangles sample nothing; each wrap change would cost
+        // the driver a revalidation of its texture state.
+        DrawFans(b);
+        break;
+      }
       // Clamped so filtering does not wrap round to the opposite edge; the
       // other draws expect repeat.
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -138,8 +211,14 @@ void DrawQuad(const float quad[4][4]) {
   for (int i = 0; i < 4; ++i) Put(v, quad[i][0], quad[i][1], 0, quad[i][2], quad[i][3]);
 }
 
-void DrawPixelQuad(int x, int y, int width, int height, float u0, float u1, float vb, float vt) {
+void DrawPixelQuad(int x, int y, int width, int height, float u0, float u1, float vb, float vt,
+                   bool texelsArePixels) {
   float* v = Append(Run::Quads, 4);
+  Batch& b = Stream();
+  if (texelsArePixels && width > 0 && height > 0)
+    b.texelExactPixels += static_cast<int64_t>(width) * height;
+  else
+    b.texelExact = false;
   const float left = static_cast<float>(x), top = static_cast<float>(y);
   const float right = static_cast<float>(x + width), bottom = static_cast<float>(y + height);
   Put(v, right, top, 0, u1, vt);
@@ -154,6 +233,7 @@ void DrawTexturedQuads(const float* corners, size_t cornerCount) {
   while (cornerCount >= 4) {
     const size_t part = std::min(cornerCount - cornerCount % 4, kMaxVertices);
     float* v = Append(Run::Quads, part);
+    Stream().texelExact = false;
     std::copy_n(corners, part * kFloats, v);
     corners += part * kFloats;
     cornerCount -= part;
@@ -162,6 +242,7 @@ void DrawTexturedQuads(const float* corners, size_t cornerCount) {
 
 void DrawColouredFan(const float* vertices, int count, bool textured, Filter filter, float alpha) {
   FlushBatch();
+  UseTextureEnvironment(false);
   glEnable(GL_COLOR_MATERIAL);
   glEnable(GL_DITHER);
   glShadeModel(GL_SMOOTH);
@@ -181,6 +262,7 @@ void DrawColouredFan(const float* vertices, int count, bool textured, Filter fil
   glShadeModel(GL_FLAT);
   if (textured) EnableTexturing(true);
   glColor4f(1, 1, 1, alpha);
+  Render().colourOpaqueWhite = alpha == 1;
   glDisable(GL_DITHER);
   glDisable(GL_COLOR_MATERIAL);
 }
@@ -252,6 +334,7 @@ void DeleteVertexBuffer(uint32_t buffer) {
 void DrawMesh(const MeshArrays& mesh, const float* transform, bool normals, bool sphereMap,
               float alpha) {
   FlushBatch();
+  UseTextureEnvironment(false);
   const bool buffered = mesh.buffer != 0 && ext::glBindBufferARB;
   if (buffered) ext::glBindBufferARB(GL_ARRAY_BUFFER_ARB, mesh.buffer);
   const GLsizei stride = static_cast<GLsizei>(mesh.stride);
@@ -295,6 +378,7 @@ void DrawMesh(const MeshArrays& mesh, const float* transform, bool normals, bool
   glPopMatrix();
   // The colour array leaves the current colour undefined.
   glColor4f(1, 1, 1, alpha);
+  Render().colourOpaqueWhite = alpha == 1;
 }
 
 }  // namespace render

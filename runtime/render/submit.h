@@ -14,8 +14,12 @@
 namespace render {
 
 // Draws what the stream holds. Render calls do so themselves; code that
-// talks to the driver past them (benchmarks, tests) calls it first.
+// talks to the driver past them (benchmarks, tests) calls it first, and
+// UseModulatingEnvironment if it draws textured under a colour of its own:
+// while the colour is opaque white the stream leaves unit 0's texture
+// environment at replace, which draws the same under that colour only.
 void FlushBatch();
+void UseModulatingEnvironment();
 // Whether drawn primitives wait in the stream.
 bool BatchPending();
 
@@ -23,8 +27,12 @@ bool BatchPending();
 // edges (so filtering does not wrap round to the opposite side).
 void DrawQuad(const float quad[4][4]);
 // An upright quad of whole pixels from (x, y) to (x + width, y + height),
-// y downwards; u from u0 (left) to u1, v from vt (top) to vb.
-void DrawPixelQuad(int x, int y, int width, int height, float u0, float u1, float vb, float vt);
+// y downwards; u from u0 (left) to u1, v from vt (top) to vb. The caller
+// says whether u and v span exactly width x height texels from a texel's
+// edge (exact in floating point): such quads may then be drawn with a
+// cheaper filter that gives the same pixels.
+void DrawPixelQuad(int x, int y, int width, int height, float u0, float u1, float vb, float vt,
+                   bool texelsArePixels = false);
 // Quads of x, y, z, u, v per corner, four corners each, in one call.
 void DrawTexturedQuads(const float* corners, size_t cornerCount);
 // A fan of x, y, u, v, r, g, b, a per vertex in smooth shading; u and v are

@@ -87,6 +87,27 @@ TEST_F(Stream, AFilterChangeOnTheSameTextureEndsTheRunBeforeIt) {
   render::DeleteTexture(texture);
 }
 
+TEST_F(Stream, SettingTheSameFilterAgainKeepsTheRunGoing) {
+  // Each sprite sets its filter before its quad; the same filter again must
+  // not draw the waiting quads, or a run of sprites becomes a draw each.
+  const uint32_t texture = SolidTexture(0, 0, 255);
+  render::SetColour(1, 1, 1, 1);
+  const float fan[4][4] = {{20, 4, 0, 0}, {24, 4, 1, 0}, {24, 0, 1, 1}, {20, 0, 0, 1}};
+  for (int i = 0; i < 3; ++i) {
+    render::SetFilter(render::Filter::Linear);
+    EXPECT_EQ(render::BatchPending(), i > 0) << "quad " << i;
+    render::DrawPixelQuad(i * 4, 0, 4, 4, 0, 1, 0, 1);
+  }
+  // A clamped fan after the quads draws them out, which changes no filter.
+  render::SetFilter(render::Filter::Linear);
+  render::DrawQuad(fan);
+  render::SetFilter(render::Filter::Linear);
+  EXPECT_TRUE(render::BatchPending());
+  EXPECT_EQ(ScreenPixel(9, 1), kBlue);
+  EXPECT_EQ(ScreenPixel(21, 1), kBlue);
+  render::DeleteTexture(texture);
+}
+
 TEST_F(Stream, DrawOrderHoldsAcrossQuadsFansLinesAndPoints) {
   render::SetColour(1, 1, 1, 1);
   render::BindDrawTextures(false, 0, false, 0);

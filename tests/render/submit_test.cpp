@@ -45,6 +45,20 @@ TEST_F(Submission, QuadFanSamplesClampedAndLeavesRepeatBehind) {
   render::ForgetBoundTexture();
 }
 
+TEST_F(Submission, FilledFanLeavesTextureStateAlone) {
+  // Texturing off: the fan samples nothing, so it has no wrap to clamp.
+  render::BindDrawTextures(false, 0, false, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
+  render::SetColour(0, 0, 1, 1);
+  const float quad[4][4] = {{0, 4, 0, 0}, {4, 4, 0, 0}, {4, 0, 0, 0}, {0, 0, 0, 0}};
+  render::DrawQuad(quad);
+  EXPECT_EQ(ScreenPixel(1, 1), 0xFF0000u);
+  GLint wrap = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
+  EXPECT_EQ(wrap, GL_MIRRORED_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+}
+
 TEST_F(Submission, LineLeavesOutItsLastPixel) {
   render::BindDrawTextures(false, 0, false, 0);
   render::SetColour(1, 1, 1, 1);
