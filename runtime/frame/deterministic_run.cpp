@@ -101,6 +101,7 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
 
   auto mixer = std::make_unique<plat::RecordingSoundMixer>(kMixerChannels);
   mixer->EndSoundsByClock(TimerNow);
+  mixer->musicOpened = VideoMusicOpened;
   g_run.mixer = mixer.get();
   g_run.pendingMixer = std::move(mixer);
   g_run.waitsForEngine = true;

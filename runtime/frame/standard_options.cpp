@@ -107,8 +107,7 @@ bool StartStandardOptions(const StandardOptions& options, std::string* error) {
   }
   // The video file first: a name that cannot be written must stop the
   // program before anything runs.
-  if (!options.record.empty() &&
-      !StartVideoRecording(options.record, options.recordScale, error)) {
+  if (!options.record.empty() && !StartVideoRecording(options.record, options.recordScale, error)) {
     return false;
   }
   if (options.Deterministic()) {

@@ -1,6 +1,9 @@
 #include "runtime/frame/video_recording.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -28,6 +31,8 @@ struct VideoRecording {
   // is started.
   std::map<std::string, SoundTrack::Samples> music;
   std::set<std::string> musicReported;
+  // Pieces opened during the current frame, decoded at once.
+  std::deque<SoundTrack::Samples> openedMusic;
   long long frames = 0;
   std::vector<uint8_t> pixels;
   std::vector<int16_t> sound;
@@ -47,25 +52,40 @@ SoundTrack::Samples ChunkSamples(VideoRecording& v, const plat::RecordingSoundMi
   return samples;
 }
 
+// The piece's identity on disk: an archive's temporary files come and go
+// under names that may return with other contents.
+std::string MusicKey(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return path + '\n' + std::to_string(st.st_size) + '\n' + std::to_string(st.st_mtim.tv_sec) + '.' +
+         std::to_string(st.st_mtim.tv_nsec);
+}
+
 SoundTrack::Samples MusicSamples(VideoRecording& v, const std::string& path) {
-  auto known = v.music.find(path);
-  if (known != v.music.end()) return known->second;
+  const std::string key = MusicKey(path);
+  auto known = v.music.find(key);
+  if (!key.empty() && known != v.music.end()) return known->second;
   auto samples = std::make_shared<std::vector<int16_t>>();
   std::string why;
   if (!plat::DecodeSoundFile(path, *samples, &why)) {
     // The video goes on without this piece; whoever watches it should know.
     if (v.musicReported.insert(path).second) {
-      StdErr(RtString(("the video's sound track has no music from " + path + ": " + why + "\n")
-                          .c_str()));
+      StdErr(RtString(
+          ("the video's sound track has no music from " + path + ": " + why + "\n").c_str()));
     }
     samples.reset();
   }
-  v.music[path] = samples;
+  if (!key.empty()) v.music[key] = samples;
   return samples;
 }
 
 void TakeRequests(VideoRecording& v, const plat::RecordingSoundMixer& recorder) {
   using Event = plat::RecordingSoundMixer::Event;
+  // The queue ends with the pieces of this frame's events; older entries
+  // belong to requests forgotten unrecorded (those of the start-up).
+  size_t opens = 0;
+  for (const Event& e : recorder.events) opens += e.kind == Event::kOpenMusic ? 1 : 0;
+  while (v.openedMusic.size() > opens) v.openedMusic.pop_front();
   for (const Event& e : recorder.events) {
     switch (e.kind) {
       case Event::kPlay:
@@ -74,9 +94,16 @@ void TakeRequests(VideoRecording& v, const plat::RecordingSoundMixer& recorder) 
       case Event::kStop:
         v.track.Stop(e.channel);
         break;
-      case Event::kOpenMusic:
-        v.track.OpenMusic(MusicSamples(v, e.path));
+      case Event::kOpenMusic: {
+        // Decoded when it was opened, in the same order.
+        SoundTrack::Samples piece;
+        if (!v.openedMusic.empty()) {
+          piece = std::move(v.openedMusic.front());
+          v.openedMusic.pop_front();
+        }
+        v.track.OpenMusic(std::move(piece));
         break;
+      }
       case Event::kStartMusic:
         v.track.StartMusic();
         break;
@@ -100,6 +127,10 @@ void TakeRequests(VideoRecording& v, const plat::RecordingSoundMixer& recorder) 
 }
 
 }  // namespace
+
+void VideoMusicOpened(const std::string& path) {
+  if (g_video) g_video->openedMusic.push_back(MusicSamples(*g_video, path));
+}
 
 bool StartVideoRecording(const std::string& file, int scale, std::string* error) {
   std::string why;
@@ -134,6 +165,7 @@ void RecordVideoFrame(const plat::RecordingSoundMixer* recorder) {
   if (!g_video) return;
   VideoRecording& v = *g_video;
   if (recorder) TakeRequests(v, *recorder);
+  v.openedMusic.clear();
   int w = 0, h = 0;
   bool ok = gfx2d::ReadScreenPixels(false, v.pixels, &w, &h) &&
             v.writer->AddFrame(v.pixels.data(), w, h, w * 3, true);

@@ -23,8 +23,7 @@ class VideoWriter {
   // frame fixes the video's size: its size times the scale (rounded up to
   // even numbers, which the codecs need); later frames of another size are
   // stretched to it. Every picture is scaled by nearest neighbour.
-  virtual bool AddFrame(const uint8_t* rgb, int width, int height, int rowBytes,
-                        bool bottomUp) = 0;
+  virtual bool AddFrame(const uint8_t* rgb, int width, int height, int rowBytes, bool bottomUp) = 0;
   // Sound in the mixer format (kMixerRate frames a second, 16-bit stereo
   // interleaved), following on from the sound before it. Only after the
   // first frame.

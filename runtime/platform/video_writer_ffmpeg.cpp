@@ -18,7 +18,6 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 namespace plat {
@@ -26,6 +25,16 @@ namespace {
 
 // Both Opus and AAC are at home at 48 kHz; the mixer's 22,050 is resampled.
 constexpr int kTrackRate = 48000;
+
+// The libraries' own chatter (encoder statistics, decoder warnings) would
+// bury the program's messages; errors still come through.
+void QuietLibraries() {
+  static const bool quiet = [] {
+    av_log_set_level(AV_LOG_ERROR);
+    return true;
+  }();
+  (void)quiet;
+}
 
 std::string AvError(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -143,9 +152,7 @@ class FfmpegVideoWriter final : public VideoWriter {
     ScaleInto(rgb, width, height, rowBytes, bottomUp);
     int rc = av_frame_make_writable(picture_);
     if (rc < 0) return Fail("cannot prepare a picture: " + AvError(rc));
-    const uint8_t* src[1] = {scaled_.data()};
-    const int srcStride[1] = {outW_ * 3};
-    sws_scale(sws_, src, srcStride, 0, outH_, picture_->data, picture_->linesize);
+    ToYuv420();
     picture_->pts = frames_;
     if (!Encode(videoCtx_, videoStream_, picture_)) return false;
     ++frames_;
@@ -216,8 +223,6 @@ class FfmpegVideoWriter final : public VideoWriter {
     av_frame_free(&picture_);
     av_frame_free(&block_);
     av_packet_free(&packet_);
-    sws_freeContext(sws_);
-    sws_ = nullptr;
     swr_free(&swr_);
     if (fifo_) av_audio_fifo_free(fifo_);
     fifo_ = nullptr;
@@ -235,7 +240,8 @@ class FfmpegVideoWriter final : public VideoWriter {
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         self->ioFailed_ = true;
-        self->ioError_ = std::string("cannot write the file: ") + std::strerror(n < 0 ? errno : ENOSPC);
+        self->ioError_ =
+            std::string("cannot write the file: ") + std::strerror(n < 0 ? errno : ENOSPC);
         return AVERROR(EIO);
       }
       left -= static_cast<int>(n);
@@ -308,7 +314,9 @@ class FfmpegVideoWriter final : public VideoWriter {
       videoCtx_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
     int rc = avcodec_open2(videoCtx_, videoCodec_, nullptr);
-    if (rc < 0) return Fail(std::string("cannot start the ") + videoCodec_->name + " encoder: " + AvError(rc));
+    if (rc < 0)
+      return Fail(std::string("cannot start the ") + videoCodec_->name +
+                  " encoder: " + AvError(rc));
     rc = avcodec_parameters_from_context(videoStream_->codecpar, videoCtx_);
     if (rc < 0) return Fail("cannot describe the video stream: " + AvError(rc));
     videoStream_->time_base = videoCtx_->time_base;
@@ -321,11 +329,6 @@ class FfmpegVideoWriter final : public VideoWriter {
     picture_->width = outW_;
     picture_->height = outH_;
     if (av_frame_get_buffer(picture_, 0) < 0) return false;
-    // Same size in and out: the scaling is ours, this is the colour
-    // conversion alone.
-    sws_ = sws_getContext(outW_, outH_, AV_PIX_FMT_RGB24, outW_, outH_, AV_PIX_FMT_YUV420P,
-                          SWS_POINT, nullptr, nullptr, nullptr);
-    if (!sws_) return Fail("cannot convert pictures to YUV");
     scaled_.resize(static_cast<size_t>(outW_) * outH_ * 3);
     return true;
   }
@@ -336,15 +339,17 @@ class FfmpegVideoWriter final : public VideoWriter {
     if (!audioStream_ || !audioCtx_) return false;
     audioCtx_->sample_rate = kTrackRate;
     av_channel_layout_default(&audioCtx_->ch_layout, 2);
-    audioCtx_->sample_fmt = audioCodec_->sample_fmts ? audioCodec_->sample_fmts[0]
-                                                     : AV_SAMPLE_FMT_FLTP;
+    audioCtx_->sample_fmt =
+        audioCodec_->sample_fmts ? audioCodec_->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
     audioCtx_->bit_rate = 160000;
     audioCtx_->time_base = AVRational{1, kTrackRate};
     if (format_->oformat->flags & AVFMT_GLOBALHEADER) {
       audioCtx_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
     int rc = avcodec_open2(audioCtx_, audioCodec_, nullptr);
-    if (rc < 0) return Fail(std::string("cannot start the ") + audioCodec_->name + " encoder: " + AvError(rc));
+    if (rc < 0)
+      return Fail(std::string("cannot start the ") + audioCodec_->name +
+                  " encoder: " + AvError(rc));
     rc = avcodec_parameters_from_context(audioStream_->codecpar, audioCtx_);
     if (rc < 0) return Fail("cannot describe the sound stream: " + AvError(rc));
     audioStream_->time_base = audioCtx_->time_base;
@@ -394,6 +399,36 @@ class FfmpegVideoWriter final : public VideoWriter {
     }
   }
 
+  // BT.601 in limited range, each chroma sample from the mean of its 2 x 2
+  // pixels. Done here rather than by the library: the pictures are already
+  // scaled, and its fast paths for this conversion lose the right edge of
+  // widths that are not a multiple of 16.
+  void ToYuv420() {
+    const size_t row = static_cast<size_t>(outW_) * 3;
+    for (int y = 0; y < outH_; ++y) {
+      const uint8_t* s = scaled_.data() + static_cast<size_t>(y) * row;
+      uint8_t* luma = picture_->data[0] + static_cast<ptrdiff_t>(y) * picture_->linesize[0];
+      for (int x = 0; x < outW_; ++x, s += 3) {
+        luma[x] = static_cast<uint8_t>(((66 * s[0] + 129 * s[1] + 25 * s[2] + 128) >> 8) + 16);
+      }
+    }
+    for (int y = 0; y < outH_ / 2; ++y) {
+      const uint8_t* top = scaled_.data() + static_cast<size_t>(2 * y) * row;
+      const uint8_t* bottom = top + row;
+      uint8_t* u = picture_->data[1] + static_cast<ptrdiff_t>(y) * picture_->linesize[1];
+      uint8_t* v = picture_->data[2] + static_cast<ptrdiff_t>(y) * picture_->linesize[2];
+      for (int x = 0; x < outW_ / 2; ++x) {
+        const size_t a = static_cast<size_t>(x) * 6;
+        const int r = top[a] + top[a + 3] + bottom[a] + bottom[a + 3];
+        const int g = top[a + 1] + top[a + 4] + bottom[a + 1] + bottom[a + 4];
+        const int b = top[a + 2] + top[a + 5] + bottom[a + 2] + bottom[a + 5];
+        // The sums are four pixels: 10 bits of shift instead of 8.
+        u[x] = static_cast<uint8_t>(((-38 * r - 74 * g + 112 * b + 512) >> 10) + 128);
+        v[x] = static_cast<uint8_t>(((112 * r - 94 * g - 18 * b + 512) >> 10) + 128);
+      }
+    }
+  }
+
   // Converts mixer-format sound (null: flushes the resampler) into the
   // block queue and encodes every whole block.
   bool Resample(const uint8_t* const* in, int frames) {
@@ -402,11 +437,13 @@ class FfmpegVideoWriter final : public VideoWriter {
     if (room > 0) {
       uint8_t** out = nullptr;
       int lineSize = 0;
-      if (av_samples_alloc_array_and_samples(&out, &lineSize, 2, room, audioCtx_->sample_fmt, 0) < 0) {
+      if (av_samples_alloc_array_and_samples(&out, &lineSize, 2, room, audioCtx_->sample_fmt, 0) <
+          0) {
         return Fail("out of memory");
       }
       const int got = swr_convert(swr_, out, room, const_cast<const uint8_t**>(in), frames);
-      const bool stored = got <= 0 || av_audio_fifo_write(fifo_, reinterpret_cast<void**>(out), got) == got;
+      const bool stored =
+          got <= 0 || av_audio_fifo_write(fifo_, reinterpret_cast<void**>(out), got) == got;
       av_freep(&out[0]);
       av_freep(&out);
       if (got < 0) return Fail("cannot resample the sound track");
@@ -418,9 +455,8 @@ class FfmpegVideoWriter final : public VideoWriter {
   bool DrainSound(bool last) {
     while (av_audio_fifo_size(fifo_) >= blockFrames_ || (last && av_audio_fifo_size(fifo_) > 0)) {
       int n = std::min(blockFrames_, av_audio_fifo_size(fifo_));
-      const bool smallLastAllowed =
-          audioCodec_->capabilities &
-          (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
+      const bool smallLastAllowed = audioCodec_->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME |
+                                                                 AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
       av_frame_unref(block_);
       block_->nb_samples = smallLastAllowed ? n : blockFrames_;
       block_->format = audioCtx_->sample_fmt;
@@ -451,12 +487,14 @@ class FfmpegVideoWriter final : public VideoWriter {
     for (;;) {
       rc = avcodec_receive_packet(ctx, packet_);
       if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
-      if (rc < 0) return Fail(std::string("the ") + ctx->codec->name + " encoder failed: " + AvError(rc));
+      if (rc < 0)
+        return Fail(std::string("the ") + ctx->codec->name + " encoder failed: " + AvError(rc));
       av_packet_rescale_ts(packet_, ctx->time_base, stream->time_base);
       packet_->stream_index = stream->index;
       rc = av_interleaved_write_frame(format_, packet_);
       av_packet_unref(packet_);
-      if (rc < 0 || ioFailed_) return Fail(ioFailed_ ? ioError_ : "cannot write the file: " + AvError(rc));
+      if (rc < 0 || ioFailed_)
+        return Fail(ioFailed_ ? ioError_ : "cannot write the file: " + AvError(rc));
     }
   }
 
@@ -482,7 +520,6 @@ class FfmpegVideoWriter final : public VideoWriter {
   AVFrame* picture_ = nullptr;
   AVFrame* block_ = nullptr;
   AVPacket* packet_ = nullptr;
-  SwsContext* sws_ = nullptr;
   SwrContext* swr_ = nullptr;
   AVAudioFifo* fifo_ = nullptr;
   std::vector<uint8_t> scaled_;
@@ -493,6 +530,7 @@ class FfmpegVideoWriter final : public VideoWriter {
 
 std::unique_ptr<VideoWriter> CreateVideoWriter(const std::string& path, int scale,
                                                std::string* error) {
+  QuietLibraries();
   std::string why;
   auto writer = std::make_unique<FfmpegVideoWriter>();
   if (!writer->Open(path, scale, &why)) {
@@ -504,6 +542,7 @@ std::unique_ptr<VideoWriter> CreateVideoWriter(const std::string& path, int scal
 
 bool DecodeSoundFile(const std::string& path, std::vector<int16_t>& samples, std::string* error,
                      double maxSeconds) {
+  QuietLibraries();
   samples.clear();
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
@@ -560,8 +599,15 @@ bool DecodeSoundFile(const std::string& path, std::vector<int16_t>& samples, std
       av_channel_layout_default(&ctx->ch_layout, std::max(1, ctx->ch_layout.nb_channels));
     }
     if (swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_S16, kMixerRate, &ctx->ch_layout,
-                            ctx->sample_fmt, ctx->sample_rate, 0, nullptr) < 0 ||
-        swr_init(swr) < 0) {
+                            ctx->sample_fmt, ctx->sample_rate, 0, nullptr) < 0) {
+      why = "cannot resample " + path;
+      break;
+    }
+    // A mono piece sounds at full level on both sides, as the player plays
+    // it, not 3 dB down as a centre channel would be.
+    const double monoToBoth[2] = {1.0, 1.0};
+    if (ctx->ch_layout.nb_channels == 1) swr_set_matrix(swr, monoToBoth, 1);
+    if (swr_init(swr) < 0) {
       why = "cannot resample " + path;
       break;
     }
