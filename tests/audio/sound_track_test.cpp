@@ -68,7 +68,7 @@ TEST(SoundTrack, AChannelPlaysOneSoundAndStopsOnRequestOrUnload) {
   t.Play(0, 5, Ramp(10), 0, 0);
   t.Play(1, 6, Ramp(10), 0, 0);
   t.FreeSound(5);
-  EXPECT_EQ(Mix(t, 1)[0], 1);  // only sound 6 is left
+  EXPECT_EQ(Mix(t, 1)[0], 1);   // only sound 6 is left
   t.Play(2, 9, nullptr, 0, 0);  // nothing to play is silence, not a crash
   const std::vector<int16_t> rest = Mix(t, 10);
   EXPECT_EQ(rest[16], 10);  // sound 6 to its end
@@ -83,7 +83,7 @@ TEST(SoundTrack, MusicPlaysAtItsVolumeAndLoopsOnlyWhenRestartedWhilePlaying) {
   t.StartMusic();
   t.SetMusicVolume(500);  // the player's steps: 64 of 128
   std::vector<int16_t> out = Mix(t, 2);
-  EXPECT_EQ(out[0], 0);   // 1 * 0.5 rounds to even
+  EXPECT_EQ(out[0], 0);  // 1 * 0.5 rounds to even
   EXPECT_EQ(out[2], 1);
   t.SetMusicVolume(1000);
   // A piece that was not restarted ends with its samples.

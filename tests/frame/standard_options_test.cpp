@@ -8,12 +8,12 @@
 #include <fstream>
 
 #include "engine_fixture.h"
+#include "image_builders.h"
 #include "runtime/core/byte_order.h"
 #include "runtime/core/command_values.h"
 #include "runtime/frame/video_recording.h"
 #include "runtime/platform/input_devices.h"
 #include "video_probe.h"
-#include "image_builders.h"
 #include "wave_builder.h"
 
 namespace {
@@ -265,11 +265,11 @@ TEST_F(StandardOptionsRun, AVideoHoldsEveryFrameWithTheSoundWhereItWasAsked) {
     }
     return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
   };
-  EXPECT_LT(rms(0, 0.0, 0.09), 300);             // nothing before frame 6
-  EXPECT_GT(rms(0, 0.11, 0.19), 9000);           // the effect, on the left only
+  EXPECT_LT(rms(0, 0.0, 0.09), 300);    // nothing before frame 6
+  EXPECT_GT(rms(0, 0.11, 0.19), 9000);  // the effect, on the left only
   EXPECT_LT(rms(1, 0.11, 0.19), 300);
-  EXPECT_GT(rms(1, 0.21, 0.6), 2500);            // the music on both sides from frame 12
-  EXPECT_LT(rms(1, 0.21, 0.6), 5500);            // at half its 8000
+  EXPECT_GT(rms(1, 0.21, 0.6), 2500);  // the music on both sides from frame 12
+  EXPECT_LT(rms(1, 0.21, 0.6), 5500);  // at half its 8000
 }
 
 TEST_F(StandardOptionsRun, AVideoThatCannotBeWrittenStopsTheStartAndLeavesNothing) {
