@@ -27,9 +27,11 @@ struct VideoRecording {
   // The recorder's sound chunks as the track holds them, by chunk id; the
   // recorder never gives a freed id out again.
   std::map<int, SoundTrack::Samples> chunks;
-  // Decoded music by file name: a piece is decoded once however often it
-  // is started.
-  std::map<std::string, SoundTrack::Samples> music;
+  // The piece decoded last, so that reopening it costs nothing; only one
+  // is kept, as a long run through many pieces would otherwise hold them
+  // all.
+  std::string musicKey;
+  SoundTrack::Samples music;
   std::set<std::string> musicReported;
   // Pieces opened during the current frame, decoded at once.
   std::deque<SoundTrack::Samples> openedMusic;
@@ -63,8 +65,10 @@ std::string MusicKey(const std::string& path) {
 
 SoundTrack::Samples MusicSamples(VideoRecording& v, const std::string& path) {
   const std::string key = MusicKey(path);
-  auto known = v.music.find(key);
-  if (!key.empty() && known != v.music.end()) return known->second;
+  if (!key.empty() && key == v.musicKey) return v.music;
+  // The old piece goes before the new one is decoded.
+  v.musicKey.clear();
+  v.music.reset();
   auto samples = std::make_shared<std::vector<int16_t>>();
   std::string why;
   if (!plat::DecodeSoundFile(path, *samples, &why)) {
@@ -75,7 +79,8 @@ SoundTrack::Samples MusicSamples(VideoRecording& v, const std::string& path) {
     }
     samples.reset();
   }
-  if (!key.empty()) v.music[key] = samples;
+  v.musicKey = key;
+  v.music = samples;
   return samples;
 }
 
