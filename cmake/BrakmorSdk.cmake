@@ -12,12 +12,14 @@
 # the prefix from where they are.
 include(CMakePackageConfigHelpers)
 
-set(BRAKMOR_PC_REQUIRES "sdl2 SDL2_mixer mpv libpng lzo2 gl")
+set(BRAKMOR_PC_REQUIRES
+  "sdl2 SDL2_mixer mpv libpng lzo2 gl libavformat libavcodec libavutil libswresample")
 # pkg-config names the libraries themselves rather than requiring their
 # modules: the public headers need none of their headers, and --static would
 # otherwise demand the static archives of everything mpv and SDL link, which
 # a system with shared libraries does not have.
-pkg_check_modules(BRAKMOR_LINK REQUIRED sdl2 SDL2_mixer mpv libpng lzo2 gl)
+pkg_check_modules(BRAKMOR_LINK REQUIRED sdl2 SDL2_mixer mpv libpng lzo2 gl
+  libavformat libavcodec libavutil libswresample)
 set(BRAKMOR_PC_LIBS)
 foreach(library IN LISTS BRAKMOR_LINK_LIBRARIES)
   string(APPEND BRAKMOR_PC_LIBS " -l${library}")
@@ -191,7 +193,8 @@ headers, the CMake and pkg-config files, the sbxpack and objconv tools, the
 program template with brakmor-new, and the reference.")
 # The libraries the runtime links, as a program built against it needs them.
 set(CPACK_DEBIAN_SDK_PACKAGE_DEPENDS
-  "libsdl2-dev, libsdl2-mixer-dev, libmpv-dev, libpng-dev, liblzo2-dev, libgl-dev, pkg-config")
+  "libsdl2-dev, libsdl2-mixer-dev, libmpv-dev, libpng-dev, liblzo2-dev, libgl-dev, \
+libavformat-dev, libavcodec-dev, libavutil-dev, libswresample-dev, pkg-config")
 set(CPACK_DEBIAN_SDK_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME zelvo2)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Holds the runtime's dependency order: a file may include headers of its
 # own subsystem and of the layers its subsystem is built on, never of one
-# above; only runtime/platform/ includes SDL, SDL_mixer or mpv; only
+# above; only runtime/platform/ includes SDL, SDL_mixer, mpv or FFmpeg; only
 # runtime/render/ (and the movie player in runtime/platform/) includes
 # OpenGL or a render header that exposes it; the game sees the runtime only
 # through runtime/runtime.h, and so do the examples. Prints every breach
@@ -52,8 +52,9 @@ while IFS= read -r -d '' file; do
       breach "$rel includes runtime/$target, which is above runtime/$sub"
     fi
   done < <(grep -E '^\s*#\s*include "runtime/' "$file")
-  if [ "$sub" != platform ] && grep -Eq '^\s*#\s*include\s*[<"](SDL[^>"]*|mpv/[^>"]*)[>"]' "$file"; then
-    breach "$rel includes SDL, SDL_mixer or mpv outside runtime/platform/"
+  if [ "$sub" != platform ] &&
+    grep -Eq '^\s*#\s*include\s*[<"](SDL[^>"]*|mpv/[^>"]*|libav[a-z]*/[^>"]*|libsw[a-z]*/[^>"]*)[>"]' "$file"; then
+    breach "$rel includes SDL, SDL_mixer, mpv or FFmpeg outside runtime/platform/"
   fi
   # The movie player's platform code saves and restores the GL state libmpv
   # draws with; everything else draws through the render layer, whose GL

@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libsdl2-dev libsdl2-mixer-dev libmpv-dev libpng-dev liblzo2-dev zlib1g-dev
   libcairo2-dev libmp3lame-dev libmpg123-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libgl-dev libgl1-mesa-dri libegl-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils xfonts-base openbox

@@ -74,3 +74,18 @@ E2E_APP=
 awk '$1 ~ /^[0-9]+$/ && $1 > 10 { if (prev) { d = $4 - prev; n++; if (d > 25) missed++; if (d > worst) worst = d } prev = $4 }
      END { printf "paced play: %d intervals, %d over 25 ms (missed slots), worst %.2f ms\n", n, missed, worst }' \
   "$work/paced.txt"
+
+# 4. A video of the whole autopilot flight, unpaced offscreen: the time it
+# takes against the flight's own length at 60 frames a second, and its size.
+fresh
+ln -s "$run_dir/autopilot.replay" "$work/game/autopilot.replay"
+t0=$EPOCHREALTIME
+SDL_VIDEODRIVER=offscreen "$work/game/zelvo2" --autopilot --unpaced --record "$work/flight.mp4" \
+  --timing "$work/record.txt" >/dev/null 2>&1
+t1=$EPOCHREALTIME
+frames=$(awk '$1 ~ /^[0-9]+$/' "$work/record.txt" | wc -l)
+bytes=$(stat -c %s "$work/flight.mp4" 2>/dev/null || echo 0)
+awk -v a="$t0" -v b="$t1" -v f="$frames" -v s="$bytes" -v load="$(uptime | sed 's/.*load/load/')" \
+  'BEGIN { flight = f / 60; took = b - a;
+           printf "record whole flight: %.1f s for %.1f s of flight (%.2fx; target < 3), %.1f MB; %s\n",
+                  took, flight, took / flight, s / 1e6, load }'

@@ -11,8 +11,12 @@
 //
 //   soundboard --tour  plays every effect, every piece briefly and the movie
 //                      without a keyboard, printing what happens, then ends
+//
+// It takes the runtime's standard options too, so a session can be
+// replayed and filmed with its sound:
+//   soundboard --record-input keys.txt               (play, then Escape)
+//   soundboard --replay keys.txt --unpaced --record board.mp4
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "runtime/runtime.h"
@@ -113,6 +117,7 @@ void Tour() {
 
 void ProgramStart(void* instance, void* previousInstance, const char* commandLine,
                   int showCommand) {
+  const std::string own = UseStandardOptions(commandLine, "soundboard");
   ProjectSettings settings;
   settings.screenWidth = 320;
   settings.screenHeight = 240;
@@ -122,7 +127,7 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
   SetArchiveFiles(RtString(""), RtString("sound.sbx"));
   for (int n = 0; n < kEffectCount; ++n) LoadSound(RtString(kEffects[n]), n, 2);
 
-  if (std::strcmp(commandLine, "--tour") == 0) {
+  if (own == "--tour") {
     Tour();
     End();
   }

@@ -15,6 +15,7 @@
 #include "runtime/frame/frame_clock.h"
 #include "runtime/frame/lifecycle.h"
 #include "runtime/frame/program_end.h"
+#include "runtime/frame/video_recording_internal.h"
 #include "runtime/gfx2d/surfaces.h"
 #include "runtime/input/input_service.h"
 #include "runtime/input/input_state.h"
@@ -122,6 +123,7 @@ bool StartDeterministicRun(const DeterministicRunOptions& options, std::string* 
 
   auto mixer = std::make_unique<plat::RecordingSoundMixer>(kMixerChannels);
   mixer->EndSoundsByClock(TimerNow);
+  mixer->musicOpened = VideoMusicOpened;
   g_run.mixer = mixer.get();
   g_run.pendingMixer = std::move(mixer);
   g_run.waitsForEngine = true;
@@ -350,6 +352,9 @@ void BeginDeterministicFrame() {
     StdErr(RtString(("cannot write the screenshot " + shot->second + "\n").c_str()));
   }
   if (g_run.observer) g_run.observer(DeterministicFrameStep::kDrawn);
+  // The video takes the same picture a shot of this frame would, and the
+  // sound asked for during the frame, before the requests are forgotten.
+  if (!g_run.waitsForEngine) RecordVideoFrame(Recorder());
   if (plat::RecordingSoundMixer* r = Recorder()) {
     // The music opened last is remembered across frames so that a loop's
     // restart still names its piece.

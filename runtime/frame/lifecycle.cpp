@@ -23,6 +23,7 @@
 #include "runtime/frame/renderer.h"
 #include "runtime/frame/screen_mode.h"
 #include "runtime/frame/startup.h"
+#include "runtime/frame/video_recording.h"
 #include "runtime/gfx2d/gfx2d_service.h"
 #include "runtime/gfx3d/gfx3d_service.h"
 #include "runtime/gfx3d/shader_program.h"
@@ -163,6 +164,14 @@ void SetShutdownObserver(std::function<void(const char*)> observer) {
 void ShutdownEngine() {
   if (g_shutdownDone) return;
   g_shutdownDone = true;
+
+  // First, while nothing is torn down: a video that cannot be completed
+  // must make the program's end a failure, not pass for success.
+  std::string videoError;
+  if (!FinishVideoRecording(&videoError)) {
+    StdErr(RtString((videoError + "\n").c_str()));
+    if (RuntimeErrors().errorCode == 0) SetRuntimeError(kErrFileIo);
+  }
 
   Step("files");
   FilesCloseChannels();

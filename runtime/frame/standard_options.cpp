@@ -8,6 +8,8 @@
 #include "runtime/frame/deterministic_run.h"
 #include "runtime/frame/engine_state.h"
 #include "runtime/frame/program_end.h"
+#include "runtime/frame/video_recording.h"
+#include "runtime/platform/video_writer.h"
 
 namespace {
 
@@ -48,6 +50,7 @@ bool TakeStandardOptions(std::string& commandLine, StandardOptions& options, std
   }
   StandardOptions taken = options;
   std::string rest;
+  bool scaleGiven = false;
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
     const bool hasValue = i + 1 < words.size();
@@ -56,6 +59,18 @@ bool TakeStandardOptions(std::string& commandLine, StandardOptions& options, std
     } else if (w == "--replay" || w == "--record-input") {
       if (!hasValue) return fail(w + " needs a file name");
       (w == "--replay" ? taken.replay : taken.recordInput) = FromStartFolder(words[++i]);
+    } else if (w == "--record") {
+      if (!hasValue) return fail("--record needs a video file name");
+      taken.record = FromStartFolder(words[++i]);
+    } else if (w == "--record-scale") {
+      long scale = 0;
+      if (!hasValue || !PositiveCount(words[i + 1], scale) || scale > plat::kMaxVideoScale) {
+        return fail("--record-scale needs a whole number from 1 to " +
+                    std::to_string(plat::kMaxVideoScale));
+      }
+      taken.recordScale = static_cast<int>(scale);
+      scaleGiven = true;
+      ++i;
     } else if (w == "--frames") {
       if (!hasValue || !PositiveCount(words[i + 1], taken.frames)) {
         return fail("--frames needs a positive count");
@@ -76,8 +91,9 @@ bool TakeStandardOptions(std::string& commandLine, StandardOptions& options, std
   if (!taken.recordInput.empty() && taken.Deterministic()) {
     return fail(
         "--record-input records a person playing; it does not go with --replay, --unpaced, "
-        "--frames or --shot");
+        "--frames, --shot or --record");
   }
+  if (scaleGiven && taken.record.empty()) return fail("--record-scale goes with --record");
   options = std::move(taken);
   commandLine = rest;
   return true;
@@ -89,6 +105,11 @@ bool StartStandardOptions(const StandardOptions& options, std::string* error) {
   if (!options.recordInput.empty() && !StartInputRecording(options.recordInput, error)) {
     return false;
   }
+  // The video file first: a name that cannot be written must stop the
+  // program before anything runs.
+  if (!options.record.empty() && !StartVideoRecording(options.record, options.recordScale, error)) {
+    return false;
+  }
   if (options.Deterministic()) {
     DeterministicRunOptions run;
     run.paced = !options.unpaced;
@@ -96,7 +117,10 @@ bool StartStandardOptions(const StandardOptions& options, std::string* error) {
     // from the keyboard like any program.
     run.watched = run.paced && !options.replay.empty();
     run.replayFile = options.replay;
-    if (!StartDeterministicRun(run, error)) return false;
+    if (!StartDeterministicRun(run, error)) {
+      AbandonVideoRecording();
+      return false;
+    }
     SetDeterministicFrameLimit(options.frames);
     for (const auto& [frame, file] : options.shots) AddDeterministicScreenshot(frame, file);
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "runtime/core/rt_string.h"
 #include "runtime/gfx2d/gfx2d_state.h"
@@ -63,6 +64,9 @@ void DrawTextQuads(int font, const RtString& text, double x, double y, double z)
 ImageBuffer BuildDefaultFont();
 
 void DeleteSurface(int n);
+// The finished picture of the logical screen, as ScreenToFile writes it:
+// rows bottom-up, 3 bytes a pixel (BGR or RGB). False without a screen.
+bool ReadScreenPixels(bool bgr, std::vector<uint8_t>& pixels, int* width, int* height);
 // BGR rows bottom-up, rowLength pixels apart, to a BMP (or PNG for ".png").
 bool WriteImageFile(const std::string& name, const uint8_t* pixels, int width, int height,
                     int rowLength);

@@ -223,13 +223,23 @@ void SelectSurface(int n) {
   }
 }
 
-bool ScreenToFile(const RtString& name) {
+bool gfx2d::ReadScreenPixels(bool bgr, std::vector<uint8_t>& pixels, int* width, int* height) {
   const int w = ScreenWidth(), h = ScreenHeight();
   if (w <= 0 || h <= 0) return false;
-  std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 3);
+  pixels.resize(static_cast<size_t>(w) * h * 3);
   if (render::HasFramebuffers()) render::BindReadTarget(ScreenReadFramebuffer());
-  render::ReadPixels(0, 0, w, h, render::PixelLayout::Bgr, pixels.data());
+  render::ReadPixels(0, 0, w, h, bgr ? render::PixelLayout::Bgr : render::PixelLayout::Rgb,
+                     pixels.data());
   BindCurrentTarget();
+  *width = w;
+  *height = h;
+  return true;
+}
+
+bool ScreenToFile(const RtString& name) {
+  std::vector<uint8_t> pixels;
+  int w = 0, h = 0;
+  if (!ReadScreenPixels(true, pixels, &w, &h)) return false;
   return WriteImageFile(name.c_str(), pixels.data(), w, h, w);
 }
 

@@ -118,6 +118,7 @@ bool RecordingSoundMixer::OpenMusic(const std::string& path) {
   Event e(Event::kOpenMusic);
   e.path = path;
   Record(e);
+  if (musicOpened) musicOpened(path);
   // Like a real player, a file that is not there cannot be opened.
   const int fd = OpenRegularFile(path);
   if (fd >= 0) ::close(fd);

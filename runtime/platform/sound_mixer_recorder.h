@@ -62,6 +62,10 @@ class RecordingSoundMixer final : public SoundMixer {
   double musicLengthMs = 0;
   double musicPositionMs = 0;
   bool musicAtEnd = false;
+  // Called with the file of every piece asked to open (once per
+  // kOpenMusic event, in order), while the file is still there: an
+  // archived piece's temporary file may be gone by the end of the frame.
+  std::function<void(const std::string& path)> musicOpened;
 
   // Everything played from now on is also played on device, so it is
   // heard. Whether a sound still plays stays the recorder's answer (its

@@ -3,9 +3,11 @@
 //
 // Every program of the runtime also takes the standard options:
 //   --replay FILE, --unpaced, --frames N, --shot FRAME FILE,
-//   --record-input FILE
+//   --record-input FILE, --record VIDEO, --record-scale N
 // for example `PROGRAM_NAME --unpaced --frames 30 --shot 20 out.png` runs
-// 30 frames without a display's pace and writes frame 20 to out.png.
+// 30 frames without a display's pace and writes frame 20 to out.png, and
+// `PROGRAM_NAME --unpaced --frames 300 --record run.mp4` makes a video of
+// the first five seconds.
 #include <brakmor/runtime.h>
 
 #include <cmath>

@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "engine_fixture.h"
+#include "image_builders.h"
+#include "runtime/core/byte_order.h"
 #include "runtime/core/command_values.h"
+#include "runtime/frame/video_recording.h"
 #include "runtime/platform/input_devices.h"
+#include "video_probe.h"
+#include "wave_builder.h"
 
 namespace {
 
@@ -47,6 +53,20 @@ TEST(StandardOptions, TakesItsOwnWordsAndLeavesTheProgramsInOrder) {
   EXPECT_EQ(recording.recordInput, "/tmp/played.txt");
   EXPECT_FALSE(recording.Deterministic());
   EXPECT_EQ(record, "");
+
+  // A video is of a deterministic run, paced unless told otherwise.
+  std::string video = "--record run.webm --record-scale 3 --keep";
+  StandardOptions filmed;
+  ASSERT_TRUE(TakeStandardOptions(video, filmed, &error)) << error;
+  EXPECT_EQ(video, "--keep");
+  EXPECT_EQ(filmed.record, Absolute("run.webm"));
+  EXPECT_EQ(filmed.recordScale, 3);
+  EXPECT_TRUE(filmed.Deterministic());
+  EXPECT_FALSE(filmed.unpaced);
+  video = "--record run.mp4";
+  StandardOptions plainScale;
+  ASSERT_TRUE(TakeStandardOptions(video, plainScale, &error)) << error;
+  EXPECT_EQ(plainScale.recordScale, 2);
 }
 
 TEST(StandardOptions, ABadOptionChangesNeitherTheLineNorTheOptions) {
@@ -62,7 +82,14 @@ TEST(StandardOptions, ABadOptionChangesNeitherTheLineNorTheOptions) {
                        "--shot -1 a.png",
                        "--record-input r.txt --unpaced",
                        "--replay k.txt --record-input r.txt",
-                       "--unpaced --frames 0"};
+                       "--unpaced --frames 0",
+                       "--record",
+                       "--record-scale 2",
+                       "--record v.mp4 --record-scale",
+                       "--record v.mp4 --record-scale 0",
+                       "--record v.mp4 --record-scale 9",
+                       "--record v.mp4 --record-scale 2x",
+                       "--record v.mp4 --record-input r.txt"};
   for (const char* text : bad) {
     std::string line = std::string("--mine ") + text;
     StandardOptions o;
@@ -74,6 +101,8 @@ TEST(StandardOptions, ABadOptionChangesNeitherTheLineNorTheOptions) {
     EXPECT_EQ(o.frames, 7) << text;
     EXPECT_FALSE(o.unpaced) << text;
     EXPECT_TRUE(o.replay.empty() && o.recordInput.empty() && o.shots.empty()) << text;
+    EXPECT_TRUE(o.record.empty()) << text;
+    EXPECT_EQ(o.recordScale, 2) << text;
   }
 }
 
@@ -206,6 +235,81 @@ TEST_F(StandardOptionsRun, OnlyAReplayAtItsRealPaceIsWatched) {
   EXPECT_TRUE(DeterministicRunActive());
   EXPECT_FALSE(DeterministicRunWatched());
   std::remove(replay.c_str());
+}
+
+// The picture of each frame and the sound asked for in it land at that
+// frame's place in the video: an effect played in frame 6 is heard from
+// 6/60 s, music started in frame 12 from 12/60 s, at its volume.
+TEST_F(StandardOptionsRun, AVideoHoldsEveryFrameWithTheSoundWhereItWasAsked) {
+  const std::string file = Temp("frames.mkv");
+  StandardOptions o;
+  o.unpaced = true;
+  o.record = file;
+  o.recordScale = 1;
+  std::string error;
+  ASSERT_TRUE(StartStandardOptions(o, &error)) << error;
+  ASSERT_TRUE(VideoRecordingActive());
+  testwave::WaveBuilder effect;  // 22,050 Hz mono: a square wave, 0.5 s
+  testwave::WaveBuilder piece = effect;
+  for (int i = 0; i < 11025; ++i) AppendLe16(effect.samples, (i / 25) % 2 ? 12000 : -12000);
+  for (int i = 0; i < 22050; ++i) AppendLe16(piece.samples, (i / 50) % 2 ? 8000 : -8000);
+  testimg::WriteBytes(Temp("effect.wav"), effect.Bytes());
+  testimg::WriteBytes(Temp("piece.wav"), piece.Bytes());
+  LoadSound(RtString(Temp("effect.wav").c_str()), 2, 1);
+  for (int frame = 0; frame < 60; ++frame) {
+    FillRect(0, 0, 320, 240, frame * 4);  // blue rising, as red | green << 8 | blue << 16
+    if (frame == 6) PlaySound(2, -1, 1);  // hard left
+    if (frame == 12) {
+      PlayMusic(RtString(Temp("piece.wav").c_str()), 0);
+      SetMusicVolume(0.5);
+    }
+    EndFrame();
+  }
+  ASSERT_TRUE(FinishVideoRecording(&error)) << error;
+  EXPECT_FALSE(VideoRecordingActive());
+
+  const testvideo::Probe p = testvideo::ReadVideo(file, {0, 59});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.frames, 60);
+  EXPECT_EQ(p.width, 320);
+  EXPECT_EQ(p.height, 240);
+  ASSERT_EQ(p.pictures.size(), 2u);
+  const uint8_t* last = &p.pictures[1][(120 * 320 + 160) * 3];
+  EXPECT_NEAR(last[0], 236, 3);  // 59 * 4 in the red byte
+  EXPECT_NEAR(p.pictures[0][0], 0, 3);
+  auto rms = [&p](int channel, double from, double to) {
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = static_cast<size_t>(from * p.soundRate);
+         i < static_cast<size_t>(to * p.soundRate) && 2 * i + 1 < p.sound.size(); ++i, ++n) {
+      sum += static_cast<double>(p.sound[2 * i + channel]) * p.sound[2 * i + channel];
+    }
+    return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+  };
+  EXPECT_LT(rms(0, 0.0, 0.09), 300);    // nothing before frame 6
+  EXPECT_GT(rms(0, 0.11, 0.19), 9000);  // the effect, on the left only
+  EXPECT_LT(rms(1, 0.11, 0.19), 300);
+  EXPECT_GT(rms(1, 0.21, 0.6), 2500);  // the music on both sides from frame 12
+  EXPECT_LT(rms(1, 0.21, 0.6), 5500);  // at half its 8000
+}
+
+TEST_F(StandardOptionsRun, AVideoThatCannotBeWrittenStopsTheStartAndLeavesNothing) {
+  StandardOptions o;
+  o.unpaced = true;
+  o.record = Temp("no/such/folder/run.mp4");
+  std::string error;
+  EXPECT_FALSE(StartStandardOptions(o, &error));
+  EXPECT_NE(error.find("--record: cannot write " + o.record), std::string::npos) << error;
+  EXPECT_FALSE(DeterministicRunActive());
+  EXPECT_FALSE(VideoRecordingActive());
+  o.record = Temp("run.avi");
+  EXPECT_FALSE(StartStandardOptions(o, &error));
+  EXPECT_NE(error.find(".mp4, .mkv or .webm"), std::string::npos) << error;
+  for (const auto& e : std::filesystem::directory_iterator(testenv::PrivateTempDir())) {
+    EXPECT_EQ(e.path().filename().string().find("run."), std::string::npos) << e.path();
+  }
+  EXPECT_EXIT(UseStandardOptions(("--record " + Temp("none/x.mp4")).c_str(), "demo"),
+              ::testing::ExitedWithCode(kErrFileIo), "demo: --record: cannot write");
 }
 
 TEST_F(StandardOptionsRun, UseStandardOptionsEndsTheProgramOnABadOption) {
