@@ -56,6 +56,7 @@ GameState& Game() {
 
 void ResetGame() {
   g_game = GameState();
+  ThePadKeys().Reset();
 }
 
 double EffectVolume() {
