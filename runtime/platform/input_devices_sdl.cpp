@@ -11,6 +11,7 @@
 #include "runtime/platform/input_devices.h"
 #include "runtime/platform/keymap.h"
 #include "runtime/platform/sdl_window.h"
+#include "runtime/platform/test_backend.h"
 
 namespace plat {
 namespace {
@@ -357,6 +358,52 @@ InputDevices& ActiveInputDevices() {
 
 void InstallInputDevices(InputDevices* devices) {
   g_installed = devices;
+}
+
+VirtualPad::VirtualPad() {
+  // Test windows never hold the keyboard focus, and SDL drops the presses of
+  // pads while no window of the program does.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;
+  const int index = SDL_JoystickAttachVirtual(
+      SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+  SDL_Joystick* j = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+  if (!j) {
+    if (index >= 0) SDL_JoystickDetachVirtual(index);
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    return;
+  }
+  stick_ = j;
+  id_ = SDL_JoystickInstanceID(j);
+}
+
+VirtualPad::~VirtualPad() {
+  if (!stick_) return;
+  SDL_JoystickClose(static_cast<SDL_Joystick*>(stick_));
+  // Detaching goes by the device's place in the list, which earlier
+  // detaches may have moved.
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    if (SDL_JoystickGetDeviceInstanceID(i) == id_) {
+      SDL_JoystickDetachVirtual(i);
+      break;
+    }
+  }
+  SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+std::string VirtualPad::Error() {
+  return SDL_GetError();
+}
+
+void VirtualPad::SetButton(int button, bool down) {
+  if (stick_)
+    SDL_JoystickSetVirtualButton(static_cast<SDL_Joystick*>(stick_), button, down ? 1 : 0);
+}
+
+void VirtualPad::SetAxis(int axis, int value) {
+  if (stick_)
+    SDL_JoystickSetVirtualAxis(static_cast<SDL_Joystick*>(stick_), axis,
+                               static_cast<Sint16>(std::clamp(value, -32768, 32767)));
 }
 
 }  // namespace plat
