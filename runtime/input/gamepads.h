@@ -16,17 +16,22 @@ inline constexpr int kA = 0;
 inline constexpr int kB = 1;
 inline constexpr int kX = 2;
 inline constexpr int kY = 3;
+// The buttons in the middle of the pad.
 inline constexpr int kBack = 4;
 inline constexpr int kGuide = 5;
 inline constexpr int kStart = 6;
-inline constexpr int kLeftStick = 7;   // the left stick pressed in
-inline constexpr int kRightStick = 8;  // the right stick pressed in
+// The sticks pressed in.
+inline constexpr int kLeftStick = 7;
+inline constexpr int kRightStick = 8;
+// The shoulder buttons (not the triggers, which are axes).
 inline constexpr int kLeftShoulder = 9;
 inline constexpr int kRightShoulder = 10;
+// The d-pad.
 inline constexpr int kDpadUp = 11;
 inline constexpr int kDpadDown = 12;
 inline constexpr int kDpadLeft = 13;
 inline constexpr int kDpadRight = 14;
+// How many buttons a pad has.
 inline constexpr int kButtonCount = 15;
 
 // Axis numbers for PadAxis.
@@ -36,6 +41,7 @@ inline constexpr int kRightX = 2;
 inline constexpr int kRightY = 3;
 inline constexpr int kLeftTrigger = 4;
 inline constexpr int kRightTrigger = 5;
+// How many axes a pad has.
 inline constexpr int kAxisCount = 6;
 
 // The pad slots PadConnected and the others accept: 0 to kSlots - 1.
