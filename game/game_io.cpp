@@ -2,6 +2,7 @@
 // slot through which the game reaches whichever GameIo is installed.
 #include "game/game_io.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,7 +33,22 @@ GameIo& RuntimeIo() {
 }
 
 bool GameIo::KeyDown(int scanCode) {
-  return ::KeyDown(scanCode) != 0;
+  return ::KeyDown(scanCode) != 0 || PadHoldsKey(scanCode);
+}
+
+PadReading GameIo::ReadPads() {
+  PadReading pad;
+  // Without a pad (the usual case) one look at the devices is enough.
+  if (::PadCount() == 0) return pad;
+  for (int p = 0; p < pads::kSlots; ++p) {
+    if (::PadConnected(p) == 0) continue;
+    for (int b = 0; b < pads::kButtonCount; ++b)
+      if (::PadButton(p, b) != 0) pad.buttons |= 1u << b;
+    const double x = ::PadAxis(p, pads::kLeftX), y = ::PadAxis(p, pads::kLeftY);
+    if (std::fabs(x) > std::fabs(pad.stickX)) pad.stickX = x;
+    if (std::fabs(y) > std::fabs(pad.stickY)) pad.stickY = y;
+  }
+  return pad;
 }
 
 void GameIo::EndFrame() {

@@ -11,6 +11,7 @@
 // integer the implementation truncates toward zero.
 #pragma once
 
+#include "game/pad_controls.h"
 #include "runtime/runtime.h"
 
 namespace zelvo {
@@ -19,8 +20,11 @@ class GameIo {
  public:
   virtual ~GameIo() = default;
 
-  // Keys, by scan code: true while held (or tapped since last asked).
+  // Keys, by scan code: true while held (or tapped since last asked), on
+  // the keyboard or through a gamepad's stand-in for the key.
   virtual bool KeyDown(int scanCode);
+  // The plugged-in gamepads, all together.
+  virtual PadReading ReadPads();
 
   // Frames and time.
   virtual void EndFrame();

@@ -58,6 +58,7 @@ GameState& Game() {
 void ResetGame() {
   g_game = GameState();
   KeepSettingsIn("", g_game.settings);
+  ThePadKeys().Reset();
 }
 
 double EffectVolume() {

@@ -46,6 +46,7 @@
 #include "runtime/host/functions_by_name.h"
 #include "runtime/host/platform_query.h"
 #include "runtime/host/run_program.h"
+#include "runtime/input/gamepads.h"
 #include "runtime/input/joysticks.h"
 #include "runtime/input/key_codes.h"
 #include "runtime/input/keyboard.h"

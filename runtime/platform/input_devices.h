@@ -26,7 +26,10 @@
 // wheel=N relative motion and wheel steps summed since start; buttons=B
 // (bit 0 left, 1 right, 2 middle); joyJ=X,Y,Z,RX,RY,RZ,HAT,MASK raw axes,
 // hat in hundredths of a degree (-1 centred) and pressed buttons as a
-// 32-bit mask. Numbers are decimal. A warp the program asks for moves the
+// 32-bit mask; padP=LX,LY,RX,RY,LT,RT,MASK,NAME a gamepad connected in slot
+// P (0-3) with its axes, held buttons (bit b = PadButton b) and its name
+// with bytes outside "!".."~" and "%", "," written as %XX; padP=- the pad
+// in slot P unplugged. Numbers are decimal. A warp the program asks for moves the
 // replayed cursor as it moved the real one, so the file only says where the
 // cursor went when that differs.
 #pragma once
@@ -56,6 +59,25 @@ struct JoystickState {
   bool operator==(const JoystickState&) const = default;
 };
 
+// Gamepads: controllers with a known layout, so button 0 is the bottom face
+// button whatever the make. They come and go while the program runs; a new
+// one takes the lowest free slot and keeps it until it is unplugged.
+inline constexpr int kMaxPads = 4;
+inline constexpr int kPadAxes = 6;  // left X, Y, right X, Y, left, right trigger
+// A, B, X, Y, Back, Guide, Start, left stick, right stick, left shoulder,
+// right shoulder, d-pad up, down, left, right: bits 0 to 14 of a button mask.
+inline constexpr int kPadButtons = 15;
+
+struct PadState {
+  bool connected = false;
+  std::string name;
+  // Sticks -32768..32767 (down and right positive), triggers 0..32767.
+  std::array<int16_t, kPadAxes> axes{};
+  uint32_t buttons = 0;  // bit b: button b held
+
+  bool operator==(const PadState&) const = default;
+};
+
 struct InputSnapshot {
   bool focused = true;
   // False when there is no keyboard device: keys then holds the state of
@@ -76,6 +98,7 @@ struct InputSnapshot {
   uint8_t buttons = 0;                     // bit 0 left, 1 right, 2 middle
   std::vector<std::string> joystickNames;  // attached sticks, at most 10
   std::array<JoystickState, kMaxJoysticks> joysticks{};
+  std::array<PadState, kMaxPads> pads{};
 
   bool operator==(const InputSnapshot&) const = default;
 };
@@ -166,6 +189,16 @@ class ScriptedInputDevices : public InputDevices {
   void SetJoyAxis(int joystick, int axis, int value);
   void SetJoyHat(int joystick, uint32_t hundredths);
   void SetJoyButton(int joystick, int button, bool down);
+  // Plugs a pad into the lowest free slot; returns the slot or -1 when all
+  // are taken.
+  int ConnectPad(const std::string& name);
+  // Unplugs the pad in the slot (its state goes with it).
+  void DisconnectPad(int pad);
+  // The whole state of a slot at once (replays); a state that is not
+  // connected unplugs the slot.
+  void SetPad(int pad, const PadState& state);
+  void SetPadButton(int pad, int button, bool down);
+  void SetPadAxis(int pad, int axis, int value);
 
   const InputSnapshot& State() const { return state_; }
   uint64_t Frame() const { return frame_; }

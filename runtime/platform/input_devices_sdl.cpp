@@ -1,7 +1,9 @@
-// The real input backend: SDL's keyboard, mouse, joystick and haptic
-// devices, read into snapshots. Key presses, typed text, relative motion
-// and the wheel arrive as events; an event watch counts them as SDL pumps
-// them, so nothing is taken away from the window's own event handling.
+// The real input backend: SDL's keyboard, mouse, joystick, game controller
+// and haptic devices, read into snapshots. Key presses, typed text, relative
+// motion and the wheel arrive as events; an event watch counts them as SDL
+// pumps them, so nothing is taken away from the window's own event
+// handling. Game controllers plugged in or out are noticed the same way and
+// opened or closed at the next poll.
 #include <SDL.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include "runtime/platform/input_devices.h"
 #include "runtime/platform/keymap.h"
 #include "runtime/platform/sdl_window.h"
+#include "runtime/platform/test_backend.h"
 
 namespace plat {
 namespace {
@@ -78,6 +81,9 @@ class SdlBackend final : public InputDevices {
     opened_ = true;
     SDL_AddEventWatch(&SdlBackend::Watch, this);
     watching_ = true;
+    // Controllers open on the joystick subsystem; either may fail alone.
+    padsUp_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+    padsStale_ = true;
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
       joystickUp_ = true;
       hapticUp_ = SDL_InitSubSystem(SDL_INIT_HAPTIC) == 0;
@@ -116,12 +122,20 @@ class SdlBackend final : public InputDevices {
       sticks_[i] = nullptr;
       effects_[i] = -1;
     }
+    const bool padHandlesLive = SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0;
+    for (int p = 0; p < kMaxPads; ++p) {
+      if (padHandlesLive && pads_[p]) SDL_GameControllerClose(pads_[p]);
+      pads_[p] = nullptr;
+      padIds_[p] = -1;
+      snap_.pads[p] = PadState{};
+    }
     count_ = 0;
     snap_.joystickNames.clear();
     snap_.joysticks = {};
     if (handlesLive && hapticUp_) SDL_QuitSubSystem(SDL_INIT_HAPTIC);
     if (handlesLive && joystickUp_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-    hapticUp_ = joystickUp_ = false;
+    if (padHandlesLive && padsUp_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    hapticUp_ = joystickUp_ = padsUp_ = false;
     opened_ = false;
   }
 
@@ -155,6 +169,10 @@ class SdlBackend final : public InputDevices {
                                          ((mask & SDL_BUTTON_RMASK) ? 2 : 0) |
                                          ((mask & SDL_BUTTON_MMASK) ? 4 : 0));
     for (int i = 0; i < count_; ++i) ReadStick(i);
+    if (padsUp_) {
+      if (padsStale_) FindPads();
+      for (int p = 0; p < kMaxPads; ++p) ReadPad(p);
+    }
     return snap_;
   }
 
@@ -231,6 +249,13 @@ class SdlBackend final : public InputDevices {
       case SDL_KEYMAPCHANGED:
         layoutStale_ = true;
         return;
+      case SDL_CONTROLLERDEVICEADDED:
+      case SDL_CONTROLLERDEVICEREMOVED:
+      case SDL_CONTROLLERDEVICEREMAPPED:
+        // Opening a device from inside SDL's event push is not safe; the
+        // next poll does it.
+        padsStale_ = true;
+        return;
       default:
         return;
     }
@@ -248,8 +273,66 @@ class SdlBackend final : public InputDevices {
     for (int b = 0; b < buttons; ++b) s.buttons[b] = SDL_JoystickGetButton(j, b) ? 0x80 : 0;
   }
 
+  // Closes the pads that went away and opens the controllers not yet in a
+  // slot, each into the lowest free one.
+  void FindPads() {
+    padsStale_ = false;
+    for (int p = 0; p < kMaxPads; ++p) {
+      if (pads_[p] && !SDL_GameControllerGetAttached(pads_[p])) {
+        SDL_GameControllerClose(pads_[p]);
+        pads_[p] = nullptr;
+        padIds_[p] = -1;
+      }
+    }
+    const int found = SDL_NumJoysticks();
+    for (int i = 0; i < found; ++i) {
+      if (!SDL_IsGameController(i)) continue;
+      const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(i);
+      if (id < 0 || std::find(padIds_.begin(), padIds_.end(), id) != padIds_.end()) continue;
+      const auto free = std::find(pads_.begin(), pads_.end(), nullptr);
+      if (free == pads_.end()) return;
+      SDL_GameController* c = SDL_GameControllerOpen(i);
+      if (!c) continue;
+      const auto slot = free - pads_.begin();
+      pads_[slot] = c;
+      padIds_[slot] = id;
+      snap_.pads[slot] = PadState{};  // nothing of the slot's last pad
+    }
+  }
+
+  void ReadPad(int p) {
+    PadState& s = snap_.pads[p];
+    SDL_GameController* c = pads_[p];
+    if (!c || !SDL_GameControllerGetAttached(c)) {
+      s = PadState{};  // an unplugged pad reads as no pad, nothing held
+      return;
+    }
+    s.connected = true;
+    if (s.name.empty()) {
+      s.name = CleanName(SDL_GameControllerName(c));
+      if (s.name.empty()) s.name = "Gamepad";
+    }
+    static constexpr SDL_GameControllerAxis kAxes[kPadAxes] = {
+        SDL_CONTROLLER_AXIS_LEFTX,       SDL_CONTROLLER_AXIS_LEFTY,
+        SDL_CONTROLLER_AXIS_RIGHTX,      SDL_CONTROLLER_AXIS_RIGHTY,
+        SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT};
+    for (int a = 0; a < kPadAxes; ++a) {
+      const Sint16 v = SDL_GameControllerGetAxis(c, kAxes[a]);
+      s.axes[a] = a < 4 ? v : static_cast<int16_t>(std::max<Sint16>(v, 0));
+    }
+    // The runtime's button numbers are SDL's first fifteen.
+    static_assert(SDL_CONTROLLER_BUTTON_A == 0 && SDL_CONTROLLER_BUTTON_DPAD_RIGHT == 14);
+    uint32_t mask = 0;
+    for (int b = 0; b < kPadButtons; ++b)
+      if (SDL_GameControllerGetButton(c, static_cast<SDL_GameControllerButton>(b))) mask |= 1u << b;
+    s.buttons = mask;
+  }
+
   Window* window_ = nullptr;
   bool opened_ = false, watching_ = false, joystickUp_ = false, hapticUp_ = false;
+  bool padsUp_ = false, padsStale_ = false;
+  std::array<SDL_GameController*, kMaxPads> pads_{};
+  std::array<SDL_JoystickID, kMaxPads> padIds_{-1, -1, -1, -1};
   bool layoutStale_ = true;
   int lastPressed_ = -1;
   int count_ = 0;
@@ -275,6 +358,52 @@ InputDevices& ActiveInputDevices() {
 
 void InstallInputDevices(InputDevices* devices) {
   g_installed = devices;
+}
+
+VirtualPad::VirtualPad() {
+  // Test windows never hold the keyboard focus, and SDL drops the presses of
+  // pads while no window of the program does.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;
+  const int index = SDL_JoystickAttachVirtual(
+      SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+  SDL_Joystick* j = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+  if (!j) {
+    if (index >= 0) SDL_JoystickDetachVirtual(index);
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    return;
+  }
+  stick_ = j;
+  id_ = SDL_JoystickInstanceID(j);
+}
+
+VirtualPad::~VirtualPad() {
+  if (!stick_) return;
+  SDL_JoystickClose(static_cast<SDL_Joystick*>(stick_));
+  // Detaching goes by the device's place in the list, which earlier
+  // detaches may have moved.
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    if (SDL_JoystickGetDeviceInstanceID(i) == id_) {
+      SDL_JoystickDetachVirtual(i);
+      break;
+    }
+  }
+  SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+std::string VirtualPad::Error() {
+  return SDL_GetError();
+}
+
+void VirtualPad::SetButton(int button, bool down) {
+  if (stick_)
+    SDL_JoystickSetVirtualButton(static_cast<SDL_Joystick*>(stick_), button, down ? 1 : 0);
+}
+
+void VirtualPad::SetAxis(int axis, int value) {
+  if (stick_)
+    SDL_JoystickSetVirtualAxis(static_cast<SDL_Joystick*>(stick_), axis,
+                               static_cast<Sint16>(std::clamp(value, -32768, 32767)));
 }
 
 }  // namespace plat

@@ -91,6 +91,52 @@ bool ParsePairs(const std::string& value, std::vector<std::pair<int, int>>* out)
   return true;
 }
 
+// A pad's name goes into one field of a line: bytes that would end the
+// field or the line, and the escape itself, as %XX.
+std::string EncodeName(const std::string& name) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : name) {
+    if (c > 32 && c < 127 && c != '%' && c != ',') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+bool DecodeName(const std::string& text, std::string* name) {
+  auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  name->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      *name += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return false;
+    const int hi = hex(text[i + 1]), lo = hex(text[i + 2]);
+    if (hi < 0 || lo < 0) return false;
+    *name += static_cast<char>(hi * 16 + lo);
+    i += 2;
+  }
+  return true;
+}
+
+std::string PadField(int slot, const PadState& p) {
+  std::string f = "pad" + std::to_string(slot) + "=";
+  if (!p.connected) return f + "-";
+  for (int a = 0; a < kPadAxes; ++a) f += std::to_string(p.axes[a]) + ",";
+  return f + std::to_string(p.buttons) + "," + EncodeName(p.name);
+}
+
 using Change = std::function<void(ScriptedInputDevices&)>;
 
 // Turns one FIELD=VALUE into a change, or false when it is malformed.
@@ -193,6 +239,25 @@ bool ParseField(const std::string& field, std::vector<Change>* changes) {
       s.SetJoyHat(j, js.hat);
       for (int b = 0; b < kJoystickButtons; ++b) s.SetJoyButton(j, b, js.buttons[b] != 0);
     });
+    return true;
+  }
+  if (name.size() == 4 && name.compare(0, 3, "pad") == 0 && name[3] >= '0' &&
+      name[3] < '0' + kMaxPads) {
+    const int slot = name[3] - '0';
+    PadState pad;
+    if (value != "-") {
+      const auto items = Split(value, ',');
+      if (items.size() != kPadAxes + 2) return false;
+      for (int a = 0; a < kPadAxes; ++a) {
+        if (!ParseInt(items[a], a < 4 ? -32768 : 0, 32767, &v)) return false;
+        pad.axes[a] = static_cast<int16_t>(v);
+      }
+      if (!ParseInt(items[kPadAxes], 0, (1 << kPadButtons) - 1, &v)) return false;
+      pad.buttons = static_cast<uint32_t>(v);
+      if (!DecodeName(items[kPadAxes + 1], &pad.name)) return false;
+      pad.connected = true;
+    }
+    changes->push_back([slot, pad](ScriptedInputDevices& s) { s.SetPad(slot, pad); });
     return true;
   }
   return false;
@@ -320,6 +385,42 @@ void ScriptedInputDevices::SetJoyButton(int joystick, int button, bool down) {
   state_.joysticks[joystick].buttons[button] = down ? 0x80 : 0;
 }
 
+int ScriptedInputDevices::ConnectPad(const std::string& name) {
+  for (int p = 0; p < kMaxPads; ++p) {
+    if (state_.pads[p].connected) continue;
+    state_.pads[p] = PadState{};
+    state_.pads[p].connected = true;
+    state_.pads[p].name = name;
+    return p;
+  }
+  return -1;
+}
+
+void ScriptedInputDevices::DisconnectPad(int pad) {
+  if (pad >= 0 && pad < kMaxPads) state_.pads[pad] = PadState{};
+}
+
+void ScriptedInputDevices::SetPad(int pad, const PadState& state) {
+  if (pad < 0 || pad >= kMaxPads) return;
+  state_.pads[pad] = state.connected ? state : PadState{};
+}
+
+void ScriptedInputDevices::SetPadButton(int pad, int button, bool down) {
+  if (pad < 0 || pad >= kMaxPads || button < 0 || button >= kPadButtons) return;
+  PadState& p = state_.pads[pad];
+  if (!p.connected) return;
+  const uint32_t bit = 1u << button;
+  p.buttons = down ? (p.buttons | bit) : (p.buttons & ~bit);
+}
+
+void ScriptedInputDevices::SetPadAxis(int pad, int axis, int value) {
+  if (pad < 0 || pad >= kMaxPads || axis < 0 || axis >= kPadAxes) return;
+  PadState& p = state_.pads[pad];
+  if (!p.connected) return;
+  // Triggers only pull one way.
+  p.axes[axis] = static_cast<int16_t>(std::clamp(value, axis < 4 ? -32768 : 0, 32767));
+}
+
 bool ScriptedInputDevices::LoadReplay(const std::string& path, std::string* error) {
   // A replay is a few kilobytes of text; a bound keeps a wrong file from
   // being read into all the memory there is.
@@ -440,6 +541,8 @@ std::string ReplayChanges(const InputSnapshot& a, const InputSnapshot& b) {
     f += std::to_string(ButtonMask(y));
     fields.push_back(f);
   }
+  for (int p = 0; p < kMaxPads; ++p)
+    if (!(a.pads[p] == b.pads[p])) fields.push_back(PadField(p, b.pads[p]));
   std::string out;
   for (const std::string& f : fields) out += " " + f;
   return out.empty() ? out : out.substr(1);

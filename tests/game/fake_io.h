@@ -58,6 +58,11 @@ class FakeIo : public GameIo {
   // Runs change before the frame with this number (0 = before the first).
   void At(int frame, std::function<void(FakeIo&)> change) { script.emplace(frame, change); }
   void Press(int code) { held.insert(code); }
+  // Gamepad buttons (pads::kA ...) held from frame `from` up to `to`.
+  void HoldPad(int button, int from, int to) {
+    At(from, [button](FakeIo& io) { io.pad.buttons |= 1u << button; });
+    At(to, [button](FakeIo& io) { io.pad.buttons &= ~(1u << button); });
+  }
   void Release(int code) { held.erase(code); }
   // Keys held from frame `from` up to (not including) frame `to`.
   void Hold(int code, int from, int to) {
@@ -70,7 +75,8 @@ class FakeIo : public GameIo {
   }
 
   // ---- GameIo ----
-  bool KeyDown(int code) override { return held.count(code) > 0; }
+  bool KeyDown(int code) override { return held.count(code) > 0 || PadHoldsKey(code); }
+  PadReading ReadPads() override { return pad; }
   void EndFrame() override {
     ++frames;
     lastFrame = current;
@@ -187,6 +193,7 @@ class FakeIo : public GameIo {
   }
 
   std::set<int> held;
+  PadReading pad;
   std::vector<std::string> fades;
   std::vector<std::string> preloads;
   std::multimap<int, std::function<void(FakeIo&)>> script;

@@ -61,6 +61,61 @@ TEST_F(SdlInput, VirtualJoystickReadsAxesHatAndButtons) {
   SDL_JoystickDetachVirtual(index);
 }
 
+// A virtual controller the system knows the layout of, with every button
+// and axis a pad has.
+int AttachVirtualPad() {
+  return SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                   SDL_CONTROLLER_BUTTON_MAX, 0);
+}
+
+TEST_F(SdlInput, GamepadsArePickedUpAndDroppedWhileRunning) {
+  devices.Open();
+  EXPECT_FALSE(devices.Poll().pads[0].connected);
+
+  const int first = AttachVirtualPad();
+  ASSERT_GE(first, 0) << SDL_GetError();
+  SDL_PumpEvents();  // the event loop's pump delivers the news
+  const plat::InputSnapshot& s = devices.Poll();
+  ASSERT_TRUE(s.pads[0].connected);
+  EXPECT_FALSE(s.pads[0].name.empty());
+  EXPECT_FALSE(s.pads[1].connected);
+
+  SDL_Joystick* stick = SDL_JoystickOpen(first);
+  ASSERT_NE(stick, nullptr);
+  SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_START, 1);
+  SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
+  SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTX, 30000);
+  SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+  SDL_JoystickUpdate();
+  const plat::PadState& pad = devices.Poll().pads[0];
+  EXPECT_EQ(pad.buttons,
+            (1u << SDL_CONTROLLER_BUTTON_START) | (1u << SDL_CONTROLLER_BUTTON_DPAD_LEFT));
+  EXPECT_EQ(pad.axes[0], 30000);
+  EXPECT_EQ(pad.axes[5], 32767);
+
+  // A second pad takes the next slot; unplugging the first frees slot 0
+  // and leaves the second where it was.
+  const int second = AttachVirtualPad();
+  ASSERT_GE(second, 0) << SDL_GetError();
+  SDL_PumpEvents();
+  EXPECT_TRUE(devices.Poll().pads[1].connected);
+  SDL_JoystickClose(stick);
+  ASSERT_EQ(SDL_JoystickDetachVirtual(first), 0) << SDL_GetError();
+  SDL_PumpEvents();
+  EXPECT_FALSE(devices.Poll().pads[0].connected);
+  EXPECT_EQ(devices.Poll().pads[0].buttons, 0u);
+  EXPECT_TRUE(devices.Poll().pads[1].connected);
+  const int third = AttachVirtualPad();
+  ASSERT_GE(third, 0) << SDL_GetError();
+  SDL_PumpEvents();
+  EXPECT_TRUE(devices.Poll().pads[0].connected);
+  EXPECT_EQ(devices.Poll().pads[0].buttons, 0u);
+
+  devices.Close();
+  for (int i = SDL_NumJoysticks() - 1; i >= 0; --i) SDL_JoystickDetachVirtual(i);
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
 TEST_F(SdlInput, PressesTextAndWheelAreCountedAsEventsArrive) {
   devices.Open();
   const plat::InputSnapshot before = devices.Poll();

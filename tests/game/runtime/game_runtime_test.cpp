@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@
 #include "game/play.h"
 #include "game/screens.h"
 #include "game/startup.h"
+#include "runtime/input/input_service.h"
+#include "runtime/platform/input_devices.h"
+#include "runtime/platform/test_backend.h"
 
 // The memory test reads resident memory. The address sanitizer keeps up to
 // 256 MiB of freed blocks resident by default, which runs that free little
@@ -286,6 +290,86 @@ TEST_F(GameOnRuntime, AScriptedGameGoesFromTheMenuToPlayAndBack) {
   EXPECT_EQ(screens, (std::vector<double>{kMenu, kPlay, kMenu}));
   EXPECT_GT(Game().run.planeX, 100);
   std::remove(path.c_str());
+}
+
+// The real input backend, with SDL's virtual pads plugged in and out while
+// the game runs: a pad confirms the menu, flies room 0 and pauses, and a
+// pad plugged in during the pause resumes the flight.
+TEST_F(GameOnRuntime, AVirtualGamepadFliesRoomZeroAndPauses) {
+  struct Backend {
+    plat::InputDevices& scripted = plat::ActiveInputDevices();
+    Backend() {
+      plat::InstallInputDevices(&plat::SdlInputDevices());
+      InputBackendChanged();
+    }
+    ~Backend() {
+      plat::InstallInputDevices(&scripted);
+      InputBackendChanged();
+    }
+  } backend;
+  auto frame = [] {
+    PlayFrame();
+    Io().EndFrame();
+  };
+  // A pad that is not seen would hold the menu for ever.
+  harness_->Attach();
+  harness_->SetFrameLimit(2000);
+  struct NoLimit {
+    ~NoLimit() { harness_->SetFrameLimit(0); }
+  } noLimit;
+
+  auto pad = std::make_unique<plat::VirtualPad>();
+  ASSERT_TRUE(pad->ok()) << plat::VirtualPad::Error();
+  Io().EndFrame();  // its news comes with the frame's event pump
+  ASSERT_EQ(PadCount(), 1);
+
+  pad->SetButton(pads::kA, true);
+  Game().gameState = kMenu;
+  DispatchOnce();
+  ASSERT_EQ(Game().gameState, kPlay);
+  pad->SetButton(pads::kA, false);
+
+  StartRun();
+  zelvo::Run& r = Game().run;
+  pad->SetAxis(pads::kLeftX, 32767);
+  for (int i = 0; i < 40; ++i) frame();
+  EXPECT_GT(r.planeX, 100);
+
+  // A change reaches the game with the next frame's event pump.
+  auto tapStart = [&] {
+    pad->SetButton(pads::kStart, true);
+    frame();
+    frame();
+    pad->SetButton(pads::kStart, false);
+    frame();
+    frame();
+  };
+  tapStart();
+  ASSERT_EQ(r.frozen, 1);
+  const double x = r.planeX, y = r.planeY;
+  for (int i = 0; i < 20; ++i) frame();
+  EXPECT_EQ(r.planeX, x);
+  EXPECT_EQ(r.planeY, y);
+
+  // Unplugged during the pause, another pad takes over.
+  pad.reset();
+  frame();
+  EXPECT_EQ(PadCount(), 0);
+  pad = std::make_unique<plat::VirtualPad>();
+  ASSERT_TRUE(pad->ok()) << plat::VirtualPad::Error();
+  frame();
+  ASSERT_EQ(PadCount(), 1);
+  tapStart();
+  EXPECT_EQ(r.frozen, 0);
+  pad->SetButton(pads::kDpadRight, true);
+  int frames = 0;
+  while (r.roomIndex == 0 && r.crashed == 0 && frames < 200) {
+    frame();
+    ++frames;
+  }
+  EXPECT_EQ(r.roomIndex, 1);
+  EXPECT_EQ(r.planes, 4);
+  EXPECT_EQ(r.crashed, 0);
 }
 
 }  // namespace
