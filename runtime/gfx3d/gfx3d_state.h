@@ -43,6 +43,9 @@ struct ShaderSlot {
 
 struct ShadowLight {
   float position[3] = {0, 0, 0};
+  // Unit direction the light travels in, used when directional.
+  float direction[3] = {0, 0, -1};
+  bool directional = false;
   int32_t colour = 0;
   int32_t mode = 0;
   bool on = false;

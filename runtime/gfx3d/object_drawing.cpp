@@ -16,10 +16,12 @@
 namespace gfx3d {
 namespace {
 
-// `buffer`: the vertices are in that vertex buffer, not at `vertices`.
+// `buffer`: the vertices are in that vertex buffer; `vertices` is their copy
+// in memory.
 void DrawVertices(const MeshVertex* vertices, size_t count, uint32_t buffer = 0) {
   if (count < 3) return;
   Gfx3dState& g = Gfx3d();
+  CastShadow(vertices, count);
   render::MeshArrays mesh;
   if (buffer) {
     auto at = [](size_t offset) { return reinterpret_cast<const float*>(offset); };
