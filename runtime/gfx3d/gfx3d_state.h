@@ -85,6 +85,8 @@ struct Gfx3dState {
 
   // Blended key frames are built here; reused and only grown.
   std::vector<MeshVertex> blendVertices;
+  // Colours with alpha of an object drawn translucent; reused likewise.
+  std::vector<float> translucentColours;
 };
 
 Gfx3dState& Gfx3d();

@@ -58,6 +58,10 @@ void SelectTextures3D(int slot, int secondSlot);
 void SetTextureMipmapping(int flag);
 // Draws key frame frame (from 0) of the object in slot object with the
 // current transform, lights and textures; an empty slot draws nothing.
+// The blend mode (SetBlendMode) applies as to sprites: translucent at its
+// alpha, or additive; below an alpha of 0.05 nothing shows. Objects are
+// drawn at once, in the order of the calls, and write depth whatever their
+// alpha, so draw the opaque ones first and translucent ones far to near.
 void PutObject(int object, int frame);
 // A blend between key frames: t (wrapped into 0..1) of the way from frame
 // from to frame to. A nonzero flag gives the blended normals unit length.
