@@ -42,13 +42,18 @@ void SetEnvironmentMapping(int flag);
 // An object's shadow comes from the shadow light as it is when the object is
 // drawn, with the object's transform; the darkening takes the colour as it
 // is when the pass ends. The shadow light does not light anything itself;
-// put one of the lights 0 to 7 in the same place for that. Every object
-// casts from its triangles facing the light, so open meshes and meshes made
-// of loose triangles cast as well as closed ones. Shadows fall only where
-// something was drawn: the pixels still at the cleared depth stay as they
-// are. They need a stencil buffer and depth clamping from the driver
-// (every OpenGL 3.2 driver has it); without them the pass draws nothing and
-// says so once in the error log.
+// put one of the lights 0 to 7 in the same place for that. A triangle
+// casts when its counter-clockwise side faces the light: a closed mesh
+// casts whichever way it is wound, an open sheet only when that side is
+// towards the light. Shadows fall only where something was drawn: pixels
+// still at the cleared depth stay as they are. They need a stencil buffer
+// and depth clamping from the driver (every OpenGL 3.2 driver has both);
+// without them the pass draws nothing and says so once in the error log.
+//
+//   PutObject(floor, 0);                          // drawn before: receives
+//   SetLight(-3, 0x808080, 2, 8, 3, 0, 0, 0, 1);  // point light at (2, 8, 3)
+//   PutObject(crate, 0);                          // casts (and receives)
+//   EndScene3D();                                 // the shadows appear
 void SetLight(int n, int colour, double x, double y, double z, double dx, double dy, double dz,
               double spot);
 // Sprite textures for the objects drawn next (-1: none).

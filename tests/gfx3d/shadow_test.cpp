@@ -168,9 +168,10 @@ class Shadows : public SceneTest {
     return ReadScreen();
   }
 
-  void ExpectShadowMatches(const Picture& p, double eye, const P3& light, bool directional) {
+  void ExpectShadowMatches(const Picture& p, double eye, const P3& light, bool directional,
+                           const std::vector<P3>& corners = BoxCorners(-1, 1, -1, 1, 1, 2)) {
     std::vector<P2> shadow, caster;
-    for (const P3& corner : BoxCorners(-1, 1, -1, 1, 1, 2)) {
+    for (const P3& corner : corners) {
       shadow.push_back(ToScreen(OntoFloor(corner, light, directional), eye));
       caster.push_back(ToScreen(corner, eye));
     }
@@ -243,6 +244,22 @@ TEST_F(Shadows, MirroredCasterCastsTheSameShadow) {
   EndScene3D();
   const Picture p = ReadScreen();
   ExpectShadowMatches(p, 10, light, false);
+}
+
+TEST_F(Shadows, OpenSheetCastsFromItsFrontSide) {
+  // One square, its front (counter-clockwise) side up towards the light:
+  // every edge is a rim edge with no neighbour.
+  LoadObject(2, SquareObject({{-0.5f, 0.5f, 2, 1.5f}}, kCaster));
+  const P3 light{0.5, 1, 9};
+  Picture p = Draw(10, light, false);
+  p.Write("gfx3d_shadow_sheet.png");
+  ExpectShadowMatches(p, 10, light, false, {{-2, -1, 2}, {1, -1, 2}, {1, 2, 2}, {-2, 2, 2}});
+  // From below, its back faces the light: a one-sided sheet casts nothing.
+  p = Draw(10, {0.5, 1, -9}, false);
+  int dark = 0;
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) dark += Near(p.At(x, y), kShadowedFloor);
+  EXPECT_EQ(dark, 0);
 }
 
 TEST_F(Shadows, OnlyObjectsDrawnWhileThePassCastsMakeShadows) {
