@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "runtime/gfx2d/gfx2d_internal.h"
 #include "runtime/gfx3d/scene_internal.h"
 #include "scene_fixture.h"
 
@@ -298,6 +299,55 @@ TEST_F(Shadows, OnlyObjectsDrawnWhileThePassCastsMakeShadows) {
   EXPECT_EQ(gfx3d::ShadowCasterCount(), 0u);
   EndScene3D();
   EXPECT_TRUE(none == ReadScreen());
+}
+
+TEST_F(Shadows, UnusableLightsAndTransformsCastNothing) {
+  const double nan = std::nan("");
+  struct Case {
+    P3 light;
+    double spot;
+    float scale;
+  };
+  for (const Case& c : {Case{{nan, 0, 8}, 1, 1}, Case{{0, 0, HUGE_VAL}, 1, 1},
+                        Case{{0, 0, 0}, 180, 1}, Case{{0, 0, 8}, 1, 0}}) {
+    BeginScene3D(0.05, 100, 45);
+    SetLight(-3, kHalfLight, c.light[0], c.light[1], c.light[2], c.light[0], c.light[1], c.light[2],
+             c.spot);
+    // A scaling by zero flattens the caster: nothing to extrude.
+    SetObjectScaling(c.scale, c.scale, c.scale);
+    PutObject(2, 0);
+    EXPECT_EQ(gfx3d::ShadowCasterCount(), 0u) << c.light[0] << " " << c.light[2];
+    EndScene3D();
+  }
+}
+
+TEST_F(Shadows, FallIntoAnOffscreenSurfaceToo) {
+  // A surface of the screen's size, so the same outline applies.
+  CreateOffscreenSurface(3, 700, 320, 240);
+  SelectSurface(3);
+  GLint stencilBits = 0;
+  glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+  EXPECT_EQ(stencilBits, 8);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const P3 light{1, 0.5, 8};
+  BeginScene3D(0.05, 100, 45);
+  PlaceCamera(0, 0, 10, 0, 0, 0);
+  PutObject(1, 0);
+  SetLight(-3, kHalfLight, light[0], light[1], light[2], 0, 0, 0, 1);
+  PutObject(2, 0);
+  EndScene3D();
+  Picture p;
+  p.width = 320;
+  p.height = 240;
+  p.rgb.resize(320 * 240 * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, 320, 240, GL_RGB, GL_UNSIGNED_BYTE, p.rgb.data());
+  SelectSurface(-1);
+  gfx2d::DeleteSurface(3);
+  gfx2d::FreeSprite(700);
+  p.Write("gfx3d_shadow_surface.png");
+  ExpectShadowMatches(p, 10, light, false);
 }
 
 TEST_F(Shadows, FrameEndDropsAnOpenPassAndLeavesNoStencilTest) {
