@@ -71,6 +71,12 @@ void DrawStencilShadows(const ShadowVolume* volumes, size_t count, const float d
   for (GLenum cap : {GL_LIGHTING, GL_FOG, GL_TEXTURE_2D, GL_BLEND, GL_ALPHA_TEST, GL_TEXTURE_GEN_S,
                      GL_TEXTURE_GEN_T, GL_COLOR_MATERIAL, GL_DITHER})
     glDisable(cap);
+  // A second texture unit left on would tint the darkening.
+  if (ext::glActiveTextureARB) {
+    ext::glActiveTextureARB(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    ext::glActiveTextureARB(GL_TEXTURE0);
+  }
   glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
   glDepthMask(GL_FALSE);
   glEnable(GL_DEPTH_TEST);

@@ -321,6 +321,37 @@ TEST_F(Shadows, UnusableLightsAndTransformsCastNothing) {
   }
 }
 
+TEST_F(Shadows, DarkenTexturedSurfacesByTheLightAlone) {
+  // Grey on both texture units: the receivers are textured, and the
+  // darkening must not be.
+  const std::string image = HalvesBmp(8, 0x808080, 0x808080);
+  ASSERT_TRUE(SpriteFromFile(RtString(MemoryName(image.data(), image.size()).c_str()), 701));
+  Picture pictures[2];
+  for (int shadows : {0, 1}) {
+    ClearToBlack();
+    BeginScene3D(0.05, 100, 45);
+    PlaceCamera(0, 0, 10, 0, 0, 0);
+    SelectTextures3D(701, 701);
+    PutObject(1, 0);
+    if (shadows) SetLight(-3, kHalfLight, 1, 0.5, 8, 0, 0, 0, 1);
+    PutObject(2, 0);
+    EndScene3D();
+    pictures[shadows] = ReadScreen();
+  }
+  gfx2d::FreeSprite(701);
+  int darkened = 0;
+  for (int y = 0; y < 240; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      const Colour plain = pictures[0].At(x, y), shadowed = pictures[1].At(x, y);
+      if (plain.r == shadowed.r && plain.g == shadowed.g && plain.b == shadowed.b) continue;
+      ++darkened;
+      ASSERT_TRUE(Near(shadowed, {plain.r * 127 / 255, plain.g * 127 / 255, plain.b * 127 / 255}))
+          << x << "," << y << ": " << shadowed.r << " from " << plain.r;
+    }
+  }
+  EXPECT_GT(darkened, 1000);
+}
+
 TEST_F(Shadows, FallIntoAnOffscreenSurfaceToo) {
   // A surface of the screen's size, so the same outline applies.
   CreateOffscreenSurface(3, 700, 320, 240);
