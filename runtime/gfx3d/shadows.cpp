@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "runtime/core/error_log.h"
@@ -50,8 +51,7 @@ size_t HashOf(const EdgeKey& k) {
 
 struct EdgeUse {
   EdgeKey key;
-  Point from, to;  // the direction the count below refers to
-  int net = 0;     // uses from -> to minus uses to -> from
+  int net = 0;  // uses from the lower end minus uses from the higher end
   uint32_t stamp = 0;
 };
 
@@ -101,7 +101,8 @@ class EdgeTable {
 };
 
 struct ShadowPass {
-  std::vector<float> corners;  // x, y, z, w
+  std::vector<float> corners;   // x, y, z, w
+  std::vector<uint8_t> facing;  // per triangle of the caster at hand
   std::vector<CasterVolume> casters;
   EdgeTable edges;
   bool casting = true;
@@ -118,6 +119,12 @@ uint32_t Bits(float f) {
   uint32_t b;
   std::memcpy(&b, &f, sizeof b);
   return b;
+}
+
+float FromBits(uint32_t b) {
+  float f;
+  std::memcpy(&f, &b, sizeof f);
+  return f;
 }
 
 bool Less(const Point& a, const Point& b) {
@@ -182,32 +189,39 @@ void CountEdge(ShadowPass& pass, const Point& from, const Point& to) {
   const Point& high = forward ? to : from;
   const EdgeKey key{
       {Bits(low.x), Bits(low.y), Bits(low.z), Bits(high.x), Bits(high.y), Bits(high.z)}};
-  EdgeUse& use = pass.edges.Find(key);
-  if (use.net == 0) {
-    use.from = low;
-    use.to = high;
-  }
-  use.net += forward ? 1 : -1;
+  pass.edges.Find(key).net += forward ? 1 : -1;
 }
 
 // The corners of one caster's volume, appended to the pass.
 void BuildVolume(ShadowPass& pass, const MeshVertex* vertices, size_t count, const Point& light,
                  bool directional) {
   std::vector<float>& out = pass.corners;
-  pass.edges.Start(count);
-  // Where corners go at infinity: away from a point light, or along a
-  // directional light's travel.
-  auto away = [&](const Point& p) { return directional ? light : Sub(p, light); };
-  for (size_t t = 0; t + 2 < count; t += 3) {
-    const Point a{vertices[t].position[0], vertices[t].position[1], vertices[t].position[2]};
-    const Point b{vertices[t + 1].position[0], vertices[t + 1].position[1],
-                  vertices[t + 1].position[2]};
-    const Point c{vertices[t + 2].position[0], vertices[t + 2].position[1],
-                  vertices[t + 2].position[2]};
+  auto corner = [&](size_t i) {
+    return Point{vertices[i].position[0], vertices[i].position[1], vertices[i].position[2]};
+  };
+  // Which triangles face the light, first, so the edge table is only as
+  // large as the light-facing part needs.
+  const size_t triangles = count / 3;
+  pass.facing.assign(triangles, 0);
+  size_t facingCount = 0;
+  for (size_t t = 0; t < triangles; ++t) {
+    const Point a = corner(t * 3), b = corner(t * 3 + 1), c = corner(t * 3 + 2);
     if (!Finite(a) || !Finite(b) || !Finite(c)) continue;
     const Point normal = Cross(Sub(b, a), Sub(c, a));
     const Point towardLight = directional ? Point{-light.x, -light.y, -light.z} : Sub(light, a);
     if (!(Dot(normal, towardLight) > 0)) continue;
+    pass.facing[t] = 1;
+    ++facingCount;
+  }
+  if (facingCount == 0) return;
+  pass.edges.Start(facingCount * 3);
+  out.reserve(out.size() + facingCount * (directional ? 12 : 24));
+  // Where corners go at infinity: away from a point light, or along a
+  // directional light's travel.
+  auto away = [&](const Point& p) { return directional ? light : Sub(p, light); };
+  for (size_t t = 0; t < triangles; ++t) {
+    if (!pass.facing[t]) continue;
+    const Point a = corner(t * 3), b = corner(t * 3 + 1), c = corner(t * 3 + 2);
     Put(out, a, 1);
     Put(out, b, 1);
     Put(out, c, 1);
@@ -224,9 +238,13 @@ void BuildVolume(ShadowPass& pass, const MeshVertex* vertices, size_t count, con
     // A quad for each use the opposite direction does not cancel, facing
     // out of the volume: for the edge a -> b of a light-facing triangle,
     // the quad b, a, a at infinity, b at infinity.
+    const Point low{FromBits(use.key.bits[0]), FromBits(use.key.bits[1]),
+                    FromBits(use.key.bits[2])};
+    const Point high{FromBits(use.key.bits[3]), FromBits(use.key.bits[4]),
+                     FromBits(use.key.bits[5])};
     const int n = use.net > 0 ? use.net : -use.net;
-    const Point& a = use.net > 0 ? use.from : use.to;
-    const Point& b = use.net > 0 ? use.to : use.from;
+    const Point& a = use.net > 0 ? low : high;
+    const Point& b = use.net > 0 ? high : low;
     for (int k = 0; k < n; ++k) {
       Put(out, b, 1);
       Put(out, a, 1);
@@ -278,7 +296,14 @@ void CastShadow(const MeshVertex* vertices, size_t count) {
   }
   CasterVolume caster;
   caster.first = pass.corners.size() / 4;
-  BuildVolume(pass, vertices, count, light, directional);
+  try {
+    BuildVolume(pass, vertices, count, light, directional);
+  } catch (const std::bad_alloc&) {
+    // A caster too large for the memory left casts nothing; the scene
+    // goes on without its shadow.
+    pass.corners.resize(caster.first * 4);
+    return;
+  }
   caster.count = pass.corners.size() / 4 - caster.first;
   if (caster.count == 0) return;
   caster.view = g.view;
