@@ -11,6 +11,12 @@
 // included; the steadier figure on a shared machine). BM_BareVertexBuffer
 // is the ceiling: the same frame from a vertex buffer with the driver called
 // directly, under the state PutObject left.
+//
+// BM_ShadowedFrame is a whole scene: a floor, then a caster (a 12-triangle
+// box, or the rippled grid, an open mesh) from a point light, with the
+// shadow pass off and on; the difference is what the shadows cost a frame
+// (building the volume on the CPU, counting it in the stencil buffer and
+// darkening).
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
@@ -111,6 +117,49 @@ void BM_PutObjectBlended(benchmark::State& state) {
   ReportRate(state, start, startCpu);
 }
 
+std::string BoxObject(float x0, float x1, float y0, float y1, float z0, float z1) {
+  std::string t = "DDDA 1.0 0 1 160 160 160 36";
+  for (int i : {0, 1, 3, 0, 3, 2, 4, 6, 7, 4, 7, 5, 0, 4, 5, 0, 5, 1,
+                2, 3, 7, 2, 7, 6, 0, 2, 6, 0, 6, 4, 1, 5, 7, 1, 7, 3})
+    t += " " + std::to_string(i) + " 0";
+  t += " 1 8";
+  for (int corner = 0; corner < 8; ++corner) {
+    t += " " + std::to_string(corner & 4 ? x1 : x0) + " " + std::to_string(corner & 2 ? y1 : y0) +
+         " " + std::to_string(corner & 1 ? z1 : z0);
+  }
+  return t;
+}
+
+// Arguments: caster (0 the box, 1 the grid), shadows (0 off, 1 on).
+void BM_ShadowedFrame(benchmark::State& state) {
+  Setup();
+  static bool loaded = false;
+  if (!loaded) {
+    for (auto [slot, text] : {std::pair{2, BoxObject(-8, 8, -8, 8, -3, -2)},
+                              std::pair{3, BoxObject(-1, 1, -1, 1, 0.5f, 1.5f)}}) {
+      const std::string name = MemoryName(text.data(), text.size());
+      ObjectFromFile(RtString(name.c_str()), slot);
+    }
+    loaded = true;
+  }
+  const int caster = state.range(0) ? 1 : 3;
+  const bool shadows = state.range(1) != 0;
+  const double triangles = state.range(0) ? kTriangles : 12;
+  size_t frames = 0;
+  for (auto _ : state) {
+    BeginScene3D(1, 100, 45);
+    PlaceCamera(0, -3, 7, 0, 0, 0);
+    PutObject(2, 0);
+    if (shadows) SetLight(-3, 0x808080, 1, 1, 9, 0, 0, 0, 1);
+    PutObject(caster, 0);
+    EndScene3D();
+    glFinish();
+    ++frames;
+  }
+  state.counters["caster_triangles"] = triangles;
+  state.counters["frames"] = static_cast<double>(frames);
+}
+
 void BM_BareVertexBuffer(benchmark::State& state) {
   Setup();
   if (!ext::glGenBuffersARB) {
@@ -172,6 +221,15 @@ BENCHMARK(BM_BareVertexBuffer)
     ->ArgName("lit")
     ->Arg(0)
     ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+BENCHMARK(BM_ShadowedFrame)
+    ->ArgNames({"grid", "shadows"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -17,19 +17,22 @@ void Gfx3dStart() {
   g.lightsInUse = 0;
   g.environmentMapping = false;
   g.shadowPassActive = false;
+  ResetShadowCasting();
   g.textureSlot = g.secondTextureSlot = -1;
   ResetShaderSlots();
 }
 
+// A scene left open at the frame's end has its 2D drawing on top by now:
+// its shadows are dropped rather than darkening the wrong pixels.
 void Gfx3dFrame() {
-  EndShadowPass();
+  DropShadowPass();
   SelectShader(-1);
   // The frame's end returns to 2D, whose projection culling knows nothing of.
   Gfx3d().sceneOpen = false;
 }
 
 void Gfx3dShutdown() {
-  EndShadowPass();
+  DropShadowPass();
   SelectShader(-1);
   FreeAllObjects();
   // The context's end releases the shader objects.

@@ -57,6 +57,9 @@ struct ShaderSlot {
 
 struct ShadowLight {
   float position[3] = {0, 0, 0};
+  // Unit direction the light travels in, used when directional.
+  float direction[3] = {0, 0, -1};
+  bool directional = false;
   int32_t colour = 0;
   int32_t mode = 0;
   bool on = false;
@@ -107,6 +110,8 @@ struct Gfx3dState {
 
   // Blended key frames are built here; reused and only grown.
   std::vector<MeshVertex> blendVertices;
+  // Colours with alpha of an object drawn translucent; reused likewise.
+  std::vector<float> translucentColours;
 };
 
 Gfx3dState& Gfx3d();

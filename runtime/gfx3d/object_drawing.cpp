@@ -1,7 +1,8 @@
 // Drawing loaded objects: one key frame or a blend of two, through the
 // current object transform, as one triangle list from interleaved arrays.
 // A key frame drawn as it is goes to the driver once, into a vertex buffer;
-// a blend of two is made afresh each draw and drawn from memory.
+// a blend of two is made afresh each draw and drawn from memory. A
+// translucent draw takes its colours with alpha from memory beside either.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -16,10 +17,24 @@
 namespace gfx3d {
 namespace {
 
-// `buffer`: the vertices are in that vertex buffer, not at `vertices`.
+// The vertex colours with the blend mode's alpha, for a translucent draw;
+// the vertices keep their opaque colours for the next one.
+const float* TranslucentColours(const MeshVertex* vertices, size_t count, float alpha) {
+  std::vector<float>& rgba = Gfx3d().translucentColours;
+  rgba.resize(count * 4);
+  for (size_t i = 0; i < count; ++i) {
+    std::copy_n(vertices[i].rgb, 3, &rgba[i * 4]);
+    rgba[i * 4 + 3] = alpha;
+  }
+  return rgba.data();
+}
+
+// `buffer`: the vertices are in that vertex buffer; `vertices` is their copy
+// in memory.
 void DrawVertices(const MeshVertex* vertices, size_t count, uint32_t buffer = 0) {
   if (count < 3) return;
   Gfx3dState& g = Gfx3d();
+  CastShadow(vertices, count);
   render::MeshArrays mesh;
   if (buffer) {
     auto at = [](size_t offset) { return reinterpret_cast<const float*>(offset); };
@@ -36,9 +51,11 @@ void DrawVertices(const MeshVertex* vertices, size_t count, uint32_t buffer = 0)
   }
   mesh.stride = sizeof(MeshVertex);
   mesh.count = count;
+  const float alpha = CurrentAlpha();
+  if (alpha < 1) mesh.rgba = TranslucentColours(vertices, count, alpha);
   const bool sphereMap = g.environmentMapping;
   render::DrawMesh(mesh, g.transforms.Current().data(), g.lightsInUse != 0 || sphereMap, sphereMap,
-                   CurrentAlpha());
+                   alpha);
 }
 
 // Measured with bench/gfx3d on llvmpipe: drawing a 10,000-triangle frame

@@ -43,21 +43,15 @@ float CullingTangent(double fov) {
   return static_cast<float>(std::tan((fov + 5) * kPi / 180));
 }
 
-void EndShadowPass() {
-  Gfx3dState& g = Gfx3d();
-  if (!g.shadowPassActive) return;
-  g.shadowPassActive = false;
-  render::SetStencilTest(false);
-}
-
 }  // namespace gfx3d
 
 using namespace gfx3d;
 
 void BeginScene3D(double nearClip, double farClip, double fov) {
   Gfx3dState& g = Gfx3d();
-  render::ClearDepth();
+  // The shadows of a scene left open fall on its own depth, not the new one.
   EndShadowPass();
+  render::ClearDepth();
 
   const Viewport area = DrawAreaViewport();
   render::SetViewport(area.x, area.y, area.width, area.height);
@@ -165,8 +159,17 @@ void SetLight(int n, int colour, double x, double y, double z, double dx, double
     shadow.position[2] = static_cast<float>(z);
     shadow.colour = colour;
     shadow.on = std::fabs(spot) >= 0.00001;
+    // Like lights 0 to 7: a cutoff of 180 makes it directional.
+    shadow.directional = spot == 180;
+    float direction[3] = {static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
+    Normalise(direction);
+    std::copy(direction, direction + 3, shadow.direction);
     if (n >= -3) shadow.mode = -n;
-    if (n == -3) g.shadowPassActive = true;
+    if (n == -3 && !g.shadowPassActive) {
+      ResetShadowCasting();
+      g.shadowPassActive = true;
+    }
+    if (n >= -3) SetShadowCasting(n != -1);
     return;
   }
   const int index = n % kLightCount;

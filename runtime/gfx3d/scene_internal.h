@@ -7,8 +7,20 @@
 
 namespace gfx3d {
 
-// Closes a stencil-shadow pass when one is open.
+// Closes a stencil-shadow pass when one is open, drawing its shadows into
+// the scene as it stands.
 void EndShadowPass();
+// Closes it without drawing (the frame is over, or the renderer stops).
+void DropShadowPass();
+// A new pass: no volumes yet, objects cast.
+void ResetShadowCasting();
+// Whether objects drawn from now on cast shadows while the pass is open.
+void SetShadowCasting(bool on);
+// Objects whose volumes wait for the end of the pass.
+size_t ShadowCasterCount();
+// Adds the volume of a triangle list drawn with the current transform, when
+// a pass is open, casting and the shadow light on.
+void CastShadow(const MeshVertex* vertices, size_t count);
 // Culling tangent for a field of view in degrees (<= 0: orthographic).
 float CullingTangent(double fov);
 // The key frames and the first one's weight for a blend (see

@@ -17,9 +17,9 @@ void BindReadTarget(uint32_t framebuffer);
 
 // Whether the entry points of a texture target are all present.
 bool CanMakeTextureTargets();
-// A framebuffer drawing into `texture`, with a depth buffer of the same
-// size. False when the driver calls it incomplete; then *framebuffer and
-// *depthBuffer are 0. Leaves the new framebuffer bound.
+// A framebuffer drawing into `texture`, with a depth buffer (and a stencil
+// buffer, where the driver has them combined) of the same size. False when the driver calls it
+// incomplete; then *framebuffer and *depthBuffer are 0. Leaves the new framebuffer bound.
 bool CreateTextureTarget(uint32_t texture, int width, int height, uint32_t* framebuffer,
                          uint32_t* depthBuffer);
 // Binds the framebuffer with the texture and depth buffer attached again.

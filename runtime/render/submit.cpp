@@ -345,7 +345,14 @@ void DrawMesh(const MeshArrays& mesh, const float* transform, bool normals, bool
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, stride, mesh.position);
   glEnableClientState(GL_COLOR_ARRAY);
-  glColorPointer(3, GL_FLOAT, stride, mesh.colour);
+  if (mesh.rgba) {
+    // A pointer is taken relative to the buffer bound when it is given.
+    if (buffered) ext::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    glColorPointer(4, GL_FLOAT, 0, mesh.rgba);
+    if (buffered) ext::glBindBufferARB(GL_ARRAY_BUFFER_ARB, mesh.buffer);
+  } else {
+    glColorPointer(3, GL_FLOAT, stride, mesh.colour);
+  }
   if (normals) {
     glEnableClientState(GL_NORMAL_ARRAY);
     glNormalPointer(GL_FLOAT, stride, mesh.normal);

@@ -49,6 +49,9 @@ struct MeshArrays {
   const float* normal = nullptr;    // x, y, z
   const float* uv = nullptr;        // u, v
   const float* colour = nullptr;    // r, g, b
+  // r, g, b, a per vertex, tightly packed in memory (even when the rest is
+  // in a buffer); replaces `colour` when set.
+  const float* rgba = nullptr;
   size_t stride = 0;
   size_t count = 0;
   // A vertex buffer holding the arrays: the pointers above are then byte
