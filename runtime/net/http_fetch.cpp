@@ -226,7 +226,8 @@ int HttpStatusCode(const char* headers, size_t size) {
   while (i < size && headers[i] == ' ') ++i;
   if (i == blanks) return -1;
   const size_t codeStart = i;
-  if (digits() != 3) return -1;
+  // A code starts at 1; "020" is no status.
+  if (digits() != 3 || headers[codeStart] == '0') return -1;
   if (i < size && headers[i] != ' ' && headers[i] != '\r' && headers[i] != '\n') return -1;
   return (headers[codeStart] - '0') * 100 + (headers[codeStart + 1] - '0') * 10 +
          (headers[codeStart + 2] - '0');

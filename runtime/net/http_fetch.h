@@ -74,7 +74,8 @@ class HttpHeaderScanner {
 long long HttpContentLength(const char* headers, size_t size);
 
 // The status code of a header block's first line ("HTTP/1.0 404 Not
-// Found" gives 404), or -1 when that line is not a status line.
+// Found" gives 404), or -1 when that line is not a status line (its code
+// is three digits, 100 to 999).
 int HttpStatusCode(const char* headers, size_t size);
 
 // Reads a response as its blocks arrive, the way the fetch does: the

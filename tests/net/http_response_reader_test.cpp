@@ -4,9 +4,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 
+#include "fuzz/http_drive.h"
 #include "runtime/net/http_fetch.h"
 
 namespace {
@@ -112,11 +116,28 @@ TEST(HttpStatusCode, OnlyAWellFormedStatusLine) {
       {"HTTP/1.0 200", 200},        {"http/1.0 200 OK\n", -1}, {"HTTP/1.0 20 OK\n", -1},
       {"HTTP/1.0 2000 OK\n", -1},   {"HTTP/1.0200 OK\n", -1},  {"HTTP/.0 200 OK\n", -1},
       {"HTTP/1. 200 OK\n", -1},     {"HTTP/1.0 2x0 OK\n", -1}, {"HTTP/", -1},
-      {"ICY 200 OK\r\n", -1},       {"HTTP/1.0 200OK\n", -1},
+      {"ICY 200 OK\r\n", -1},       {"HTTP/1.0 200OK\n", -1},  {"HTTP/1.0 020 OK\n", -1},
   };
   for (const auto& [line, code] : cases) {
     EXPECT_EQ(HttpStatusCode(line, std::strlen(line)), code) << line;
   }
+}
+
+// Inputs the fuzzer found, in regressions/http/ beside this file, in its
+// format (http_drive.h).
+TEST(HttpResponseReader, KeptFuzzInputsReadConsistently) {
+  const std::filesystem::path folder =
+      std::filesystem::path(TEST_SOURCE_DIR) / "regressions" / "http";
+  int seen = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_TRUE(
+        httpdrive::ReadsConsistently(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
+        << entry.path();
+    ++seen;
+  }
+  EXPECT_GE(seen, 1);
 }
 
 }  // namespace
