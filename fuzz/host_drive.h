@@ -13,7 +13,9 @@
 //   3     the peer reads (1 + byte) * 64 bytes of its backlog (byte 255:
 //         all of it)
 //   4     byte * 16 ms pass
-//   5     the host shuts its door, or opens it again
+//   5     about connection 0: the host shuts its door, or opens it again;
+//         about connection k > 0: the game has run long, only k numbers
+//         are left unused before the host must reuse freed ones
 //   6     a new connection is accepted (at most kMaxConnections)
 //   7     the connection closes (the host's own connection stays)
 #pragma once
@@ -64,6 +66,7 @@ class Script {
   }
   Script& Wait(uint8_t sixteenths) { return Step(kTimePasses, 0, sixteenths); }
   Script& ToggleDoor() { return Op(kToggleDoor, 0); }
+  Script& NumbersLeft(uint8_t unused) { return Op(kToggleDoor, unused % 32); }
   Script& Open() { return Op(kOpen, 0); }
   Script& Close(size_t connection) { return Op(kClose, connection); }
   const std::string& bytes() const { return bytes_; }
@@ -138,7 +141,12 @@ class Session {
           for (HostClient& each : clients_) each.Refill(now_);
           break;
         case kToggleDoor:
-          host_.accepting = !host_.accepting;
+          if (op >> 3) {
+            netlink_internal::Guard guard(host_);
+            host_.nextNumber = static_cast<uint16_t>(kNetLastNumber + 1 - (op >> 3));
+          } else {
+            host_.accepting = !host_.accepting;
+          }
           break;
         case kOpen:
           if (clients_.size() < kMaxConnections) Accept(nextSlot_++);
@@ -255,19 +263,22 @@ class Session {
   }
 
   bool Holds() const {
-    std::vector<uint16_t> seen;
+    // Each player has a number of its own and a connection that is open,
+    // and no connection has more than its share.
+    std::vector<uint16_t> numbers;
+    std::vector<size_t> perClient(clients_.size(), 0);
+    numbers.reserve(host_.players.size());
     for (const NetPlayer& p : host_.players) {
       if (!netlink_internal::ValidNumber(p.number)) return false;
-      if (std::find(seen.begin(), seen.end(), p.number) != seen.end()) return false;
-      seen.push_back(p.number);
-      bool connected = false;
-      for (const HostClient& c : clients_) connected = connected || c.slot == p.slot;
-      if (!connected) return false;
+      numbers.push_back(p.number);
+      size_t i = 0;
+      while (i < clients_.size() && clients_[i].slot != p.slot) ++i;
+      if (i == clients_.size()) return false;
+      if (++perClient[i] > netlink_internal::kMaxPlayersPerClient) return false;
     }
+    std::sort(numbers.begin(), numbers.end());
+    if (std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end()) return false;
     for (const HostClient& c : clients_) {
-      size_t mine = 0;
-      for (const NetPlayer& p : host_.players) mine += p.slot == c.slot;
-      if (mine > netlink_internal::kMaxPlayersPerClient) return false;
       if (c.outSent > c.out.size()) return false;
     }
     for (const uint16_t n : host_.left) {

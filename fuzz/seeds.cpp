@@ -323,6 +323,19 @@ void HostSeeds() {
       .Hostile(wire({kNetJoinAnswer, 101, 0, ""}) + wire({kNetText, 101, 7, "from nowhere"}) +
                wire({kNetQueryName, 0, 0, "NO_DATA"}) + wire({kNetJoinAnswer, -3, 0, ""}));
   Seed("host", "abuse", abuse.bytes());
+
+  // A long game: the last numbers go, then freed ones come back.
+  hostdrive::Script reuse;
+  reuse.Send(1, join("early", false) + join("second", false))
+      .NumbersLeft(2)
+      .Open()
+      .Send(2, join("a", false) + join("b", false) + join("c", false))
+      .Send(1, wire({kNetLeave, 0, 101, ""}))
+      .Close(2)
+      .Send(1, join("d", false) + join("e", false))
+      .Reads(1)
+      .Reads(2);
+  Seed("host", "reuse", reuse.bytes());
 }
 
 }  // namespace
