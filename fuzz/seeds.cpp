@@ -11,6 +11,7 @@
 
 #include "convert.h"
 #include "game/hiscores.h"
+#include "host_drive.h"
 #include "image_builders.h"
 #include "obj_model.h"
 #include "runtime/core/byte_order.h"
@@ -236,6 +237,11 @@ void TextSeeds() {
   Seed("http", "no_length", std::string("\x3f") + "HTTP/1.1 404 Not Found\n\nbody bytes");
   Seed("http", "bad_length",
        std::string("\x00", 1) + "HTTP/1.0 200 OK\r\ncontent-length:  12x \r\n\r\n");
+  Seed("http", "short_body",
+       std::string("\x1f") + "HTTP/1.1 206 Partial\r\nContent-Length: 100\r\n\r\nshort");
+  Seed("http", "left_open",
+       std::string("\x87") + "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc");
+  Seed("http", "cut_headers", std::string("\x02") + "HTTP/1.0 301 Moved\r\nLocation: /x");
 
   Seed("replay", "keys",
        std::string("input-replay 1\n60 keys=28\n61 keys=-\n100 keys=205\n400 keys=1\n"));
@@ -267,6 +273,71 @@ void WireSeeds() {
   Seed("wire", "session", stream);
 }
 
+// Scripts for the host's message handling: a join from every connection
+// (the receiving machine's answered to it), texts to one player and to all,
+// queries, a leave, and a hostile host's messages to the receiver.
+void HostSeeds() {
+  const auto join = [](const char* name, bool hidden) {
+    NetPlayerRecord record;
+    record.hidden = hidden ? 1 : 0;
+    std::snprintf(record.name, sizeof record.name, "%s", name);
+    std::string bytes;
+    EncodeNetMessage(
+        {kNetJoin, 0, static_cast<int16_t>(kNetAwaitingAnswer), EncodePlayerRecord(record)}, bytes);
+    return bytes;
+  };
+  const auto wire = [](NetWireMessage m) {
+    std::string bytes;
+    EncodeNetMessage(m, bytes);
+    return bytes;
+  };
+  hostdrive::Script game;
+  game.Send(0, join("keeper", false))
+      .Send(1, join("one", false) + join("query", true))
+      .Open()
+      .Send(2, join("two", false))
+      .Reads(0)
+      .Reads(1)
+      .Reads(2)
+      .Send(1, wire({kNetText, -1, 102, std::string("hello\0all", 9)}))
+      .Send(2, wire({kNetText, 102, 104, "just you"}))
+      .Send(1, wire({kNetQueryCount, 0, 103, ""}) + wire({kNetQueryPlayer, 0, 103, NetU16Body(1)}) +
+                   wire({kNetQueryName, 0, 103, NetU16Body(104)}) +
+                   wire({kNetQueryAlive, 0, 103, ""}))
+      .Reads(1)
+      .Reads(0)
+      .Send(2, wire({kNetLeave, 0, 104, ""}))
+      .ToggleDoor()
+      .Send(2, join("late", false))
+      .Wait(200)
+      .Close(2)
+      .Reads(1);
+  Seed("host", "game", game.bytes());
+
+  hostdrive::Script abuse;
+  abuse.Send(1, join("flood", false))
+      .Send(1, std::string(wire({kNetText, -1, 555, "forged"})))
+      .Send(1, wire({kNetJoinAnswer, 0, 0, ""}))
+      .Open()
+      .Send(2, std::string("\x03\x60\xea\xff\xff\x00\x00", 7))
+      .Hostile(wire({kNetJoinAnswer, 101, 0, ""}) + wire({kNetText, 101, 7, "from nowhere"}) +
+               wire({kNetQueryName, 0, 0, "NO_DATA"}) + wire({kNetJoinAnswer, -3, 0, ""}));
+  Seed("host", "abuse", abuse.bytes());
+
+  // A long game: the last numbers go, then freed ones come back.
+  hostdrive::Script reuse;
+  reuse.Send(1, join("early", false) + join("second", false))
+      .NumbersLeft(2)
+      .Open()
+      .Send(2, join("a", false) + join("b", false) + join("c", false))
+      .Send(1, wire({kNetLeave, 0, 101, ""}))
+      .Close(2)
+      .Send(1, join("d", false) + join("e", false))
+      .Reads(1)
+      .Reads(2);
+  Seed("host", "reuse", reuse.bytes());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -281,5 +352,6 @@ int main(int argc, char** argv) {
   ObjectSeeds();
   TextSeeds();
   WireSeeds();
+  HostSeeds();
   return g_failed ? 1 : 0;
 }

@@ -21,7 +21,7 @@ if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
   exit 2
 fi
 dir=${FUZZ_BUILD_DIR:-build-fuzz}
-all=(image_bmp image_png wav archive object world ini lines http wire replay hiscores obj)
+all=(image_bmp image_png wav archive object world ini lines http wire host replay hiscores obj)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 

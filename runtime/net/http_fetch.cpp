@@ -43,12 +43,10 @@ struct Sink {
   bool storeFailed = false;
   RtString* text = nullptr;
   long long room = 0;  // bytes a piece must stay below to be appended
-  long long bodyBytes = 0;
 };
 
 void Deliver(Sink& sink, const uint8_t* data, size_t size) {
   if (size == 0) return;
-  sink.bodyBytes += static_cast<long long>(size);
   if (sink.file && std::fwrite(data, 1, size, sink.file) != size) sink.storeFailed = true;
   if (sink.text && static_cast<long long>(size) < sink.room) {
     sink.text->Append(reinterpret_cast<const char*>(data), static_cast<uint32_t>(size));
@@ -92,10 +90,7 @@ bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
   const int fd = netsock::SlotDescriptor(slot);
   bool complete = false;
   if (netsock::SendAll(fd, request, requestLength, WaitLimitMs(deadline))) {
-    HttpHeaderScanner scanner;
-    // The header block is kept to find the declared body length.
-    std::string headers;
-    long long declaredLength = -1;
+    HttpResponseReader response;
     uint8_t block[kBlockSize];
     for (;;) {
       const int waitMs = WaitLimitMs(deadline);
@@ -112,9 +107,7 @@ bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
       }
       const ssize_t n = ::recv(fd, block, sizeof block, 0);
       if (n == 0) {
-        // A close inside the headers or before the declared length is a
-        // cut response, not a complete one.
-        complete = scanner.InBody() && (declaredLength < 0 || sink.bodyBytes >= declaredLength);
+        complete = response.Close();
         if (!complete) netsock::SetLastError(kNetErrConnReset);
         break;
       }
@@ -123,17 +116,12 @@ bool Fetch(const RtString& host, const RtString& path, int port, Sink& sink) {
         netsock::SetLastError(netsock::ErrorFromErrno(errno));
         break;
       }
-      size_t bodyStart = 0;
-      if (!scanner.InBody()) {
-        bodyStart = scanner.Scan(block, static_cast<size_t>(n));
-        if (headers.size() + bodyStart > kHttpHeaderLimit) {
-          netsock::SetLastError(EMSGSIZE);
-          break;
-        }
-        headers.append(reinterpret_cast<const char*>(block), bodyStart);
-        if (scanner.InBody()) declaredLength = HttpContentLength(headers.data(), headers.size());
+      const size_t bodyStart = response.Feed(block, static_cast<size_t>(n));
+      if (response.state() == HttpResponseReader::State::kHeadersTooLong) {
+        netsock::SetLastError(EMSGSIZE);
+        break;
       }
-      if (scanner.InBody()) Deliver(sink, block + bodyStart, static_cast<size_t>(n) - bodyStart);
+      Deliver(sink, block + bodyStart, static_cast<size_t>(n) - bodyStart);
     }
   }
   SockClose(slot);
@@ -220,6 +208,58 @@ long long HttpContentLength(const char* headers, size_t size) {
     lineStart = end + 1;
   }
   return -1;
+}
+
+int HttpStatusCode(const char* headers, size_t size) {
+  // "HTTP/" digits "." digits, blanks, then exactly three digits.
+  static constexpr char kName[] = "HTTP/";
+  constexpr size_t kNameLength = sizeof kName - 1;
+  if (size < kNameLength || std::memcmp(headers, kName, kNameLength) != 0) return -1;
+  size_t i = kNameLength;
+  const auto digits = [&] {
+    const size_t start = i;
+    while (i < size && headers[i] >= '0' && headers[i] <= '9') ++i;
+    return i - start;
+  };
+  if (digits() == 0 || i >= size || headers[i++] != '.' || digits() == 0) return -1;
+  const size_t blanks = i;
+  while (i < size && headers[i] == ' ') ++i;
+  if (i == blanks) return -1;
+  const size_t codeStart = i;
+  // A code starts at 1; "020" is no status.
+  if (digits() != 3 || headers[codeStart] == '0') return -1;
+  if (i < size && headers[i] != ' ' && headers[i] != '\r' && headers[i] != '\n') return -1;
+  return (headers[codeStart] - '0') * 100 + (headers[codeStart + 1] - '0') * 10 +
+         (headers[codeStart + 2] - '0');
+}
+
+size_t HttpResponseReader::Feed(const uint8_t* data, size_t size) {
+  if (state_ == State::kBody) {
+    bodyBytes_ += static_cast<long long>(size);
+    return 0;
+  }
+  if (state_ != State::kHeaders) return size;
+  const size_t bodyStart = scanner_.Scan(data, size);
+  if (headers_.size() + bodyStart > kHttpHeaderLimit) {
+    state_ = State::kHeadersTooLong;
+    return size;
+  }
+  headers_.append(reinterpret_cast<const char*>(data), bodyStart);
+  if (!scanner_.InBody()) return size;
+  state_ = State::kBody;
+  status_ = HttpStatusCode(headers_.data(), headers_.size());
+  contentLength_ = HttpContentLength(headers_.data(), headers_.size());
+  bodyBytes_ = static_cast<long long>(size - bodyStart);
+  return bodyStart;
+}
+
+bool HttpResponseReader::Close() {
+  if (state_ == State::kHeaders) {
+    state_ = State::kTruncated;
+  } else if (state_ == State::kBody) {
+    state_ = bodyBytes_ >= contentLength_ ? State::kComplete : State::kTruncated;
+  }
+  return state_ == State::kComplete;
 }
 
 void SetHttpIdleTimeoutMs(int ms) {

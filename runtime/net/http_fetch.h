@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "runtime/core/rt_string.h"
 
@@ -71,3 +72,51 @@ class HttpHeaderScanner {
 // The value of the first Content-Length header line in a header block, or
 // -1 when there is none or it is not a plain decimal number.
 long long HttpContentLength(const char* headers, size_t size);
+
+// The status code of a header block's first line ("HTTP/1.0 404 Not
+// Found" gives 404), or -1 when that line is not a status line (its code
+// is three digits, 100 to 999).
+int HttpStatusCode(const char* headers, size_t size);
+
+// Reads a response as its blocks arrive, the way the fetch does: the
+// header block (at most kHttpHeaderLimit bytes) up to the first empty line,
+// then the body until the server closes the connection. A declared
+// Content-Length is a lower bound the body must reach before the close; a
+// missing or malformed one leaves the close alone to end the body. The
+// status is only reported, never acted on, and chunked bodies are taken as
+// they come, undecoded.
+class HttpResponseReader {
+ public:
+  enum class State {
+    kHeaders,    // still inside the header block
+    kBody,       // reading the body
+    kComplete,   // closed after the whole response
+    kTruncated,  // closed inside the headers or short of the declared length
+    kHeadersTooLong,
+  };
+
+  // Takes the next block received. Returns the offset in it where its body
+  // bytes begin: size when it holds none (still in the headers, or the
+  // reader has ended).
+  size_t Feed(const uint8_t* data, size_t size);
+  // The server closed the connection; true when the response was whole.
+  bool Close();
+
+  State state() const { return state_; }
+  bool Ended() const { return state_ != State::kHeaders && state_ != State::kBody; }
+  // The header block with its closing empty line, once read.
+  const std::string& Headers() const { return headers_; }
+  // Valid once the headers are read; -1 when absent (see HttpStatusCode and
+  // HttpContentLength).
+  int Status() const { return status_; }
+  long long ContentLength() const { return contentLength_; }
+  long long BodyBytes() const { return bodyBytes_; }
+
+ private:
+  HttpHeaderScanner scanner_;
+  std::string headers_;
+  State state_ = State::kHeaders;
+  int status_ = -1;
+  long long contentLength_ = -1;
+  long long bodyBytes_ = 0;
+};
