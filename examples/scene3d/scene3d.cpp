@@ -5,7 +5,9 @@
 // fog, and a GLSL shader with a time uniform. The thing under the mouse is
 // outlined (a screen ray tested against each object's triangles), and the
 // head-up text names it and counts the objects frustum culling let through.
-// Keys: C face culling, E environment mapping, S shader, Escape ends.
+// The directional light casts stencil shadows of the objects on the floor.
+// Keys: C face culling, E environment mapping, S shader, H shadows, Escape
+// ends.
 //
 //   scene3d                 run until ended
 //   scene3d --frames N      run N frames, then end
@@ -25,8 +27,10 @@ constexpr int kCube = 1, kPlanet = 2, kMoon = 3, kWorld = 4, kGem = 5;
 // The things the mouse can pick, nearest first when they overlap.
 constexpr int kPickable[] = {kCube, kPlanet, kMoon, kGem};
 // Scan codes of the letter keys used.
-constexpr int kKeyC = 46, kKeyE = 18, kKeyS = 31;
+constexpr int kKeyC = 46, kKeyE = 18, kKeyS = 31, kKeyH = 35;
 constexpr int kShader = 0;
+// What a shadow takes from the light: a little under half.
+constexpr int kShadow = 0x707070;
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kSceneFog = Rgb(32, 48, 80);
 
@@ -34,6 +38,7 @@ struct Toggles {
   int culling = 0;
   bool environment = false;
   bool shader = true;
+  bool shadows = true;
   bool held[256] = {};
 
   // A key switches its toggle once per press.
@@ -180,6 +185,9 @@ SceneReport DrawScene(double seconds, const Toggles& t, bool shaderBuilt, double
   SetLight(0, Rgb(224, 224, 224), 0, 0, 0, -0.4, -1, -0.3, 180);
   SetLight(1, Rgb(255, 128, 32), std::cos(seconds) * 4, 2, std::sin(seconds) * 4, 0, 0, 0, 120);
   SetEnvironmentMapping(t.environment ? 1 : 0);
+  // The shadow light sits with the directional light: every object drawn
+  // from here casts, until the world, which only receives.
+  if (t.shadows) SetLight(-3, kShadow, 0, 0, 0, -0.4, -1, -0.3, 180);
   SceneReport report;
   report.picked = PickAt(mouseX, mouseY, seconds);
 
@@ -197,6 +205,8 @@ SceneReport DrawScene(double seconds, const Toggles& t, bool shaderBuilt, double
       SelectShader(-1);
       SelectTextures3D(-1, -1);
     } else {
+      // The same light, casting switched off (its colour still darkens).
+      if (object == kWorld && t.shadows) SetLight(-1, kShadow, 0, 0, 0, -0.4, -1, -0.3, 180);
       PutObject(object, 0);
     }
     Unplace(object);
@@ -246,6 +256,7 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     if (toggles.Pressed(kKeyC)) toggles.culling = toggles.culling == 0 ? 1 : 0;
     if (toggles.Pressed(kKeyE)) toggles.environment = !toggles.environment;
     if (toggles.Pressed(kKeyS)) toggles.shader = !toggles.shader;
+    if (toggles.Pressed(kKeyH)) toggles.shadows = !toggles.shadows;
     // The shot's picture keeps to the frame count, whatever the machine's
     // speed.
     const double seconds = shot.empty() ? (TimerNow() - start) / 1000.0 : frame / 60.0;
@@ -254,7 +265,8 @@ void ProgramStart(void* instance, void* previousInstance, const char* commandLin
     double x = 159, y = 119, left, right;
     if (shot.empty()) MouseState(x, y, left, right);
     const SceneReport report = DrawScene(seconds, toggles, shaderBuilt, x, y);
-    DrawHeadUp(toggles.culling != 0, toggles.environment, toggles.shader && shaderBuilt);
+    DrawHeadUp(toggles.culling != 0, toggles.environment, toggles.shader && shaderBuilt,
+               toggles.shadows);
     const std::string status = std::string("mouse: ") + NameOf(report.picked) + "  drawn " +
                                std::to_string(report.drawn) + "/5";
     DrawText(RtString(status.c_str()), 4, 16);

@@ -163,10 +163,13 @@ void LoadSceneSprites(const std::string& folder) {
   SpriteFromFile(RtString((folder + "checker.bmp").c_str()), kCheckerSprite);
 }
 
-void DrawHeadUp(bool culling, bool environment, bool shader) {
-  const std::string line = std::string("C cull:") + (culling ? "on" : "off") +
-                           "  E env:" + (environment ? "on" : "off") +
-                           "  S shader:" + (shader ? "on" : "off");
+void DrawHeadUp(bool culling, bool environment, bool shader, bool shadows) {
+  // Two lines: four toggles on one would run off a 320-pixel screen.
+  const std::string first =
+      std::string("C cull:") + (culling ? "on" : "off") + "  E env:" + (environment ? "on" : "off");
+  const std::string second =
+      std::string("S shader:") + (shader ? "on" : "off") + "  H shadow:" + (shadows ? "on" : "off");
   DrawText(RtString("scene3d"), 4, 4);
-  DrawText(RtString(line.c_str()), 4, 226);
+  DrawText(RtString(first.c_str()), 4, 214);
+  DrawText(RtString(second.c_str()), 4, 226);
 }

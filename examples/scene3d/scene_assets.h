@@ -12,4 +12,4 @@ std::string WriteSceneAssets();
 void RemoveSceneAssets(const std::string& folder);
 void LoadSceneSprites(const std::string& folder);
 // The 2D head-up text over the finished 3D picture.
-void DrawHeadUp(bool culling, bool environment, bool shader);
+void DrawHeadUp(bool culling, bool environment, bool shader, bool shadows);
