@@ -27,6 +27,12 @@ def read_png(path):
     for y in range(height):
         f = raw[y * (stride + 1)]
         line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        if f == 0:
+            # Unfiltered, as the X screen grabber writes: nothing to undo,
+            # and no per-byte loop over a 1280 x 960 shot.
+            rows.append(bytes(line))
+            prev = line
+            continue
         for i in range(stride):
             a = line[i - channels] if i >= channels else 0
             b = prev[i]

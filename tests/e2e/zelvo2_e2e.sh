@@ -65,21 +65,15 @@ start_game
 shot 01_menu
 # The Return that closed the box must not have confirmed the menu: its
 # first entry is still highlighted (orange) rather than a room shown.
-python3 - "$shots/01_menu.png" <<'EOF2' || fail "the menu is not showing after the box"
-import struct, sys, zlib
-data = open(sys.argv[1], "rb").read()
-w, h = struct.unpack(">II", data[16:24])
-pos, idat = 8, b""
-while pos < len(data):
-    n, kind = struct.unpack(">I4s", data[pos:pos + 8])
-    if kind == b"IDAT":
-        idat += data[pos + 8:pos + 8 + n]
-    pos += 12 + n
-raw = zlib.decompress(idat)
+python3 - "$shots/01_menu.png" "$here/../../scripts" <<'EOF2' || fail "the menu is not showing after the box"
+import sys
+sys.path.insert(0, sys.argv[2])
+from png_rows import read_png
+w, h, channels, rows = read_png(sys.argv[1])
 # The logical screen is scaled 4x into 1280 x 960, 32 rows down; the
 # highlighted "START GAME" bar spans logical rows 141-152 from x 10.
 x, y = 4 * 50, 32 + 4 * 146
-r, g, b = raw[y * (3 * w + 1) + 1 + 3 * x:][:3]
+r, g, b = rows[y][channels * x:channels * x + 3]
 sys.exit(0 if r > 200 and 60 < g < 180 and b < 90 else 1)
 EOF2
 # The first start wrote the built-in table.

@@ -32,20 +32,14 @@ fail() {
 # and white after it. The logical screen is scaled 4x, 32 rows down.
 options_shown() {
   python3 "$here/xshot.py" "$E2E_WORK/shot.png" || return 1
-  python3 - "$E2E_WORK/shot.png" <<'EOF'
-import struct, sys, zlib
-data = open(sys.argv[1], "rb").read()
-w, h = struct.unpack(">II", data[16:24])
-pos, idat = 8, b""
-while pos < len(data):
-    n, kind = struct.unpack(">I4s", data[pos:pos + 8])
-    if kind == b"IDAT":
-        idat += data[pos + 8:pos + 8 + n]
-    pos += 12 + n
-raw = zlib.decompress(idat)
+  python3 - "$E2E_WORK/shot.png" "$here/../../scripts" <<'EOF'
+import sys
+sys.path.insert(0, sys.argv[2])
+from png_rows import read_png
+w, h, channels, rows = read_png(sys.argv[1])
 def pixel(lx, ly):
     x, y = 4 * lx + 2, 32 + 4 * ly + 2
-    return raw[y * (3 * w + 1) + 1 + 3 * x:][:3]
+    return rows[y][channels * x:channels * x + 3]
 black = all(max(pixel(x, 115)) < 40 for x in (95, 120, 138))
 white = all(min(pixel(x, 115)) > 215 for x in (150, 200, 235))
 sys.exit(0 if black and white else 1)
