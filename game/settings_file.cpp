@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "runtime/files/file_operations.h"
+#include "runtime/runtime.h"
 
 namespace zelvo {
 

@@ -87,6 +87,7 @@ int HttpStatusCode(const char* headers, size_t size);
 // they come, undecoded.
 class HttpResponseReader {
  public:
+  // Where the response stands; every state after kBody is final.
   enum class State {
     kHeaders,    // still inside the header block
     kBody,       // reading the body
@@ -102,14 +103,18 @@ class HttpResponseReader {
   // The server closed the connection; true when the response was whole.
   bool Close();
 
+  // Where the response stands now.
   State state() const { return state_; }
+  // True once the state is final: nothing fed after that is taken.
   bool Ended() const { return state_ != State::kHeaders && state_ != State::kBody; }
   // The header block with its closing empty line, once read.
   const std::string& Headers() const { return headers_; }
   // Valid once the headers are read; -1 when absent (see HttpStatusCode and
   // HttpContentLength).
   int Status() const { return status_; }
+  // The declared Content-Length, or -1.
   long long ContentLength() const { return contentLength_; }
+  // The body bytes taken so far.
   long long BodyBytes() const { return bodyBytes_; }
 
  private:
