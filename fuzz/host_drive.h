@@ -142,8 +142,13 @@ class Session {
           break;
         case kToggleDoor:
           if (op >> 3) {
+            // Ages the game: a host's counter only ever moves on, so the
+            // numbers below it were handed out once and are never given
+            // again from it (moving it back would hand out numbers in use,
+            // which no real game can do).
             netlink_internal::Guard guard(host_);
-            host_.nextNumber = static_cast<uint16_t>(kNetLastNumber + 1 - (op >> 3));
+            const auto aged = static_cast<uint16_t>(kNetLastNumber + 1 - (op >> 3));
+            if (aged > host_.nextNumber) host_.nextNumber = aged;
           } else {
             host_.accepting = !host_.accepting;
           }
