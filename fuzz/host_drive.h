@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -33,6 +34,22 @@
 #include "runtime/net/link_wire.h"
 
 namespace hostdrive {
+
+// One message as it goes on the wire.
+inline std::string MessageBytes(const NetWireMessage& m) {
+  std::string bytes;
+  EncodeNetMessage(m, bytes);
+  return bytes;
+}
+
+// A client's join request for a player called name.
+inline std::string JoinBytes(const char* name, bool hidden) {
+  NetPlayerRecord record;
+  record.hidden = hidden ? 1 : 0;
+  std::snprintf(record.name, sizeof record.name, "%s", name);
+  return MessageBytes(
+      {kNetJoin, 0, static_cast<int16_t>(kNetAwaitingAnswer), EncodePlayerRecord(record)});
+}
 
 using netlink_internal::Clock;
 using netlink_internal::HostClient;

@@ -277,20 +277,8 @@ void WireSeeds() {
 // (the receiving machine's answered to it), texts to one player and to all,
 // queries, a leave, and a hostile host's messages to the receiver.
 void HostSeeds() {
-  const auto join = [](const char* name, bool hidden) {
-    NetPlayerRecord record;
-    record.hidden = hidden ? 1 : 0;
-    std::snprintf(record.name, sizeof record.name, "%s", name);
-    std::string bytes;
-    EncodeNetMessage(
-        {kNetJoin, 0, static_cast<int16_t>(kNetAwaitingAnswer), EncodePlayerRecord(record)}, bytes);
-    return bytes;
-  };
-  const auto wire = [](NetWireMessage m) {
-    std::string bytes;
-    EncodeNetMessage(m, bytes);
-    return bytes;
-  };
+  const auto join = hostdrive::JoinBytes;
+  const auto wire = hostdrive::MessageBytes;
   hostdrive::Script game;
   game.Send(0, join("keeper", false))
       .Send(1, join("one", false) + join("query", true))

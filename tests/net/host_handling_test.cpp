@@ -18,19 +18,11 @@ using hostdrive::Script;
 using hostdrive::Session;
 
 std::string Join(const char* name, bool hidden = false) {
-  NetPlayerRecord record;
-  record.hidden = hidden ? 1 : 0;
-  std::snprintf(record.name, sizeof record.name, "%s", name);
-  std::string bytes;
-  EncodeNetMessage(
-      {kNetJoin, 0, static_cast<int16_t>(kNetAwaitingAnswer), EncodePlayerRecord(record)}, bytes);
-  return bytes;
+  return hostdrive::JoinBytes(name, hidden);
 }
 
 std::string Wire(uint8_t type, int16_t target, int16_t sender, const std::string& body = "") {
-  std::string bytes;
-  EncodeNetMessage({type, target, sender, body}, bytes);
-  return bytes;
+  return hostdrive::MessageBytes({type, target, sender, body});
 }
 
 bool Play(Session& session, const Script& script) {
